@@ -1,0 +1,79 @@
+#include "modGeneral.hpp"
+
+#include "TimeTexts.hpp"
+
+#include <ctime>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace quilvex {
+
+SystemTimeRecord SysTime;
+
+SystemTimeRecord SystemTimeAt(UtcInstant instant)
+{
+    using namespace std::chrono;
+    const auto ms = floor<milliseconds>(instant);
+    const auto day = floor<days>(ms);
+    const year_month_day date{day};
+    const hh_mm_ss time{ms - day};
+    SystemTimeRecord r;
+    r.wYear = static_cast<std::uint16_t>(static_cast<int>(date.year()));
+    r.wMonth = static_cast<std::uint16_t>(static_cast<unsigned>(date.month()));
+    r.wDayOfWeek = static_cast<std::uint16_t>(weekday{day}.c_encoding());
+    r.wDay = static_cast<std::uint16_t>(static_cast<unsigned>(date.day()));
+    r.wHour = static_cast<std::uint16_t>(time.hours().count());
+    r.wMinute = static_cast<std::uint16_t>(time.minutes().count());
+    r.wSecond = static_cast<std::uint16_t>(time.seconds().count());
+    r.wMilliseconds = static_cast<std::uint16_t>(time.subseconds().count());
+    return r;
+}
+
+std::string ReadLocalHourText()
+{
+    return LocalHourTextAt(std::chrono::system_clock::now());
+}
+
+#ifdef _WIN32
+
+void ReadUtcTime()
+{
+    FILETIME fileTime;
+    SYSTEMTIME st;
+    GetSystemTimeAsFileTime(&fileTime);
+    FileTimeToSystemTime(&fileTime, &st);
+    SysTime = {st.wYear, st.wMonth, st.wDayOfWeek, st.wDay,
+               st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+std::string LocalHourTextAt(UtcInstant instant)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
+    std::tm local{};
+    // The CRT refuses instants before 1970; the UTC hour is the best left then.
+    if (localtime_s(&local, &seconds) != 0)
+        return TwoCharacterText(SystemTimeAt(instant).wHour);
+    return TwoCharacterText(static_cast<unsigned>(local.tm_hour));
+}
+
+#else
+
+void ReadUtcTime()
+{
+    SysTime = SystemTimeAt(std::chrono::system_clock::now());
+}
+
+std::string LocalHourTextAt(UtcInstant instant)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr)
+        return TwoCharacterText(SystemTimeAt(instant).wHour);
+    return TwoCharacterText(static_cast<unsigned>(local.tm_hour));
+}
+
+#endif
+
+}  // namespace quilvex

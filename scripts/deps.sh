@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a step needs, only those that are missing.
+# Usage: scripts/deps.sh build|run|test...
+set -euo pipefail
+
+declare -A groups=(
+    [build]="build-essential cmake qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev"
+    [run]="fonts-noto-cjk libgl1 libxkbcommon-x11-0 libxcb-cursor0"
+    [test]="fonts-noto-cjk socat gpsd gpsd-clients python3 python3-nmea2"
+)
+
+wanted=()
+for group in "$@"; do
+    read -r -a names <<<"${groups[$group]:?unknown package group $group}"
+    wanted+=("${names[@]}")
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

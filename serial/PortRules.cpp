@@ -1,0 +1,110 @@
+#include "PortRules.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace quilvex {
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The leading number of a text with blanks dropped, 0 when there is none.
+double LeadingNumber(std::string_view text)
+{
+    std::string compact;
+    for (char c : text) {
+        if (!IsBlank(c))
+            compact += c;
+    }
+    std::string_view rest = compact;
+    bool negative = false;
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+        negative = rest.front() == '-';
+        rest.remove_prefix(1);
+    }
+    // from_chars would also take "inf", "nan" and exponents; only a plain
+    // digits-and-point number counts here.
+    std::size_t end = 0;
+    bool point = false;
+    while (end < rest.size() &&
+           ((rest[end] >= '0' && rest[end] <= '9') || (rest[end] == '.' && !point))) {
+        point = point || rest[end] == '.';
+        ++end;
+    }
+    double value = 0;
+    const auto result = std::from_chars(rest.data(), rest.data() + end, value,
+                                        std::chars_format::fixed);
+    if (result.ec != std::errc{})
+        return 0;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+int PortNumberFromText(std::string_view portText)
+{
+    const std::string_view digits = portText.size() > 3 ? portText.substr(3) : std::string_view{};
+    const double rounded = std::nearbyint(LeadingNumber(digits));  // ties to even
+    if (!(std::fabs(rounded) <= std::numeric_limits<std::int16_t>::max()))
+        return 0;
+    return static_cast<int>(rounded);
+}
+
+std::string SettingsText(std::string_view rateText)
+{
+    std::string settings(rateText);
+    settings += ",n,8,1";
+    return settings;
+}
+
+std::optional<LineSettings> ParseSettings(std::string_view settings)
+{
+    std::string_view fields[4];
+    std::size_t count = 0;
+    while (true) {
+        const std::size_t comma = settings.find(',');
+        if (count == 4)
+            return std::nullopt;
+        fields[count++] = settings.substr(0, comma);
+        if (comma == std::string_view::npos)
+            break;
+        settings.remove_prefix(comma + 1);
+    }
+    if (count != 4)
+        return std::nullopt;
+
+    LineSettings line;
+    const std::string_view rate = fields[0];
+    const auto parsed = std::from_chars(rate.data(), rate.data() + rate.size(), line.rate);
+    if (rate.empty() || rate.front() == '-' || parsed.ec != std::errc{} ||
+        parsed.ptr != rate.data() + rate.size() || line.rate <= 0)
+        return std::nullopt;
+
+    if (fields[1].size() != 1 || std::string_view("neo").find(fields[1][0]) == std::string_view::npos)
+        return std::nullopt;
+    line.parity = fields[1][0];
+    if (fields[2].size() != 1 || fields[2][0] < '5' || fields[2][0] > '8')
+        return std::nullopt;
+    line.dataBits = fields[2][0] - '0';
+    if (fields[3] != "1" && fields[3] != "2")
+        return std::nullopt;
+    line.stopBits = fields[3][0] - '0';
+    return line;
+}
+
+PortTarget ResolvePortText(std::string_view portText)
+{
+    if (IsDevicePathText(portText))
+        return CheckDevice(std::string(portText));
+    const int number = PortNumberFromText(portText);
+    if (number < 1)
+        return {{}, PortProblem::NoPortNumber, {}};
+    return CheckDevice(DeviceForPortNumber(number));
+}
+
+}  // namespace quilvex

@@ -1,0 +1,182 @@
+#include "SerialLink.hpp"
+
+#include "PortRules.hpp"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace quilvex {
+namespace {
+
+LinkErrorKind KindOf(PortProblem problem)
+{
+    switch (problem) {
+    case PortProblem::NoPortNumber:
+        return LinkErrorKind::NoPortNumber;
+    case PortProblem::Missing:
+        return LinkErrorKind::Missing;
+    case PortProblem::NotADevice:
+        return LinkErrorKind::NotADevice;
+    case PortProblem::None:
+        break;
+    }
+    return LinkErrorKind::OpenFailed;
+}
+
+QSerialPort::Parity ParityOf(char parity)
+{
+    switch (parity) {
+    case 'e':
+        return QSerialPort::EvenParity;
+    case 'o':
+        return QSerialPort::OddParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+}  // namespace
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onPortError);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::onBytesWritten);
+}
+
+SerialLink::~SerialLink()
+{
+    close();
+}
+
+void SerialLink::setPort(const QString& portText)
+{
+    m_portText = portText;
+}
+
+void SerialLink::setSettings(const QString& settings)
+{
+    m_settings = settings;
+}
+
+LinkError SerialLink::errorOn(LinkErrorKind kind, std::string reason) const
+{
+    return {kind, m_portText.toStdString(), m_device, m_settings.toStdString(), std::move(reason)};
+}
+
+std::optional<LinkError> SerialLink::open()
+{
+    close();
+    m_skipped = 0;
+    const PortTarget target = ResolvePortText(m_portText.toStdString());
+    m_device = target.device;
+    if (target.problem != PortProblem::None)
+        return errorOn(KindOf(target.problem), target.reason);
+
+    const auto line = ParseSettings(m_settings.toStdString());
+    if (!line)
+        return errorOn(LinkErrorKind::BadSettings);
+
+    m_port.setPortName(QString::fromStdString(m_device));
+    m_opening = true;
+    const bool opened = m_port.open(QIODevice::WriteOnly);
+    m_opening = false;
+    if (!opened) {
+        const QSerialPort::SerialPortError code = m_port.error();
+        const std::string reason = m_port.errorString().toStdString();
+        m_port.clearError();
+        // Another holder shows as a held lock file or a busy exclusive tty.
+        const bool inUse = code == QSerialPort::PermissionError &&
+                           (reason.find("lock") != std::string::npos ||
+                            reason.find("busy") != std::string::npos);
+        return errorOn(inUse ? LinkErrorKind::InUse : LinkErrorKind::OpenFailed, reason);
+    }
+
+    m_opening = true;
+    const bool configured =
+        m_port.setBaudRate(line->rate) &&
+        m_port.setDataBits(static_cast<QSerialPort::DataBits>(line->dataBits)) &&
+        m_port.setParity(ParityOf(line->parity)) &&
+        m_port.setStopBits(line->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_opening = false;
+    if (!configured) {
+        const std::string reason = m_port.errorString().toStdString();
+        m_port.close();
+        m_port.clearError();
+        return errorOn(LinkErrorKind::RateRefused, reason);
+    }
+    return std::nullopt;
+}
+
+void SerialLink::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+bool SerialLink::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void SerialLink::write(std::string_view sentence)
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.write(sentence.data(), static_cast<qint64>(sentence.size()));
+}
+
+bool SerialLink::writeTick(const TickSentences& tick)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (backlog() > 0) {
+        ++m_skipped;
+        return false;
+    }
+    for (const std::string& sentence : tick)
+        write(sentence);
+    return true;
+}
+
+qint64 SerialLink::backlog() const
+{
+    if (!m_port.isOpen())
+        return 0;
+    return m_port.bytesToWrite() + DriverOutputQueueBytes(m_port.handle());
+}
+
+bool SerialLink::handedToDriver() const
+{
+    return m_port.bytesToWrite() == 0;
+}
+
+void SerialLink::drainAndClose(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
+        m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
+    while (m_port.isOpen() && backlog() > 0 && !deadline.hasExpired())
+        QThread::msleep(5);
+    close();
+}
+
+void SerialLink::onPortError(QSerialPort::SerialPortError error)
+{
+    // Every open reports NoError; failures of open itself are returned by open().
+    if (error == QSerialPort::NoError || m_opening || !m_port.isOpen())
+        return;
+    const LinkError lost = errorOn(LinkErrorKind::Lost, m_port.errorString().toStdString());
+    // A lost pty keeps its write notifier firing until the port is closed.
+    close();
+    emit failed(lost);
+}
+
+void SerialLink::onBytesWritten()
+{
+    if (m_port.bytesToWrite() == 0)
+        emit handedOff();
+}
+
+}  // namespace quilvex

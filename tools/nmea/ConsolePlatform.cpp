@@ -1,0 +1,81 @@
+#include "ConsolePlatform.hpp"
+
+#include <QMetaObject>
+
+#ifdef _WIN32
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+namespace quilvex {
+namespace {
+QObject* g_receiver = nullptr;
+const char* g_slot = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD)
+{
+    QMetaObject::invokeMethod(g_receiver, g_slot, Qt::QueuedConnection);
+    return TRUE;
+}
+}  // namespace
+
+void UseBinaryStandardOutput()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+void QuitOnStopSignal(QObject* receiver, const char* slot)
+{
+    g_receiver = receiver;
+    g_slot = slot;
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+}  // namespace quilvex
+
+#else
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quilvex {
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+// Only write() is safe in a handler; the event loop does the rest.
+void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+}  // namespace
+
+void UseBinaryStandardOutput() {}
+
+void QuitOnStopSignal(QObject* receiver, const char* slot)
+{
+    if (::pipe(g_signalPipe) != 0)
+        return;
+    ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, receiver);
+    QObject::connect(notifier, &QSocketNotifier::activated, receiver, [receiver, slot] {
+        char byte;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
+        QMetaObject::invokeMethod(receiver, slot, Qt::QueuedConnection);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace quilvex
+
+#endif
