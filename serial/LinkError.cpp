@@ -27,7 +27,8 @@ std::string EnglishMessage(const LinkError& e)
     case LinkErrorKind::OpenFailed:
         return "cannot open " + on + because;
     case LinkErrorKind::Lost:
-        return "lost " + on + " while sending" + because;
+        return "lost " + on + " while sending" +
+               (e.reason.empty() ? ": the device went away (unplugged, or the other end closed)" : because);
     }
     return "cannot open " + on;
 }

@@ -41,6 +41,9 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onPortError);
     connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::onBytesWritten);
+    // Nothing is read for use, but reading is what notices a hang-up at once,
+    // even while a stopped line has every tick skipped.
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
 }
 
 SerialLink::~SerialLink()
@@ -78,7 +81,7 @@ std::optional<LinkError> SerialLink::open()
 
     m_port.setPortName(QString::fromStdString(m_device));
     m_opening = true;
-    const bool opened = m_port.open(QIODevice::WriteOnly);
+    const bool opened = m_port.open(QIODevice::ReadWrite);
     m_opening = false;
     if (!opened) {
         const QSerialPort::SerialPortError code = m_port.error();
@@ -167,7 +170,10 @@ void SerialLink::onPortError(QSerialPort::SerialPortError error)
     // Every open reports NoError; failures of open itself are returned by open().
     if (error == QSerialPort::NoError || m_opening || !m_port.isOpen())
         return;
-    const LinkError lost = errorOn(LinkErrorKind::Lost, m_port.errorString().toStdString());
+    // A hang-up leaves a stray errno in errorString(); the kind says it better.
+    const LinkError lost = errorOn(
+        LinkErrorKind::Lost,
+        error == QSerialPort::ResourceError ? std::string{} : m_port.errorString().toStdString());
     // A lost pty keeps its write notifier firing until the port is closed.
     close();
     emit failed(lost);

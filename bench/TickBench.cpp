@@ -1,0 +1,44 @@
+#include "InstantText.hpp"
+#include "PrefectureTable.hpp"
+#include "Sentences.hpp"
+#include "Tick.hpp"
+
+#include <benchmark/benchmark.h>
+
+using namespace quilvex;
+
+namespace {
+
+const TimeTexts kTexts =
+    MakeTimeTexts(SystemTimeAt(*ParseUtcInstant("2010-09-16T04:51:35.127Z")), "13");
+
+void ComposeWholeTick(benchmark::State& state)
+{
+    const PrefectureRow& row = PrefectureTable[13];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ComposeTick(kTexts, row.lat, row.lon));
+}
+BENCHMARK(ComposeWholeTick);
+
+// What a real tick does besides composing: lookup, snapshot and texts.
+void LookupSnapshotAndCompose(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const PrefectureRow& row = PrefectureTable[LookupPrefecture("沖縄県")];
+        ReadUtcTime();
+        benchmark::DoNotOptimize(ComposeTick(MakeTimeTexts(SysTime, "13"), row.lat, row.lon));
+    }
+}
+BENCHMARK(LookupSnapshotAndCompose);
+
+void FrameOneSentence(benchmark::State& state)
+{
+    const std::string body = ComposeRMC(kTexts, PrefectureTable[13].lat, PrefectureTable[13].lon);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FrameSentence(body));
+}
+BENCHMARK(FrameOneSentence);
+
+}  // namespace
+
+BENCHMARK_MAIN();

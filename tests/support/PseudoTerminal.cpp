@@ -1,0 +1,71 @@
+#include "PseudoTerminal.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+PseudoTerminal::PseudoTerminal()
+{
+    char name[128];
+    termios raw{};
+    cfmakeraw(&raw);
+    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
+    m_slavePath = name;
+    // A child that inherited the master would keep the line up after we close it.
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    closeMaster();
+    closeSlave();
+}
+
+std::string PseudoTerminal::readAvailable(std::chrono::milliseconds wait)
+{
+    std::string data;
+    pollfd fd{m_master, POLLIN, 0};
+    int timeout = static_cast<int>(wait.count());
+    while (::poll(&fd, 1, timeout) > 0 && (fd.revents & POLLIN)) {
+        char buffer[65536];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(n));
+        timeout = 0;
+    }
+    return data;
+}
+
+std::string PseudoTerminal::readExactly(std::size_t size, std::chrono::milliseconds timeout,
+                                        const std::function<void()>& pump)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::string data;
+    while (data.size() < size && std::chrono::steady_clock::now() < deadline) {
+        if (pump)
+            pump();
+        data += readAvailable(std::chrono::milliseconds(pump ? 5 : 50));
+    }
+    return data;
+}
+
+void PseudoTerminal::closeMaster()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+void PseudoTerminal::closeSlave()
+{
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_slave = -1;
+}
