@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QComboBox>
+
+namespace quilvex {
+
+// An editable list whose text is used exactly as it stands: typing never
+// inserts, completes or rewrites, and picked() fires only when an item is
+// chosen from the list (opened list, arrow keys or wheel on the closed box),
+// never for Enter or focus leaving after typing, which QComboBox also
+// reports as activated().
+class PickComboBox : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit PickComboBox(QWidget* parent = nullptr);
+
+    void hidePopup() override;
+
+signals:
+    void picked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    bool m_picking = false;
+};
+
+}  // namespace quilvex
