@@ -170,10 +170,11 @@ void SerialLink::onPortError(QSerialPort::SerialPortError error)
     // Every open reports NoError; failures of open itself are returned by open().
     if (error == QSerialPort::NoError || m_opening || !m_port.isOpen())
         return;
-    // A hang-up leaves a stray errno in errorString(); the kind says it better.
-    const LinkError lost = errorOn(
-        LinkErrorKind::Lost,
-        error == QSerialPort::ResourceError ? std::string{} : m_port.errorString().toStdString());
+    // A hang-up seen by a read (end of file) leaves a stale errno in
+    // errorString(); only a failed write carries a reason worth showing.
+    const bool hungUp = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    const LinkError lost =
+        errorOn(LinkErrorKind::Lost, hungUp ? std::string{} : m_port.errorString().toStdString());
     // A lost pty keeps its write notifier firing until the port is closed.
     close();
     emit failed(lost);
