@@ -12,13 +12,27 @@ namespace quilvex {
 
 SystemTimeRecord SysTime;
 
+namespace {
+
+std::time_t SecondsSinceEpoch(UtcInstant instant)
+{
+    return static_cast<std::time_t>(
+        std::chrono::floor<std::chrono::seconds>(instant).time_since_epoch().count());
+}
+
+}  // namespace
+
+UtcInstant UtcNow()
+{
+    return std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now());
+}
+
 SystemTimeRecord SystemTimeAt(UtcInstant instant)
 {
     using namespace std::chrono;
-    const auto ms = floor<milliseconds>(instant);
-    const auto day = floor<days>(ms);
+    const auto day = floor<days>(instant);
     const year_month_day date{day};
-    const hh_mm_ss time{ms - day};
+    const hh_mm_ss time{instant - day};
     SystemTimeRecord r;
     r.wYear = static_cast<std::uint16_t>(static_cast<int>(date.year()));
     r.wMonth = static_cast<std::uint16_t>(static_cast<unsigned>(date.month()));
@@ -33,7 +47,7 @@ SystemTimeRecord SystemTimeAt(UtcInstant instant)
 
 std::string ReadLocalHourText()
 {
-    return LocalHourTextAt(std::chrono::system_clock::now());
+    return LocalHourTextAt(UtcNow());
 }
 
 #ifdef _WIN32
@@ -50,7 +64,7 @@ void ReadUtcTime()
 
 std::string LocalHourTextAt(UtcInstant instant)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
+    const std::time_t seconds = SecondsSinceEpoch(instant);
     std::tm local{};
     // The CRT refuses instants before 1970; the UTC hour is the best left then.
     if (localtime_s(&local, &seconds) != 0)
@@ -62,12 +76,12 @@ std::string LocalHourTextAt(UtcInstant instant)
 
 void ReadUtcTime()
 {
-    SysTime = SystemTimeAt(std::chrono::system_clock::now());
+    SysTime = SystemTimeAt(UtcNow());
 }
 
 std::string LocalHourTextAt(UtcInstant instant)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
+    const std::time_t seconds = SecondsSinceEpoch(instant);
     std::tm local{};
     if (localtime_r(&seconds, &local) == nullptr)
         return TwoCharacterText(SystemTimeAt(instant).wHour);

@@ -21,7 +21,11 @@ struct SystemTimeRecord {
     friend bool operator==(const SystemTimeRecord&, const SystemTimeRecord&) = default;
 };
 
-using UtcInstant = std::chrono::system_clock::time_point;
+// Milliseconds are all a snapshot keeps, and unlike the nanosecond
+// system_clock they reach any year a date text can name.
+using UtcInstant = std::chrono::sys_time<std::chrono::milliseconds>;
+
+UtcInstant UtcNow();
 
 // The one snapshot of the UTC clock, overwritten by every tick.
 extern SystemTimeRecord SysTime;

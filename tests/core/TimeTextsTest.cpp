@@ -36,15 +36,17 @@ INSTANTIATE_TEST_SUITE_P(Instants, Snapshot, testing::Values(
     SnapshotCase{"1969-12-31T23:59:59.500Z", {1969, 12, 3, 31, 23, 59, 59, 500}}
 ));
 
-TEST(Snapshot, TruncatesBelowTheMillisecond)
+TEST(Snapshot, ReachesYearsBeyondTheNanosecondClock)
 {
-    const UtcInstant t = At("2010-09-16T04:51:35.127Z") + std::chrono::microseconds(999);
-    EXPECT_EQ(SystemTimeAt(t).wMilliseconds, 127);
+    EXPECT_EQ(SystemTimeAt(At("9999-12-31T23:59:59.999Z")),
+              (SystemTimeRecord{9999, 12, 5, 31, 23, 59, 59, 999}));
+    EXPECT_EQ(SystemTimeAt(At("3010-09-16T04:51:35.120Z")).wYear, 3010);
+    EXPECT_EQ(LocalHourTextAt(At("3010-09-16T04:51:35.120Z")).size(), 2u);
 }
 
 TEST(Snapshot, ReadUtcTimeFillsSysTimeFromTheClock)
 {
-    const auto before = SystemTimeAt(std::chrono::system_clock::now());
+    const auto before = SystemTimeAt(UtcNow());
     ReadUtcTime();
     EXPECT_GE(SysTime.wYear, before.wYear);
     EXPECT_GE(SysTime.wYear, 2024);

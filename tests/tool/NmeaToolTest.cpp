@@ -94,6 +94,8 @@ INSTANTIATE_TEST_SUITE_P(Instants, StampedLine, testing::Values(
     LineCase{"2010-09-16T15:30:00Z", "America/New_York", 0, "$GPZDA,153000.00,16,09,2010,11,30*6F"},
     LineCase{"2099-12-31T23:59:59.999Z", "Asia/Tokyo", 4,
              "$GPRMC,235959.99,A,3541.221600,N,13941.301400,E,000.0,000.0,311299,0,E,A*27"},
+    LineCase{"9999-12-31T23:59:59.999Z", "UTC", 4,
+             "$GPRMC,235959.99,A,3541.221600,N,13941.301400,E,000.0,000.0,311299,0,E,A*27"},
     LineCase{"2010-09-16T04:51:35.999Z", "Asia/Tokyo", 2,
              "$GPGLL,3541.221600,N,13941.301400,E,045135.99,A,A*63"}
 ));

@@ -7,13 +7,16 @@
 
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace quilvex {
 namespace {
 
-constexpr int kTickMs = 1000;
 constexpr int kStampedBatch = 256;  // stamped ticks per turn of the event loop
 constexpr int kDrainMs = 1000;
+// Qt timers keep whole milliseconds and wake up to one or two late, so the
+// timer is set this much early and the last stretch is slept precisely.
+constexpr std::chrono::milliseconds kTimerLead{3};
 
 void WriteToStandardOutput(const TickSentences& tick)
 {
@@ -65,9 +68,9 @@ void TickRunner::start()
     }
 
     if (!m_options.at) {
+        m_timer.setSingleShot(true);
         connect(&m_timer, &QTimer::timeout, this, &TickRunner::realTimeTick);
-        m_timer.start(kTickMs);
-        realTimeTick();
+        armForNextSecond();
     } else if (m_link) {
         // Each stamped tick waits for the previous one to reach the driver.
         connect(m_link.get(), &SerialLink::handedOff, this, &TickRunner::sendNextStamped,
@@ -79,10 +82,23 @@ void TickRunner::start()
     }
 }
 
+// Like a receiver, each tick starts at a whole UTC second, so its stamp
+// reads .00 and a time consumer sees the sentence right after that second.
+// Re-armed from the clock every time: no drift, and clock steps are followed.
+void TickRunner::armForNextSecond()
+{
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    m_nextSecond = ceil<seconds>(now + kTimerLead);
+    m_timer.start(static_cast<int>(floor<milliseconds>(m_nextSecond - now - kTimerLead).count()));
+}
+
 void TickRunner::realTimeTick()
 {
     if (m_finished)
         return;
+    std::this_thread::sleep_until(m_nextSecond);
+    armForNextSecond();
     const TickSentences tick = nextTick();
     if (m_link) {
         m_link->writeTick(tick);

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <memory>
 
 namespace quilvex {
@@ -28,6 +29,7 @@ public slots:
 private:
     TickSentences nextTick();
     bool done() const;
+    void armForNextSecond();
     void realTimeTick();
     void writeBatchToStandardOutput();
     void sendNextStamped();
@@ -36,6 +38,7 @@ private:
     NmeaOptions m_options;
     long long m_ticks = 0;
     QTimer m_timer;
+    std::chrono::system_clock::time_point m_nextSecond;
     std::unique_ptr<SerialLink> m_link;
     bool m_finished = false;
 };

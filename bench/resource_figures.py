@@ -1,0 +1,100 @@
+#!/usr/bin/python3
+"""Resident memory and CPU time of quilvex-nmea --port and of the window while
+they send, and how soon the window is visible after start.
+
+    bench/resource_figures.py BUILD_DIR [SECONDS=60]
+
+Needs socat, Xvfb and xdotool. Prints figures; it passes or fails nothing.
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "peers"))
+import peer_support as ps  # noqa: E402
+
+TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS_PER_SECOND  # utime + stime
+
+
+def memory_kib(pid):
+    values = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, rest = line.partition(":")
+            if key in ("VmRSS", "VmHWM"):
+                values[key] = int(rest.split()[0])
+    return values["VmRSS"], values["VmHWM"]
+
+
+def measure(name, pid, seconds):
+    time.sleep(2)  # past start-up
+    cpu0, t0 = cpu_seconds(pid), time.monotonic()
+    time.sleep(seconds)
+    cpu1, t1 = cpu_seconds(pid), time.monotonic()
+    rss, hwm = memory_kib(pid)
+    share = 100.0 * (cpu1 - cpu0) / (t1 - t0)
+    print(f"{name}: RSS {rss / 1024:.1f} MB (peak {hwm / 1024:.1f} MB), "
+          f"CPU {cpu1 - cpu0:.2f} s in {t1 - t0:.0f} s = {share:.3f}% of one core")
+
+
+def drain(start, path, sink="/dev/null"):
+    return start(["sh", "-c", f"exec cat {path} > {sink}"])
+
+
+def headless(build, seconds):
+    with ps.temp_dir() as tmp, ps.processes() as start:
+        out, into = ps.pty_pair(start, tmp)
+        drain(start, into)
+        tool = start([os.path.join(build, "tools/nmea/quilvex-nmea"), "--port", out, "--count", "0"])
+        measure("quilvex-nmea --port", tool.pid, seconds)
+
+
+def window(build, seconds):
+    with ps.temp_dir() as tmp, ps.processes() as start:
+        display = ":93"
+        start(["Xvfb", display, "-screen", "0", "640x480x24", "-nolisten", "tcp"],
+              stderr=subprocess.DEVNULL)
+        env = dict(os.environ, DISPLAY=display)
+        ps.wait_for_path(f"/tmp/.X11-unix/X{display[1:]}")
+        out, into = ps.pty_pair(start, tmp)
+        received = os.path.join(tmp, "received")
+        drain(start, into, received)
+
+        began = time.monotonic()
+        app = start([os.path.join(build, "app/quilvex")], env=env, stderr=subprocess.DEVNULL)
+        wid = ""
+        while not wid and time.monotonic() - began < 10:
+            wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quilvex$"],
+                                 env=env, capture_output=True, text=True).stdout.split()
+            wid = wid[0] if wid else ""
+        print(f"window visible {1000 * (time.monotonic() - began):.0f} ms after start")
+
+        def xdo(*args):
+            subprocess.run(["xdotool", *args], env=env, check=True)
+
+        # Type the port path into the port list, then click Start (window pixels).
+        xdo("mousemove", "--window", wid, "120", "18", "click", "--repeat", "3", "1")
+        xdo("key", "ctrl+a")
+        xdo("type", out)
+        xdo("mousemove", "--window", wid, "76", "136", "click", "1")
+        measure("quilvex window, running", app.pid, seconds)
+        print(f"window sent {os.path.getsize(received)} bytes = {os.path.getsize(received) / 307:.1f} ticks")
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else "build"
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
+    headless(build, seconds)
+    window(build, seconds)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang under ASan/UBSan and runs each for
+# a while (default 20 s) from the seed corpus kept in tests/fuzz/corpus.
+# A crash fails the run and leaves the input in build-fuzz/artifacts.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-20}"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUILVEX_FUZZ=ON -DQUILVEX_SANITIZE=ON -DQUILVEX_CORE_ONLY=ON -DQUILVEX_BENCH=OFF
+cmake --build build-fuzz -j"$(nproc)"
+mkdir -p build-fuzz/artifacts
+for pair in PortTextFuzz:port PrefectureTextFuzz:pref; do
+    target="${pair%%:*}"
+    seeds="tests/fuzz/corpus/${pair##*:}"
+    scratch="$(mktemp -d)"  # new finds go here, the kept corpus stays small
+    echo "fuzzing $target for ${seconds}s"
+    status=0
+    "build-fuzz/tests/fuzz/$target" -max_total_time="$seconds" -max_len=256 \
+        -artifact_prefix=build-fuzz/artifacts/ "$scratch" "$seeds" >"$scratch.log" 2>&1 || status=$?
+    grep -E 'DONE|ERROR|SUMMARY|runtime error|#[0-9]+ 0x' "$scratch.log" | head -40 || true
+    rm -rf "$scratch" "$scratch.log"
+    [ "$status" -eq 0 ] || { echo "$target failed"; exit 1; }
+done
