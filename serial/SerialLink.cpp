@@ -140,8 +140,6 @@ bool SerialLink::writeTick(const TickSentences& tick)
     }
     for (const std::string& sentence : tick)
         write(sentence);
-    // Hand it to the driver now rather than at the next turn of the event loop.
-    m_port.flush();
     return true;
 }
 
