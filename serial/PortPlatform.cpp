@@ -20,7 +20,7 @@ PortTarget CheckDevice(std::string device)
     return {std::move(device), PortProblem::None, {}};
 }
 
-long DriverOutputQueueBytes(long long)
+long DriverOutputQueueBytes(std::intptr_t)
 {
     return 0;
 }
@@ -59,7 +59,7 @@ PortTarget CheckDevice(std::string device)
     return {std::move(device), PortProblem::None, {}};
 }
 
-long DriverOutputQueueBytes(long long handle)
+long DriverOutputQueueBytes(std::intptr_t handle)
 {
     int queued = 0;
     if (handle < 0 || ::ioctl(static_cast<int>(handle), TIOCOUTQ, &queued) != 0)

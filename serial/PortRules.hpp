@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,7 +49,8 @@ bool IsDevicePathText(std::string_view portText);
 std::string DeviceForPortNumber(int portNumber);
 // Checked before opening, so a path that is no device is never opened at all.
 PortTarget CheckDevice(std::string device);
-// Bytes still in the driver's transmit queue, 0 where the platform does not tell.
-long DriverOutputQueueBytes(long long handle);
+// Bytes still in the driver's transmit queue, 0 where the platform does not
+// tell. The handle is the port's file descriptor or HANDLE, widened.
+long DriverOutputQueueBytes(std::intptr_t handle);
 
 }  // namespace quilvex

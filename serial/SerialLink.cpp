@@ -5,6 +5,8 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <type_traits>
+
 namespace quilvex {
 namespace {
 
@@ -33,6 +35,16 @@ QSerialPort::Parity ParityOf(char parity)
     default:
         return QSerialPort::NoParity;
     }
+}
+
+// The port handle is a file descriptor here and a HANDLE on Windows.
+template <typename Handle>
+std::intptr_t Widened(Handle handle)
+{
+    if constexpr (std::is_pointer_v<Handle>)
+        return reinterpret_cast<std::intptr_t>(handle);
+    else
+        return static_cast<std::intptr_t>(handle);
 }
 
 }  // namespace
@@ -147,7 +159,7 @@ qint64 SerialLink::backlog() const
 {
     if (!m_port.isOpen())
         return 0;
-    return m_port.bytesToWrite() + DriverOutputQueueBytes(m_port.handle());
+    return m_port.bytesToWrite() + DriverOutputQueueBytes(Widened(m_port.handle()));
 }
 
 bool SerialLink::handedToDriver() const
