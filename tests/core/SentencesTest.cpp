@@ -3,6 +3,8 @@
 #include "Sentences.hpp"
 #include "Tick.hpp"
 
+#include "WorkedExample.hpp"
+
 #include <gtest/gtest.h>
 
 using namespace quilvex;
@@ -37,13 +39,7 @@ bool ChecksumHolds(const std::string& line)
 TEST(Tick, WorkedExampleGoesOutByteForByte)
 {
     const TickSentences tick = TickFor(13, "2010-09-16T04:51:35.127Z", "13");
-    EXPECT_EQ(JoinTick(tick),
-              "$GPZDA,045135.12,16,09,2010,13,51*68\r\n"
-              "$GPGGA,045135.12,3541.221600,N,13941.301400,E,1,08,0.9,0,M,0,M,5.0,1012*7D\r\n"
-              "$GPGLL,3541.221600,N,13941.301400,E,045135.12,A,A*60\r\n"
-              "$GPVTG,0,T,0,M,0,N,0,K,A*23\r\n"
-              "$GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D\r\n"
-              "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C\r\n");
+    EXPECT_EQ(JoinTick(tick), kWorkedExampleTick);
     const std::size_t sizes[] = {38, 76, 54, 29, 77, 33};
     for (std::size_t i = 0; i < tick.size(); ++i)
         EXPECT_EQ(tick[i].size(), sizes[i]) << i;

@@ -4,12 +4,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <termios.h>
 
 using namespace quilvex;
@@ -33,14 +30,6 @@ std::optional<LinkError> Open(SerialLink& link, const std::string& port, const s
     link.setPort(QString::fromStdString(port));
     link.setSettings(QString::fromStdString(rate + ",n,8,1"));
     return link.open();
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 }  // namespace
@@ -82,74 +71,6 @@ TEST(SerialLink, ManyTicksArriveWholeAndInOrder)
     }
     EXPECT_EQ(received, expected);
     EXPECT_EQ(link.skippedTicks(), 0);
-}
-
-struct RefusedCase {
-    const char* port;
-    const char* rate;
-    LinkErrorKind kind;
-};
-
-class Refused : public testing::TestWithParam<RefusedCase> {};
-
-TEST_P(Refused, OpenGivesTheErrorAndLeavesTheLinkClosed)
-{
-    SerialLink link;
-    const auto error = Open(link, GetParam().port, GetParam().rate);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, GetParam().kind) << EnglishMessage(*error);
-    EXPECT_EQ(error->portText, GetParam().port);
-    EXPECT_FALSE(link.isOpen());
-    const std::string message = EnglishMessage(*error);
-    EXPECT_NE(message.find(std::string("\"") + GetParam().port + "\""), std::string::npos) << message;
-    EXPECT_EQ(message.find("Unknown error"), std::string::npos) << message;
-}
-
-INSTANTIATE_TEST_SUITE_P(PortTexts, Refused, testing::Values(
-    RefusedCase{"", "4800", LinkErrorKind::NoPortNumber},
-    RefusedCase{"COM", "4800", LinkErrorKind::NoPortNumber},
-    RefusedCase{"COM0", "4800", LinkErrorKind::NoPortNumber},
-    RefusedCase{"COM-1", "4800", LinkErrorKind::NoPortNumber},
-    RefusedCase{"COMx", "4800", LinkErrorKind::NoPortNumber},
-    RefusedCase{"/dev/quilvex-missing", "4800", LinkErrorKind::Missing},
-    RefusedCase{"/tmp", "4800", LinkErrorKind::NotADevice},
-    RefusedCase{"/dev/null", "4800", LinkErrorKind::OpenFailed}
-));
-
-class BadRate : public testing::TestWithParam<const char*> {};
-
-TEST_P(BadRate, IsRefusedBeforeThePortIsTouched)
-{
-    PseudoTerminal pty;
-    SerialLink link;
-    const auto error = Open(link, pty.slavePath(), GetParam());
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, LinkErrorKind::BadSettings) << EnglishMessage(*error);
-    EXPECT_EQ(error->device, pty.slavePath());
-    EXPECT_FALSE(link.isOpen());
-    // The port stays free for the next open.
-    EXPECT_FALSE(Open(link, pty.slavePath(), "4800"));
-}
-
-INSTANTIATE_TEST_SUITE_P(RateTexts, BadRate,
-                         testing::Values("", "abc", "0", "-4800", "4800.5", "4800,n", " 4800"));
-
-TEST(SerialLink, RegularFileIsRefusedAndLeftUnchanged)
-{
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("not-a-port").toStdString();
-    const std::string content = "keep me\r\n\x01\x02";
-    std::ofstream(path, std::ios::binary) << content;
-
-    SerialLink link;
-    const auto error = Open(link, path, "4800");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, LinkErrorKind::NotADevice);
-    EXPECT_EQ(ReadFile(path), content);
-
-    const std::string never = dir.filePath("never-created").toStdString();
-    ASSERT_TRUE(Open(link, never, "4800"));
-    EXPECT_FALSE(std::ifstream(never).good());
 }
 
 TEST(SerialLink, SecondOpenerIsToldThePortIsInUse)

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "WorkedExample.hpp"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -63,13 +65,7 @@ TEST(NmeaTool, WorkedExampleIsExactly307Bytes)
     const ToolRun run = Tool({"--pref", "東京都", "--at", "2010-09-16T04:51:35.127Z"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out,
-              "$GPZDA,045135.12,16,09,2010,13,51*68\r\n"
-              "$GPGGA,045135.12,3541.221600,N,13941.301400,E,1,08,0.9,0,M,0,M,5.0,1012*7D\r\n"
-              "$GPGLL,3541.221600,N,13941.301400,E,045135.12,A,A*60\r\n"
-              "$GPVTG,0,T,0,M,0,N,0,K,A*23\r\n"
-              "$GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D\r\n"
-              "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C\r\n");
+    EXPECT_EQ(run.out, kWorkedExampleTick);
 }
 
 struct LineCase {
