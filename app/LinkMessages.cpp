@@ -5,7 +5,7 @@ namespace quilvex {
 QString JapaneseMessage(const LinkError& e)
 {
     QString on = QStringLiteral("ポート「%1」").arg(QString::fromStdString(e.portText));
-    if (!e.device.empty())
+    if (!e.device.empty() && e.device != e.portText)
         on += QStringLiteral("（%1）").arg(QString::fromStdString(e.device));
     const QString reason = QString::fromStdString(e.reason);
     const QString because = reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason);

@@ -5,7 +5,7 @@ namespace quilvex {
 std::string EnglishMessage(const LinkError& e)
 {
     std::string on = "port \"" + e.portText + "\"";
-    if (!e.device.empty())
+    if (!e.device.empty() && e.device != e.portText)
         on += " (" + e.device + ")";
     const std::string because = e.reason.empty() ? std::string{} : ": " + e.reason;
     switch (e.kind) {

@@ -186,9 +186,10 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, BadInput, testing::Values(
     BadInputCase{{"--port", ""}, 1, "port \"\": the text selects no port"},
     BadInputCase{{"--port", "COM"}, 1, "port \"COM\": the text selects no port"},
     BadInputCase{{"--port", "COM0"}, 1, "port \"COM0\": the text selects no port"},
+    BadInputCase{{"--port", "COM30000"}, 1, "port \"COM30000\" (/dev/ttyS29999): no such device"},
     BadInputCase{{"--port", "/dev/quilvex-missing"}, 1,
-                 "port \"/dev/quilvex-missing\" (/dev/quilvex-missing): no such device: No such file or directory"},
-    BadInputCase{{"--port", "/tmp"}, 1, "port \"/tmp\" (/tmp): not a serial or terminal device"},
+                 "port \"/dev/quilvex-missing\": no such device: No such file or directory"},
+    BadInputCase{{"--port", "/tmp"}, 1, "port \"/tmp\": not a serial or terminal device"},
     BadInputCase{{"--port", "/dev/null"}, 1, "Inappropriate ioctl for device"}
 ));
 
