@@ -77,6 +77,12 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     Label6 = Caption(this, "Label6", kLabel6, QStringLiteral("速度"));
     Label7 = Caption(this, "Label7", kLabel7, QStringLiteral("位置"));
     Label8 = Caption(this, "Label8", kLabel8, QStringLiteral("bps"));
+    // Screen readers name each list and field by its caption.
+    Label5->setBuddy(cmbCOM);
+    Label6->setBuddy(cmbBPS);
+    Label7->setBuddy(cmbPref);
+    Label3->setAccessibleName(Label1->text());
+    Label4->setAccessibleName(Label2->text());
     setTabOrder(cmbPref, cmbBPS);
     setTabOrder(cmbBPS, cmbCOM);
     setTabOrder(cmbCOM, cmdStart);
@@ -164,9 +170,7 @@ void frmMain::Timer1_Timer()
     const PrefectureRow& row = PrefectureTable[LookupPrefecture(cmbPref->currentText().toStdString())];
     Label3->setText(QString::fromStdString(LatitudeDisplayText(row.lat)));
     Label4->setText(QString::fromStdString(LongitudeDisplayText(row.lon)));
-    ReadUtcTime();
-    const TickSentences tick = ComposeTick(MakeTimeTexts(SysTime, ReadLocalHourText()), row.lat, row.lon);
-    MSComm1.writeTick(tick);
+    MSComm1.writeTick(ComposeTickNow(row.lat, row.lon));
 }
 
 // Every failure of the link, at Start or while running, ends here: back to

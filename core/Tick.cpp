@@ -16,6 +16,17 @@ TickSentences ComposeTick(const TimeTexts& t, std::string_view lat, std::string_
     };
 }
 
+TickSentences ComposeTickNow(std::string_view lat, std::string_view lon)
+{
+    ReadUtcTime();
+    return ComposeTick(MakeTimeTexts(SysTime, ReadLocalHourText()), lat, lon);
+}
+
+TickSentences ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon)
+{
+    return ComposeTick(MakeTimeTexts(SystemTimeAt(instant), LocalHourTextAt(instant)), lat, lon);
+}
+
 std::string JoinTick(const TickSentences& tick)
 {
     std::string all;

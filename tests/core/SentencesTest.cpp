@@ -3,6 +3,7 @@
 #include "Sentences.hpp"
 #include "Tick.hpp"
 
+#include "TimeZone.hpp"
 #include "WorkedExample.hpp"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,24 @@ bool ChecksumHolds(const std::string& line)
 }
 
 }  // namespace
+
+TEST(Tick, StampedTickTakesTheLocalHourOfItsInstant)
+{
+    ScopedTimeZone zone("JST-9");
+    const auto at = ParseUtcInstant("2010-09-16T04:51:35.127Z").value();
+    EXPECT_EQ(JoinTick(ComposeTickAt(at, PrefectureTable[13].lat, PrefectureTable[13].lon)),
+              kWorkedExampleTick);
+}
+
+TEST(Tick, RealTimeTickSnapshotsTheClockIntoSysTime)
+{
+    SysTime = {};
+    const TickSentences tick = ComposeTickNow(PrefectureTable[13].lat, PrefectureTable[13].lon);
+    EXPECT_GE(SysTime.wYear, 2024);
+    const TimeTexts t = MakeTimeTexts(SysTime, "");
+    EXPECT_EQ(tick[0].substr(7, 9), t.hh + t.mm + t.ss + "." + t.cc);
+    EXPECT_EQ(tick[4].substr(60, 6), t.DD + t.MO + t.YYYY.substr(2));
+}
 
 TEST(Tick, WorkedExampleGoesOutByteForByte)
 {

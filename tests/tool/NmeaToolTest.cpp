@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <termios.h>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -234,6 +235,37 @@ TEST(NmeaTool, RealTimeTicksGoToThePortUntilTerminated)
     const ToolRun run = Finish(process);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
+}
+
+TEST(NmeaTool, StoppedLineSkipsWholeTicksAndResumesWithFreshOnes)
+{
+    PseudoTerminal pty;
+    QProcess* process = Start({"--port", QString::fromStdString(pty.slavePath()), "--count", "0"});
+    std::string received = pty.readExactly(307, 5s);
+    ASSERT_EQ(received.size(), 307u);
+
+    ASSERT_EQ(::tcflow(pty.slaveFd(), TCOOFF), 0);  // the peer stops the line
+    received += pty.readAvailable(3500ms);
+    ASSERT_EQ(received.size(), 307u);
+    ASSERT_EQ(::tcflow(pty.slaveFd(), TCOON), 0);
+    received += pty.readExactly(3 * 307, 5s);
+    ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+    const ToolRun run = Finish(process);
+    received += pty.readAvailable(100ms);
+
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(received.size() % 307, 0u) << "a tick was cut";
+    // Whole ticks with seconds that only go forward; the ones held back were
+    // dropped, not sent late.
+    std::string previous;
+    for (std::size_t at = 0; at < received.size(); at += 307) {
+        const std::string tick = received.substr(at, 307);
+        ASSERT_TRUE(tick.starts_with("$GPZDA,")) << tick;
+        ASSERT_TRUE(tick.ends_with("$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C\r\n")) << tick;
+        EXPECT_GT(tick.substr(7, 9), previous);
+        previous = tick.substr(7, 9);
+    }
+    EXPECT_NE(run.err.find(" skipped while the line was busy"), std::string::npos) << run.err;
 }
 
 TEST(NmeaTool, StandardOutputRunsUntilInterrupted)

@@ -36,13 +36,9 @@ TickSentences TickRunner::nextTick()
 {
     const PrefectureRow& row = PrefectureTable[m_options.slot];
     ++m_ticks;
-    if (m_options.at) {
-        const UtcInstant instant = *m_options.at + std::chrono::seconds(m_ticks - 1);
-        return ComposeTick(MakeTimeTexts(SystemTimeAt(instant), LocalHourTextAt(instant)), row.lat,
-                           row.lon);
-    }
-    ReadUtcTime();
-    return ComposeTick(MakeTimeTexts(SysTime, ReadLocalHourText()), row.lat, row.lon);
+    if (m_options.at)
+        return ComposeTickAt(*m_options.at + std::chrono::seconds(m_ticks - 1), row.lat, row.lon);
+    return ComposeTickNow(row.lat, row.lon);
 }
 
 bool TickRunner::done() const
