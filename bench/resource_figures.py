@@ -8,8 +8,10 @@ Needs socat, Xvfb and xdotool. Prints figures; it passes or fails nothing.
 """
 
 import os
+import statistics
 import subprocess
 import sys
+import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "peers"))
@@ -49,6 +51,39 @@ def drain(start, path, sink="/dev/null"):
     return start(["sh", "-c", f"exec cat {path} > {sink}"])
 
 
+class TickClock(threading.Thread):
+    """Reads a pty end and notes when each tick's ZDA arrives."""
+
+    def __init__(self, path):
+        super().__init__(daemon=True)
+        self.fd = os.open(path, os.O_RDONLY | os.O_NOCTTY)
+        self.arrivals = []
+        self.bytes = 0
+
+    def run(self):
+        while True:
+            try:
+                chunk = os.read(self.fd, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            now = time.monotonic()
+            self.bytes += len(chunk)
+            self.arrivals += [now] * chunk.count(b"$GPZDA")
+
+    def report(self, name):
+        errors = sorted(abs(1000 * (b - a) - 1000) for a, b in zip(self.arrivals, self.arrivals[1:]))
+        if not errors:
+            print(f"{name}: no ticks arrived")
+            return
+        p99 = errors[min(len(errors) - 1, int(0.99 * len(errors)))]
+        span = 1000 * (self.arrivals[-1] - self.arrivals[0])
+        print(f"{name}: {len(self.arrivals)} ticks, {self.bytes} bytes; |interval - 1000 ms| median "
+              f"{statistics.median(errors):.3f} ms, p99 {p99:.3f} ms, max {errors[-1]:.3f} ms; "
+              f"drift {span - 1000 * (len(self.arrivals) - 1):+.3f} ms")
+
+
 def headless(build, seconds):
     with ps.temp_dir() as tmp, ps.processes() as start:
         out, into = ps.pty_pair(start, tmp)
@@ -65,8 +100,8 @@ def window(build, seconds):
         env = dict(os.environ, DISPLAY=display)
         ps.wait_for_path(f"/tmp/.X11-unix/X{display[1:]}")
         out, into = ps.pty_pair(start, tmp)
-        received = os.path.join(tmp, "received")
-        drain(start, into, received)
+        ticks = TickClock(into)
+        ticks.start()
 
         began = time.monotonic()
         app = start([os.path.join(build, "app/quilvex")], env=env, stderr=subprocess.DEVNULL)
@@ -86,7 +121,7 @@ def window(build, seconds):
         xdo("type", out)
         xdo("mousemove", "--window", wid, "76", "136", "click", "1")
         measure("quilvex window, running", app.pid, seconds)
-        print(f"window sent {os.path.getsize(received)} bytes = {os.path.getsize(received) / 307:.1f} ticks")
+        ticks.report("window ticks")
 
 
 def main():
