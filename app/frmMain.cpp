@@ -137,6 +137,8 @@ void frmMain::cmdStart_Click()
         return;
     }
     Timer1.start();
+    // Disabling Start sent the focus on to the lists; Space now stops.
+    cmdStop->setFocus();
 }
 
 void frmMain::cmdStop_Click()
@@ -145,6 +147,7 @@ void frmMain::cmdStop_Click()
     cmdStart->setEnabled(true);
     MSComm1.close();
     Timer1.stop();
+    cmdStart->setFocus();
 }
 
 void frmMain::StopTransmission()

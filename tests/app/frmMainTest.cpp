@@ -190,11 +190,14 @@ void frmMainTest::startSendsATickEachSecondAndStopEndsIt()
     PseudoTerminal pty;
     frmMain w;
     w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     TypeInto(w.cmbCOM, QString::fromStdString(pty.slavePath()));
     QVERIFY(IsStopped(w));
     QTest::mouseClick(w.cmdStart, Qt::LeftButton);
     QVERIFY(IsRunning(w));
     QCOMPARE(pty.readAvailable(0ms), std::string());  // nothing at the moment of Start
+    QCOMPARE(QApplication::focusWidget(), w.cmdStop);  // Space stops again
 
     const QStringList lines = Lines(Collect(pty, 3300ms));
     QCOMPARE(lines.size(), 18);
@@ -205,8 +208,9 @@ void frmMainTest::startSendsATickEachSecondAndStopEndsIt()
     QCOMPARE(w.Label3->text(), QString("35度41分13秒"));
     QCOMPARE(LineSpeed(pty), speed_t(B4800));
 
-    QTest::mouseClick(w.cmdStop, Qt::LeftButton);
+    QTest::keyClick(w.cmdStop, Qt::Key_Space);
     QVERIFY(IsStopped(w));
+    QCOMPARE(QApplication::focusWidget(), w.cmdStart);
     QCOMPARE(Collect(pty, 1300ms), std::string());
     QCOMPARE(w.Label3->text(), QString("35度41分13秒"));  // the last position stays shown
     QVERIFY(Boxes(w).isEmpty());
