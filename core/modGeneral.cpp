@@ -20,6 +20,10 @@ std::time_t SecondsSinceEpoch(UtcInstant instant)
         std::chrono::floor<std::chrono::seconds>(instant).time_since_epoch().count());
 }
 
+// Local broken-down time with the host's zone rules; false where the
+// platform cannot convert the instant.
+bool ToLocalTime(std::time_t seconds, std::tm& local);
+
 }  // namespace
 
 UtcInstant UtcNow()
@@ -45,6 +49,16 @@ SystemTimeRecord SystemTimeAt(UtcInstant instant)
     return r;
 }
 
+std::string LocalHourTextAt(UtcInstant instant)
+{
+    std::tm local{};
+    // The Windows CRT refuses instants before 1970 and after 3000; the UTC
+    // hour is the best left then.
+    if (!ToLocalTime(SecondsSinceEpoch(instant), local))
+        return TwoCharacterText(SystemTimeAt(instant).wHour);
+    return TwoCharacterText(static_cast<unsigned>(local.tm_hour));
+}
+
 std::string ReadLocalHourText()
 {
     return LocalHourTextAt(UtcNow());
@@ -62,15 +76,12 @@ void ReadUtcTime()
                st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
-std::string LocalHourTextAt(UtcInstant instant)
+namespace {
+bool ToLocalTime(std::time_t seconds, std::tm& local)
 {
-    const std::time_t seconds = SecondsSinceEpoch(instant);
-    std::tm local{};
-    // The CRT refuses instants before 1970; the UTC hour is the best left then.
-    if (localtime_s(&local, &seconds) != 0)
-        return TwoCharacterText(SystemTimeAt(instant).wHour);
-    return TwoCharacterText(static_cast<unsigned>(local.tm_hour));
+    return localtime_s(&local, &seconds) == 0;
 }
+}  // namespace
 
 #else
 
@@ -79,14 +90,12 @@ void ReadUtcTime()
     SysTime = SystemTimeAt(UtcNow());
 }
 
-std::string LocalHourTextAt(UtcInstant instant)
+namespace {
+bool ToLocalTime(std::time_t seconds, std::tm& local)
 {
-    const std::time_t seconds = SecondsSinceEpoch(instant);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr)
-        return TwoCharacterText(SystemTimeAt(instant).wHour);
-    return TwoCharacterText(static_cast<unsigned>(local.tm_hour));
+    return localtime_r(&seconds, &local) != nullptr;
 }
+}  // namespace
 
 #endif
 
