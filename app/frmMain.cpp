@@ -143,10 +143,7 @@ void frmMain::cmdStart_Click()
 
 void frmMain::cmdStop_Click()
 {
-    cmdStop->setEnabled(false);
-    cmdStart->setEnabled(true);
-    MSComm1.close();
-    Timer1.stop();
+    StopTransmission();
     cmdStart->setFocus();
 }
 
