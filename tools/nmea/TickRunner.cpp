@@ -53,14 +53,10 @@ void TickRunner::start()
         m_link->setPort(QString::fromStdString(*m_options.port));
         m_link->setSettings(QString::fromStdString(SettingsText(m_options.rate)));
         if (const auto error = m_link->open()) {
-            std::fprintf(stderr, "quilvex-nmea: %s\n", EnglishMessage(*error).c_str());
-            finish(1);
+            linkFailed(*error);
             return;
         }
-        connect(m_link.get(), &SerialLink::failed, this, [this](const LinkError& error) {
-            std::fprintf(stderr, "quilvex-nmea: %s\n", EnglishMessage(error).c_str());
-            finish(1);
-        });
+        connect(m_link.get(), &SerialLink::failed, this, &TickRunner::linkFailed);
     }
 
     if (!m_options.at) {
@@ -125,6 +121,13 @@ void TickRunner::sendNextStamped()
     }
     for (const std::string& sentence : nextTick())
         m_link->write(sentence);
+}
+
+// A failed open and a port lost while sending end the same way.
+void TickRunner::linkFailed(const LinkError& error)
+{
+    std::fprintf(stderr, "quilvex-nmea: %s\n", EnglishMessage(error).c_str());
+    finish(1);
 }
 
 void TickRunner::stop()

@@ -33,6 +33,7 @@ private:
     void realTimeTick();
     void writeBatchToStandardOutput();
     void sendNextStamped();
+    void linkFailed(const LinkError& error);
     void finish(int exitCode);
 
     NmeaOptions m_options;
