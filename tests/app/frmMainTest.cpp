@@ -67,6 +67,13 @@ std::string Collect(PseudoTerminal& pty, std::chrono::milliseconds span)
     return data;
 }
 
+// Start on the pty, as an operator who typed its path into the port list.
+void StartOn(frmMain& w, const PseudoTerminal& pty)
+{
+    w.cmbCOM->setEditText(QString::fromStdString(pty.slavePath()));
+    w.cmdStart_Click();
+}
+
 speed_t LineSpeed(const PseudoTerminal& pty)
 {
     termios t{};
@@ -220,8 +227,7 @@ void frmMainTest::prefectureChangeTakesEffectAtTheNextTick()
 {
     PseudoTerminal pty;
     frmMain w;
-    w.cmbCOM->setEditText(QString::fromStdString(pty.slavePath()));
-    w.cmdStart_Click();
+    StartOn(w, pty);
     QVERIFY(IsRunning(w));
     w.Timer1_Timer();
     QVERIFY(Lines(Collect(pty, 100ms)).value(1).contains(",3541.221600,N,"));
@@ -255,8 +261,7 @@ void frmMainTest::pickingARateStopsAndTheNextStartUsesIt()
     frmMain w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.cmbCOM->setEditText(QString::fromStdString(pty.slavePath()));
-    w.cmdStart_Click();
+    StartOn(w, pty);
     QVERIFY(IsRunning(w));
 
     // 4800 is selected; the next item down is 9600.
@@ -309,8 +314,7 @@ void frmMainTest::typingIsNoPick()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QApplication::setActiveWindow(&w);
-    w.cmbCOM->setEditText(QString::fromStdString(pty.slavePath()));
-    w.cmdStart_Click();
+    StartOn(w, pty);
     QVERIFY(IsRunning(w));
 
     auto* box = w.findChild<QComboBox*>(list);
@@ -396,8 +400,7 @@ void frmMainTest::lostPortReturnsToStoppedWithOneMessage()
     auto pty = std::make_unique<PseudoTerminal>();
     frmMain w;
     w.show();
-    w.cmbCOM->setEditText(QString::fromStdString(pty->slavePath()));
-    w.cmdStart_Click();
+    StartOn(w, *pty);
     w.Timer1_Timer();
     QCOMPARE(pty->readExactly(307, 2s, [] { QTest::qWait(5); }).size(), std::size_t(307));
     pty.reset();
@@ -414,8 +417,7 @@ void frmMainTest::closingTheWindowClosesThePort()
     {
         frmMain w;
         w.show();
-        w.cmbCOM->setEditText(QString::fromStdString(pty.slavePath()));
-        w.cmdStart_Click();
+        StartOn(w, pty);
         QVERIFY(IsRunning(w));
         w.close();
     }
