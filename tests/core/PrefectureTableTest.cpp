@@ -72,13 +72,3 @@ TEST(PrefectureTable, CoordinatesHaveTheFieldForm)
         EXPECT_EQ(lonFraction, slot == 7 ? 4u : 6u);
     }
 }
-
-TEST(PrefectureTable, RowsThatTestsAndPeersRelyOn)
-{
-    EXPECT_EQ(PrefectureTable[13].lat, "3541.221600");
-    EXPECT_EQ(PrefectureTable[13].lon, "13941.301400");
-    EXPECT_EQ(PrefectureTable[7].lon, "14028.0313");
-    EXPECT_EQ(PrefectureTable[23].lat, "3510.4896");
-    EXPECT_EQ(PrefectureTable[kLastSlot].name, "沖縄県");
-    EXPECT_EQ(LookupPrefecture(kDefaultPrefecture), 13);
-}
