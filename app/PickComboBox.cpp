@@ -15,6 +15,14 @@ PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent)
         if (m_picking)
             emit picked();
     });
+    // A long path shows whole where the box cuts it.
+    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) { setToolTip(text); });
+}
+
+void PickComboBox::showPopup()
+{
+    emit aboutToOpen();
+    QComboBox::showPopup();
 }
 
 void PickComboBox::hidePopup()

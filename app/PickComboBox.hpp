@@ -15,10 +15,12 @@ class PickComboBox : public QComboBox {
 public:
     explicit PickComboBox(QWidget* parent = nullptr);
 
+    void showPopup() override;
     void hidePopup() override;
 
 signals:
     void picked();
+    void aboutToOpen();  // the list can be refreshed before it shows
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

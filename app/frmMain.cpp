@@ -3,16 +3,22 @@
 #include "CoordinateDisplay.hpp"
 #include "FormLayout.hpp"
 #include "LinkMessages.hpp"
+#include "PickComboBox.hpp"
+#include "PortListing.hpp"
+#include "PortOutput.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
+#include "SecondTimer.hpp"
 #include "Tick.hpp"
 
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace quilvex {
 namespace {
 
-constexpr int kTickMs = 1000;
+constexpr const char* kTitle = "Quilvex";
 constexpr const char* kPortNames[] = {"COM1", "COM2",  "COM3",  "COM4",  "COM5",
                                       "COM6", "COM7",  "COM8",  "COM9",  "COM10",
                                       "COM11", "COM12", "COM13", "COM14", "COM15"};
@@ -57,7 +63,7 @@ void SelectExactly(QComboBox* list, const QString& text)
 frmMain::frmMain(QWidget* parent) : QWidget(parent)
 {
     setObjectName("frmMain");
-    setWindowTitle("Quilvex");
+    setWindowTitle(kTitle);
     setFixedSize(kClientArea);
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -77,12 +83,13 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     Label6 = Caption(this, "Label6", kLabel6, QStringLiteral("速度"));
     Label7 = Caption(this, "Label7", kLabel7, QStringLiteral("位置"));
     Label8 = Caption(this, "Label8", kLabel8, QStringLiteral("bps"));
-    // Screen readers name each list and field by its caption.
+    // Screen readers name each list and field by its caption and still read
+    // the field's value.
     Label5->setBuddy(cmbCOM);
     Label6->setBuddy(cmbBPS);
     Label7->setBuddy(cmbPref);
-    Label3->setAccessibleName(Label1->text());
-    Label4->setAccessibleName(Label2->text());
+    Label1->setBuddy(Label3);
+    Label2->setBuddy(Label4);
     setTabOrder(cmbPref, cmbBPS);
     setTabOrder(cmbBPS, cmbCOM);
     setTabOrder(cmbCOM, cmdStart);
@@ -96,18 +103,16 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     SelectExactly(cmbBPS, kDefaultRate);
     cmdStop->setEnabled(false);
 
-    Timer1.setObjectName("Timer1");
-    Timer1.setInterval(kTickMs);
-    // The default coarse timer may run up to 5% late on each tick.
-    Timer1.setTimerType(Qt::PreciseTimer);
-    MSComm1.setObjectName("MSComm1");
+    // Ticks on each whole UTC second, as a receiver sends them.
+    Timer1 = new SecondTimer(this);
+    Timer1->setObjectName("Timer1");
 
     connect(cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(cmbCOM, &PickComboBox::picked, this, &frmMain::cmbCOM_Click);
     connect(cmbBPS, &PickComboBox::picked, this, &frmMain::cmbBPS_Click);
-    connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
-    connect(&MSComm1, &SerialLink::failed, this, &frmMain::MSComm1_Error);
+    connect(cmbCOM, &PickComboBox::aboutToOpen, this, &frmMain::cmbCOM_DropDown);
+    connect(Timer1, &SecondTimer::tick, this, &frmMain::Timer1_Timer);
 
     Form_Load();
 }
@@ -126,17 +131,27 @@ void frmMain::LoadPrefectures()
                                              qsizetype(kDefaultPrefecture.size())));
 }
 
+frmMain::~frmMain() = default;
+
 void frmMain::cmdStart_Click()
 {
     cmdStart->setEnabled(false);
     cmdStop->setEnabled(true);
-    MSComm1.setPort(cmbCOM->currentText());
-    MSComm1.setSettings(QString::fromStdString(SettingsText(cmbBPS->currentText().toStdString())));
-    if (const auto error = MSComm1.open()) {
+    auto output = MakePortOutput(cmbCOM->currentText(), cmbBPS->currentText());
+    m_sendingTo = cmbCOM->currentText();
+    if (output->consumers() < 0)
+        m_sendingTo += QStringLiteral(" %1 bps").arg(cmbBPS->currentText());
+    output->setObjectName("MSComm1");
+    output->setParent(this);
+    MSComm1 = output.release();
+    connect(MSComm1, &TickOutput::failed, this, &frmMain::MSComm1_Error);
+    connect(MSComm1, &TickOutput::notice, this, &frmMain::ShowRunState);
+    if (const auto error = MSComm1->open()) {
         MSComm1_Error(*error);
         return;
     }
-    Timer1.start();
+    Timer1->start();
+    ShowRunState();
     // Disabling Start sent the focus on to the lists; Space now stops.
     cmdStop->setFocus();
 }
@@ -149,10 +164,18 @@ void frmMain::cmdStop_Click()
 
 void frmMain::StopTransmission()
 {
-    Timer1.stop();
+    Timer1->stop();
     cmdStop->setEnabled(false);
     cmdStart->setEnabled(true);
-    MSComm1.close();
+    if (MSComm1) {
+        MSComm1->close();
+        // It may be the sender of the signal being handled.
+        MSComm1->disconnect(this);
+        MSComm1->setParent(nullptr);
+        MSComm1->deleteLater();
+        MSComm1 = nullptr;
+    }
+    ShowRunState();
 }
 
 void frmMain::cmbCOM_Click()
@@ -165,12 +188,49 @@ void frmMain::cmbBPS_Click()
     StopTransmission();
 }
 
+// COM1 to COM15 stay first; the ports this system has follow, asked again
+// each time the list opens, so an adapter plugged in meanwhile shows up.
+void frmMain::cmbCOM_DropDown()
+{
+    const QString typed = cmbCOM->currentText();
+    const int designed = int(std::size(kPortNames));
+    while (cmbCOM->count() > designed)
+        cmbCOM->removeItem(designed);
+    for (const PortDescription& port : SystemPorts()) {
+        bool designedPort = false;
+        for (int n = 1; n <= designed; ++n)
+            designedPort = designedPort || port.port == DeviceForPortNumber(n);
+        if (designedPort)
+            continue;
+        cmbCOM->addItem(QString::fromStdString(port.port));
+        cmbCOM->setItemData(cmbCOM->count() - 1, QString::fromStdString(port.description), Qt::ToolTipRole);
+    }
+    SelectExactly(cmbCOM, typed);
+}
+
 void frmMain::Timer1_Timer()
 {
     const PrefectureRow& row = PrefectureTable[LookupPrefecture(cmbPref->currentText().toStdString())];
     Label3->setText(QString::fromStdString(LatitudeDisplayText(row.lat)));
     Label4->setText(QString::fromStdString(LongitudeDisplayText(row.lon)));
-    MSComm1.writeTick(ComposeTickNow(row.lat, row.lon));
+    if (MSComm1)
+        MSComm1->sendTick(ComposeTickNow(row.lat, row.lon));
+    ShowRunState();
+}
+
+// The title tells where the ticks go while sending, and whether any were skipped.
+void frmMain::ShowRunState()
+{
+    if (!MSComm1 || !Timer1->isActive()) {
+        setWindowTitle(kTitle);
+        return;
+    }
+    QString title = QStringLiteral("%1 — 送信中: %2").arg(kTitle, m_sendingTo);
+    if (const int clients = MSComm1->consumers(); clients >= 0)
+        title += QStringLiteral("（接続 %1）").arg(clients);
+    if (const long long skipped = MSComm1->skippedTicks(); skipped > 0)
+        title += QStringLiteral("、スキップ %1").arg(skipped);
+    setWindowTitle(title);
 }
 
 // Every failure of the link, at Start or while running, ends here: back to

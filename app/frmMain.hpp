@@ -1,24 +1,43 @@
 #pragma once
 
-#include "PickComboBox.hpp"
-#include "SerialLink.hpp"
+#include "LinkError.hpp"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
 #include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
 
 namespace quilvex {
 
+class PickComboBox;
+class SecondTimer;
+class TickOutput;
+
 // The one window. Run state lives in the controls: Stopped is Start enabled,
-// Stop disabled, Timer1 off and the link closed; Running is the opposite.
+// Stop disabled, Timer1 off and no output open; Running is the opposite.
+// Controls carry the designer's names as object names.
 class frmMain : public QWidget {
     Q_OBJECT
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
-    // Exposed for tests and accessibility tools under the designer's names.
+private:
+    void Form_Load();
+    void LoadPrefectures();
+    void cmdStart_Click();
+    void cmdStop_Click();
+    void cmbCOM_Click();
+    void cmbBPS_Click();
+    void cmbCOM_DropDown();
+    void Timer1_Timer();
+    void StopTransmission();
+    void MSComm1_Error(const LinkError& error);
+    void ShowRunState();
+
     PickComboBox* cmbCOM;
     PickComboBox* cmbBPS;
     PickComboBox* cmbPref;
@@ -32,20 +51,9 @@ public:
     QLabel* Label6;
     QLabel* Label7;
     QLabel* Label8;
-    QTimer Timer1;
-    SerialLink MSComm1;
-
-    void Form_Load();
-    void cmdStart_Click();
-    void cmdStop_Click();
-    void cmbCOM_Click();
-    void cmbBPS_Click();
-    void Timer1_Timer();
-
-private:
-    void LoadPrefectures();
-    void StopTransmission();
-    void MSComm1_Error(const LinkError& error);
+    SecondTimer* Timer1;
+    TickOutput* MSComm1 = nullptr;  // the open output while Running, owned as a child
+    QString m_sendingTo;            // port and rate as they stood at Start
 };
 
 }  // namespace quilvex

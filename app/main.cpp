@@ -5,16 +5,51 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
-// Without a display Qt aborts with a cryptic message; say what to do instead.
-bool DisplayAvailable()
+const char* const kUsage =
+    "Usage: quilvex [--help] [--version]\n"
+    "Opens the Quilvex window, which sends NMEA 0183 sentences once a second.\n"
+    "Without a display, use quilvex-nmea (see quilvex-nmea --help).\n";
+
+std::string DisplayName()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display ? display : "";
+}
+
+// Without a display Qt ends with a fatal error and a core dump; before the
+// window is up, say instead what failed and what to do.
+bool g_windowUp = false;
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (!g_windowUp && type == QtFatalMsg) {
+        std::fprintf(stderr,
+                     "quilvex: cannot open the window: no display answers at DISPLAY=\"%s\"; "
+                     "run it under xvfb-run, or send without a window with quilvex-nmea\n",
+                     DisplayName().c_str());
+        std::_Exit(1);
+    }
+    // Qt's own complaints about the display come before the fatal one.
+    if (!g_windowUp && context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)
+        return;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+bool NoDisplayAtAll()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
 #else
-    return true;
+    return false;
 #endif
 }
 
@@ -22,12 +57,23 @@ bool DisplayAvailable()
 
 int main(int argc, char* argv[])
 {
-    if (!DisplayAvailable()) {
-        std::fputs("quilvex: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset).\n"
-                   "Use quilvex-nmea to send the sentences without a window.\n",
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(kUsage, stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
+        if (!std::strcmp(argv[i], "--version")) {
+            std::fputs("quilvex " QUILVEX_VERSION "\n", stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
+    }
+    if (NoDisplayAtAll()) {
+        std::fputs("quilvex: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset or empty); "
+                   "run it under xvfb-run, or send without a window with quilvex-nmea\n",
                    stderr);
         return 1;
     }
+    qInstallMessageHandler(OnQtMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quilvex");
     QApplication::setApplicationVersion(QUILVEX_VERSION);
@@ -36,5 +82,7 @@ int main(int argc, char* argv[])
 
     quilvex::frmMain window;
     window.show();
+    g_windowUp = true;
+    qInstallMessageHandler(nullptr);
     return QApplication::exec();
 }

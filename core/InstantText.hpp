@@ -12,4 +12,8 @@ namespace quilvex {
 // 00-23, no leap second. Anything else gives nothing.
 std::optional<UtcInstant> ParseUtcInstant(std::string_view text);
 
+// The last instant a four-digit year can carry.
+inline constexpr UtcInstant kLastStampedInstant =
+    std::chrono::sys_days{std::chrono::year{9999} / 12 / 31} + std::chrono::milliseconds(86'399'999);
+
 }  // namespace quilvex

@@ -5,18 +5,26 @@
 namespace quilvex {
 
 enum class LinkErrorKind {
-    NoPortNumber,  // the port text selects no port
-    Missing,       // no such device
-    NotADevice,    // a file or directory, never opened
-    BadSettings,   // the settings text is no rate,n,8,1
-    RateRefused,   // the port would not take the rate
-    InUse,         // another program holds the port
-    OpenFailed,    // any other refusal of the open
-    Lost,          // the port failed while open (adapter pulled, peer gone)
+    NoPortNumber,      // COM with no usable number
+    NotAPortName,      // neither COMn nor a device path ("ACM1"); never guessed
+    Missing,           // no such device
+    NotADevice,        // a file, a directory or a character device that is no terminal
+    PermissionDenied,  // the device exists but this user may not open it
+    BadSettings,       // the settings text is no rate,n,8,1
+    RateRefused,       // the port would not take the rate
+    InUse,             // another program, or another name of the same device, holds it
+    OpenFailed,        // any other refusal of the open
+    Lost,              // the port failed while open (adapter pulled, peer gone)
+    BadAddress,        // a network address text that names no address
+    AddressInUse,      // another program listens on that TCP address
+    ListenFailed,      // the TCP server could not listen there for another reason
+    PathExists,        // the virtual port's path is taken
+    WriteFailed,       // standard output refused a write
 };
 
 // What failed, on what, and the system's reason; each front end words it in
-// its own language.
+// its own language. `portText` is the text the user gave: a port, an
+// address or a path.
 struct LinkError {
     LinkErrorKind kind = LinkErrorKind::OpenFailed;
     std::string portText;
@@ -26,5 +34,11 @@ struct LinkError {
 };
 
 std::string EnglishMessage(const LinkError& error);
+
+// A text a user typed can be any length; messages keep its start and end.
+std::string ShortenedForMessage(const std::string& text);
+
+// For a text that is no port name: the device path it most likely means.
+std::string SuggestedDevicePath(const std::string& portText);
 
 }  // namespace quilvex

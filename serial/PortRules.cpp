@@ -46,9 +46,19 @@ double LeadingNumber(std::string_view text)
 
 }  // namespace
 
+namespace {
+bool IsComText(std::string_view text)
+{
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    return text.size() >= 3 && upper(text[0]) == 'C' && upper(text[1]) == 'O' && upper(text[2]) == 'M';
+}
+}  // namespace
+
 int PortNumberFromText(std::string_view portText)
 {
-    const std::string_view digits = portText.size() > 3 ? portText.substr(3) : std::string_view{};
+    if (!IsComText(portText))
+        return 0;
+    const std::string_view digits = portText.substr(3);
     const double rounded = std::nearbyint(LeadingNumber(digits));  // ties to even
     if (!(std::fabs(rounded) <= std::numeric_limits<std::int16_t>::max()))
         return 0;
@@ -101,6 +111,8 @@ PortTarget ResolvePortText(std::string_view portText)
 {
     if (IsDevicePathText(portText))
         return CheckDevice(std::string(portText));
+    if (!portText.empty() && !IsComText(portText))
+        return {{}, PortProblem::NotAPortName, {}};
     const int number = PortNumberFromText(portText);
     if (number < 1)
         return {{}, PortProblem::NoPortNumber, {}};

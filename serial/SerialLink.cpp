@@ -1,9 +1,7 @@
 #include "SerialLink.hpp"
 
+#include "HeldLine.hpp"
 #include "PortRules.hpp"
-
-#include <QDeadlineTimer>
-#include <QThread>
 
 #include <type_traits>
 
@@ -19,6 +17,10 @@ LinkErrorKind KindOf(PortProblem problem)
         return LinkErrorKind::Missing;
     case PortProblem::NotADevice:
         return LinkErrorKind::NotADevice;
+    case PortProblem::NotAPortName:
+        return LinkErrorKind::NotAPortName;
+    case PortProblem::PermissionDenied:
+        return LinkErrorKind::PermissionDenied;
     case PortProblem::None:
         break;
     }
@@ -49,10 +51,13 @@ std::intptr_t Widened(Handle handle)
 
 }  // namespace
 
-SerialLink::SerialLink(QObject* parent) : QObject(parent)
+SerialLink::SerialLink(QObject* parent) : TickOutput(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onPortError);
-    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::onBytesWritten);
+    connect(&m_port, &QSerialPort::bytesWritten, this, [this] {
+        if (m_port.bytesToWrite() == 0)
+            emit becameIdle();
+    });
     // Nothing is read for use, but reading is what notices a hang-up at once,
     // even while a stopped line has every tick skipped.
     connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
@@ -81,7 +86,8 @@ LinkError SerialLink::errorOn(LinkErrorKind kind, std::string reason) const
 std::optional<LinkError> SerialLink::open()
 {
     close();
-    m_skipped = 0;
+    resetCounts();
+    m_waitingAtLastTick = 0;
     const PortTarget target = ResolvePortText(m_portText.toStdString());
     m_device = target.device;
     if (target.problem != PortProblem::None)
@@ -99,11 +105,16 @@ std::optional<LinkError> SerialLink::open()
         const QSerialPort::SerialPortError code = m_port.error();
         const std::string reason = m_port.errorString().toStdString();
         m_port.clearError();
-        // Another holder shows as a held lock file or a busy exclusive tty.
-        const bool inUse = code == QSerialPort::PermissionError &&
-                           (reason.find("lock") != std::string::npos ||
-                            reason.find("busy") != std::string::npos);
-        return errorOn(inUse ? LinkErrorKind::InUse : LinkErrorKind::OpenFailed, reason);
+        if (code == QSerialPort::PermissionError)
+            return errorOn(RefusalMeansInUse(m_device) ? LinkErrorKind::InUse : LinkErrorKind::PermissionDenied);
+        if (code == QSerialPort::DeviceNotFoundError)
+            return errorOn(LinkErrorKind::Missing);
+        return errorOn(LinkErrorKind::OpenFailed, reason);
+    }
+    if (!LockOpenPort(Widened(m_port.handle()))) {
+        m_port.close();
+        m_port.clearError();
+        return errorOn(LinkErrorKind::InUse);
     }
 
     m_opening = true;
@@ -125,8 +136,13 @@ std::optional<LinkError> SerialLink::open()
 
 void SerialLink::close()
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        // Closing a real port waits until its queue has left, up to half a
+        // minute on a held line; what is still queued is stale by now.
+        if (waiting() > 0)
+            m_port.clear(QSerialPort::Output);
         m_port.close();
+    }
     m_port.clearError();
 }
 
@@ -142,39 +158,55 @@ void SerialLink::write(std::string_view sentence)
     m_port.write(sentence.data(), static_cast<qint64>(sentence.size()));
 }
 
-bool SerialLink::writeTick(const TickSentences& tick)
+void SerialLink::sendTick(const TickSentences& tick)
 {
     if (!m_port.isOpen())
-        return false;
-    if (backlog() > 0) {
-        ++m_skipped;
-        return false;
+        return;
+    const long long now = waiting();
+    switch (FateOfTick(now, m_waitingAtLastTick)) {
+    case TickFate::Skip:
+        countSkipped();
+        m_waitingAtLastTick = now;
+        return;
+    case TickFate::Replace:
+        countSkipped();
+        m_port.clear(QSerialPort::Output);
+        break;
+    case TickFate::Send:
+        break;
     }
-    for (const std::string& sentence : tick)
+    m_waitingAtLastTick = 0;
+    for (const std::string& sentence : tick) {
         write(sentence);
-    return true;
+        m_waitingAtLastTick += static_cast<long long>(sentence.size());
+    }
 }
 
-qint64 SerialLink::backlog() const
+void SerialLink::sendStamped(const std::string& ticks)
+{
+    write(ticks);
+}
+
+bool SerialLink::idle() const
+{
+    return m_port.bytesToWrite() == 0;
+}
+
+long long SerialLink::waiting() const
 {
     if (!m_port.isOpen())
         return 0;
     return m_port.bytesToWrite() + DriverOutputQueueBytes(Widened(m_port.handle()));
 }
 
-bool SerialLink::handedToDriver() const
+std::string SerialLink::describe() const
 {
-    return m_port.bytesToWrite() == 0;
-}
-
-void SerialLink::drainAndClose(int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
-        m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
-    while (m_port.isOpen() && backlog() > 0 && !deadline.hasExpired())
-        QThread::msleep(5);
-    close();
+    std::string text = m_portText.toStdString();
+    if (!m_device.empty() && m_device != text)
+        text += " (" + m_device + ")";
+    if (const auto line = ParseSettings(m_settings.toStdString()))
+        text += " " + std::to_string(line->rate) + " bps";
+    return text;
 }
 
 void SerialLink::onPortError(QSerialPort::SerialPortError error)
@@ -190,12 +222,6 @@ void SerialLink::onPortError(QSerialPort::SerialPortError error)
     // A lost pty keeps its write notifier firing until the port is closed.
     close();
     emit failed(lost);
-}
-
-void SerialLink::onBytesWritten()
-{
-    if (m_port.bytesToWrite() == 0)
-        emit handedOff();
 }
 
 }  // namespace quilvex

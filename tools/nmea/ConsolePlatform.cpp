@@ -27,6 +27,11 @@ void UseBinaryStandardOutput()
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
+bool StandardErrorIsTerminal()
+{
+    return _isatty(_fileno(stderr)) != 0;
+}
+
 void QuitOnStopSignal(QObject* receiver, const char* slot)
 {
     g_receiver = receiver;
@@ -58,6 +63,11 @@ void OnSignal(int)
 
 void UseBinaryStandardOutput() {}
 
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(2) == 1;
+}
+
 void QuitOnStopSignal(QObject* receiver, const char* slot)
 {
     if (::pipe(g_signalPipe) != 0)
@@ -72,8 +82,11 @@ void QuitOnStopSignal(QObject* receiver, const char* slot)
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    // Restarted calls: a write blocked on standard output goes on waiting in
+    // its own thread while the event loop ends the run.
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
 }  // namespace quilvex

@@ -7,8 +7,11 @@ namespace quilvex {
 // Standard output carries CR LF as they stand, never translated.
 void UseBinaryStandardOutput();
 
-// Calls quit() on the application, on its own thread, at SIGINT or SIGTERM
-// (Ctrl+C or Ctrl+Break on Windows).
+// Whether a status line rewritten in place can be shown.
+bool StandardErrorIsTerminal();
+
+// Calls the slot on the receiver, on its own thread, at SIGINT, SIGTERM or
+// SIGHUP (Ctrl+C, Ctrl+Break or closing the console on Windows).
 void QuitOnStopSignal(QObject* receiver, const char* slot);
 
 }  // namespace quilvex

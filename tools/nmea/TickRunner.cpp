@@ -1,44 +1,48 @@
 #include "TickRunner.hpp"
 
-#include "PortRules.hpp"
+#include "ConsolePlatform.hpp"
+#include "InstantText.hpp"
 #include "PrefectureTable.hpp"
 
 #include <QCoreApplication>
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace quilvex {
 namespace {
 
-constexpr int kStampedBatch = 256;  // stamped ticks per turn of the event loop
-constexpr int kDrainMs = 1000;
-// Qt timers keep whole milliseconds and wake up to one or two late, so the
-// timer is set this much early and the last stretch is slept precisely.
-constexpr std::chrono::milliseconds kTimerLead{3};
+constexpr int kStampedBatch = 64;  // stamped ticks handed over at once
+constexpr std::chrono::milliseconds kDrainAtEnd{5000};
+constexpr std::chrono::milliseconds kDrainAtSignal{80};
+constexpr qint64 kHeldAfterMs = 500;  // no byte moved this long: the line is held
 
-void WriteToStandardOutput(const TickSentences& tick)
+std::string Ticks(long long n)
 {
-    for (const std::string& sentence : tick)
-        std::fwrite(sentence.data(), 1, sentence.size(), stdout);
+    return std::to_string(n) + (n == 1 ? " tick" : " ticks");
 }
 
 }  // namespace
 
-TickRunner::TickRunner(NmeaOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options))
+TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
+                       QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_outputs(std::move(outputs))
 {
-    m_timer.setTimerType(Qt::PreciseTimer);
+    m_drain.setInterval(10);
+    connect(&m_drain, &QTimer::timeout, this, &TickRunner::drainStep);
+    connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
 }
+
+TickRunner::~TickRunner() = default;
 
 TickSentences TickRunner::nextTick()
 {
     const PrefectureRow& row = PrefectureTable[m_options.slot];
     ++m_ticks;
-    if (m_options.at)
-        return ComposeTickAt(*m_options.at + std::chrono::seconds(m_ticks - 1), row.lat, row.lon);
-    return ComposeTickNow(row.lat, row.lon);
+    TickSentences tick = m_options.at
+        ? ComposeTickAt(*m_options.at + std::chrono::seconds(m_ticks - 1), row.lat, row.lon)
+        : ComposeTickNow(row.lat, row.lon);
+    m_lastStamp = tick[0].substr(7, 9);
+    return tick;
 }
 
 bool TickRunner::done() const
@@ -46,109 +50,183 @@ bool TickRunner::done() const
     return m_options.count != 0 && m_ticks >= m_options.count;
 }
 
-void TickRunner::start()
+bool TickRunner::pacedIdle() const
 {
-    if (m_options.port) {
-        m_link = std::make_unique<SerialLink>();
-        m_link->setPort(QString::fromStdString(*m_options.port));
-        m_link->setSettings(QString::fromStdString(SettingsText(m_options.rate)));
-        if (const auto error = m_link->open()) {
-            linkFailed(*error);
-            return;
-        }
-        connect(m_link.get(), &SerialLink::failed, this, &TickRunner::linkFailed);
-    }
-
-    if (!m_options.at) {
-        m_timer.setSingleShot(true);
-        connect(&m_timer, &QTimer::timeout, this, &TickRunner::realTimeTick);
-        armForNextSecond();
-    } else if (m_link) {
-        // Each stamped tick waits for the previous one to reach the driver.
-        connect(m_link.get(), &SerialLink::handedOff, this, &TickRunner::sendNextStamped,
-                Qt::QueuedConnection);
-        sendNextStamped();
-    } else {
-        connect(&m_timer, &QTimer::timeout, this, &TickRunner::writeBatchToStandardOutput);
-        m_timer.start(0);
-    }
+    for (const auto& output : m_outputs)
+        if (output->paces() && !output->idle())
+            return false;
+    return true;
 }
 
-// Like a receiver, each tick starts at a whole UTC second, so its stamp
-// reads .00 and a time consumer sees the sentence right after that second.
-// Re-armed from the clock every time: no drift, and clock steps are followed.
-void TickRunner::armForNextSecond()
+void TickRunner::say(const std::string& line) const
 {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    m_nextSecond = ceil<seconds>(now + kTimerLead);
-    m_timer.start(static_cast<int>(floor<milliseconds>(m_nextSecond - now - kTimerLead).count()));
+    if (m_statusLineShown)
+        std::fputs("\r\x1b[K", stderr);
+    std::fprintf(stderr, "quilvex-nmea: %s\n", line.c_str());
+}
+
+void TickRunner::start()
+{
+    for (const auto& output : m_outputs) {
+        if (const auto error = output->open()) {
+            outputFailed(*error);
+            return;
+        }
+        connect(output.get(), &TickOutput::failed, this, &TickRunner::outputFailed);
+        if (!m_options.quiet)
+            connect(output.get(), &TickOutput::notice, this, [this](const QString& line) { say(line.toStdString()); });
+        m_paced = m_paced || output->paces();
+    }
+    m_paced = m_paced && m_options.at;
+    if (!m_options.quiet) {
+        const PrefectureRow& row = PrefectureTable[m_options.slot];
+        std::string line = "sending " + std::string(row.name) + " (" + std::string(row.latin) + ", " +
+                           std::string(row.lat) + " N, " + std::string(row.lon) + " E) to ";
+        for (std::size_t i = 0; i < m_outputs.size(); ++i)
+            line += (i ? "; " : "") + m_outputs[i]->describe();
+        if (m_options.count == 0)
+            line += "; Ctrl+C stops";
+        say(line);
+    }
+    if (m_paced) {
+        for (const auto& output : m_outputs)
+            if (output->paces())
+                connect(output.get(), &TickOutput::becameIdle, this, &TickRunner::sendStamped, Qt::QueuedConnection);
+        sendStamped();
+    } else {
+        // Real-time ticks, and stamped ones for outputs that set no pace of their own.
+        m_seconds.start();
+    }
 }
 
 void TickRunner::realTimeTick()
 {
-    if (m_finished)
+    if (m_finishing)
         return;
-    std::this_thread::sleep_until(m_nextSecond);
-    armForNextSecond();
-    const TickSentences tick = nextTick();
-    if (m_link) {
-        m_link->writeTick(tick);
-    } else {
-        WriteToStandardOutput(tick);
-        std::fflush(stdout);
+    if (m_options.at && *m_options.at + std::chrono::seconds(m_ticks) > kLastStampedInstant) {
+        say("stamped ticks reached the end of year 9999");
+        finish(kExitUsage, kDrainAtEnd);
+        return;
     }
+    const TickSentences tick = nextTick();
+    for (const auto& output : m_outputs)
+        output->sendTick(tick);
+    showStatus();
     if (done())
-        finish(0);
+        finish(kExitDone, kDrainAtEnd);
 }
 
-void TickRunner::writeBatchToStandardOutput()
+void TickRunner::sendStamped()
 {
-    for (int i = 0; i < kStampedBatch && !done(); ++i)
-        WriteToStandardOutput(nextTick());
-    std::fflush(stdout);
-    if (done())
-        finish(0);
-}
-
-void TickRunner::sendNextStamped()
-{
-    if (m_finished || !m_link->handedToDriver())
+    if (m_finishing || !pacedIdle())
         return;
     if (done()) {
-        finish(0);
+        finish(kExitDone, kDrainAtEnd);
         return;
     }
-    for (const std::string& sentence : nextTick())
-        m_link->write(sentence);
+    std::string batch;
+    for (int i = 0; i < kStampedBatch && !done(); ++i) {
+        if (*m_options.at + std::chrono::seconds(m_ticks) > kLastStampedInstant) {
+            say("stamped ticks reached the end of year 9999");
+            m_status = kExitUsage;
+            m_options.count = m_ticks;
+            break;
+        }
+        const TickSentences tick = nextTick();
+        batch += JoinTick(tick);
+        for (const auto& output : m_outputs)
+            if (!output->paces())
+                output->sendTick(tick);
+    }
+    for (const auto& output : m_outputs)
+        if (output->paces())
+            output->sendStamped(batch);
 }
 
-// A failed open and a port lost while sending end the same way.
-void TickRunner::linkFailed(const LinkError& error)
+void TickRunner::showStatus()
 {
-    std::fprintf(stderr, "quilvex-nmea: %s\n", EnglishMessage(error).c_str());
-    finish(1);
+    if (m_options.quiet || !StandardErrorIsTerminal())
+        return;
+    long long skipped = 0;
+    std::string state;
+    for (const auto& output : m_outputs) {
+        skipped += output->skippedTicks();
+        if (const int n = output->consumers(); n >= 0)
+            state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
+    }
+    std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", Ticks(m_ticks).c_str(), skipped,
+                 m_lastStamp.c_str(), state.c_str());
+    m_statusLineShown = true;
+}
+
+void TickRunner::outputFailed(const LinkError& error)
+{
+    say(EnglishMessage(error));
+    finish(kExitOutputFailed, kDrainAtSignal);
 }
 
 void TickRunner::stop()
 {
-    finish(0);
+    if (m_finishing) {
+        m_drainLimit = std::chrono::milliseconds(0);  // a second signal: no more waiting
+        return;
+    }
+    finish(m_status, kDrainAtSignal);
 }
 
-void TickRunner::finish(int exitCode)
+// What the outputs still hold goes out first, as long as it moves.
+void TickRunner::finish(int status, std::chrono::milliseconds drainLimit)
 {
-    if (m_finished)
+    if (m_finishing)
         return;
-    m_finished = true;
-    m_timer.stop();
-    std::fflush(stdout);
-    if (m_link) {
-        m_link->drainAndClose(kDrainMs);
-        if (m_link->skippedTicks() > 0)
-            std::fprintf(stderr, "quilvex-nmea: %lld ticks sent, %lld skipped while the line was busy\n",
-                         m_ticks - m_link->skippedTicks(), m_link->skippedTicks());
+    m_finishing = true;
+    m_status = std::max(m_status, status);
+    m_seconds.stop();
+    m_drainLimit = drainLimit;
+    m_drainClock.start();
+    m_lastWaiting = -1;
+    drainStep();
+    if (m_finishing)
+        m_drain.start();
+}
+
+void TickRunner::drainStep()
+{
+    long long waiting = 0;
+    for (const auto& output : m_outputs)
+        waiting += output->waiting();
+    const qint64 elapsed = m_drainClock.elapsed();
+    if (waiting != m_lastWaiting) {
+        m_lastWaiting = waiting;
+        m_lastProgressMs = elapsed;
     }
-    QCoreApplication::exit(exitCode);
+    const bool held = elapsed >= m_drainLimit.count() || elapsed - m_lastProgressMs >= kHeldAfterMs;
+    if (waiting > 0 && !held)
+        return;
+    m_drain.stop();
+    if (m_status != kExitOutputFailed) {
+        for (const auto& output : m_outputs) {
+            if (const long long left = output->waiting(); left > 0) {
+                say(std::to_string(left) + " bytes could not leave " + output->describe() + ": the line is held");
+                m_status = std::max<int>(m_status, kExitHeld);
+            }
+        }
+    }
+    end();
+}
+
+void TickRunner::end()
+{
+    m_finishing = true;
+    for (const auto& output : m_outputs) {
+        output->close();
+        if (output->skippedTicks() > 0)
+            say(output->describe() + ": " + Ticks(output->skippedTicks()) +
+                " skipped while the consumer was busy");
+    }
+    if (m_statusLineShown && !m_options.quiet)
+        std::fputs("\r\x1b[K", stderr);
+    QCoreApplication::exit(m_status);
 }
 
 }  // namespace quilvex

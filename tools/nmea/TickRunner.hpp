@@ -1,47 +1,69 @@
 #pragma once
 
 #include "NmeaOptions.hpp"
-#include "SerialLink.hpp"
+#include "SecondTimer.hpp"
 #include "Tick.hpp"
+#include "TickOutput.hpp"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
-#include <chrono>
 #include <memory>
+#include <vector>
 
 namespace quilvex {
 
-// Runs the ticks of one quilvex-nmea invocation, to standard output or a
-// port, and quits the application with the exit code when done.
+// Exit statuses of quilvex-nmea.
+enum ExitStatus {
+    kExitDone = 0,         // count reached, or stopped by a signal, every byte out
+    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write
+    kExitUsage = 2,        // a bad command line
+    kExitHeld = 3,         // ended with bytes that a held line never took
+};
+
+// Runs the ticks of one quilvex-nmea invocation: composes each tick once,
+// hands it to every output, and quits the application with the exit status.
 class TickRunner : public QObject {
     Q_OBJECT
 
 public:
-    explicit TickRunner(NmeaOptions options, QObject* parent = nullptr);
+    TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
+               QObject* parent = nullptr);
+    ~TickRunner() override;
 
-    // Opens the port where there is one and sends the first tick.
     void start();
 
 public slots:
-    void stop();  // at a stop signal: ends cleanly, exit 0
+    void stop();  // at a stop signal; a second one cuts the drain short
 
 private:
     TickSentences nextTick();
     bool done() const;
-    void armForNextSecond();
+    bool pacedIdle() const;
     void realTimeTick();
-    void writeBatchToStandardOutput();
-    void sendNextStamped();
-    void linkFailed(const LinkError& error);
-    void finish(int exitCode);
+    void sendStamped();
+    void outputFailed(const LinkError& error);
+    void finish(int status, std::chrono::milliseconds drainLimit);
+    void drainStep();
+    void end();
+    void say(const std::string& line) const;
+    void showStatus();
 
     NmeaOptions m_options;
+    std::vector<std::unique_ptr<TickOutput>> m_outputs;
+    bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;
-    QTimer m_timer;
-    std::chrono::system_clock::time_point m_nextSecond;
-    std::unique_ptr<SerialLink> m_link;
-    bool m_finished = false;
+    std::string m_lastStamp;
+    SecondTimer m_seconds;
+    QTimer m_drain;
+    QElapsedTimer m_drainClock;
+    std::chrono::milliseconds m_drainLimit{0};
+    long long m_lastWaiting = 0;
+    qint64 m_lastProgressMs = 0;
+    bool m_finishing = false;
+    int m_status = kExitDone;
+    bool m_statusLineShown = false;
 };
 
 }  // namespace quilvex

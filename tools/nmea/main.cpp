@@ -1,15 +1,71 @@
 #include "ConsolePlatform.hpp"
 #include "NmeaOptions.hpp"
+#include "PortListing.hpp"
+#include "PortOutput.hpp"
 #include "PrefectureTable.hpp"
+#include "StdoutOutput.hpp"
+#include "TcpOutput.hpp"
 #include "TickRunner.hpp"
+#include "UdpOutput.hpp"
+#ifndef _WIN32
+#include "PtyOutput.hpp"
+#endif
 
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 using namespace quilvex;
+
+namespace {
+
+// Help and lists obey the same rule as ticks: a failed write is an error.
+int PrintToStandardOutput(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "quilvex-nmea: cannot write to standard output: %s\n", std::strerror(errno));
+        return kExitOutputFailed;
+    }
+    return kExitDone;
+}
+
+std::string SlotList()
+{
+    std::string text;
+    for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
+        const PrefectureRow& row = PrefectureTable[slot];
+        text += std::to_string(slot);
+        for (const std::string_view field : {row.name, row.lat, row.lon, row.latin})
+            text += "\t" + std::string(field);
+        text += "\n";
+    }
+    return text;
+}
+
+std::vector<std::unique_ptr<TickOutput>> OutputsOf(const NmeaOptions& o)
+{
+    std::vector<std::unique_ptr<TickOutput>> outputs;
+    if (o.port)
+        outputs.push_back(MakePortOutput(QString::fromStdString(*o.port), QString::fromStdString(o.rate)));
+    for (const std::string& text : o.tcp)
+        outputs.push_back(std::make_unique<TcpOutput>(text, ParseNetworkAddress(text, kLocalHost)));
+    for (const std::string& text : o.udp)
+        outputs.push_back(std::make_unique<UdpOutput>(text, *ParseNetworkAddress(text, {})));
+#ifndef _WIN32
+    if (o.pty)
+        outputs.push_back(std::make_unique<PtyOutput>(*o.pty));
+#endif
+    if (outputs.empty())
+        outputs.push_back(std::make_unique<StdoutOutput>());
+    return outputs;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -20,23 +76,19 @@ int main(int argc, char* argv[])
     switch (command.action) {
     case NmeaCommand::Action::Fail:
         std::fprintf(stderr, "%s\n", command.text.c_str());
-        return 2;
+        return kExitUsage;
     case NmeaCommand::Action::Help:
     case NmeaCommand::Action::Version:
-        std::fputs(command.text.c_str(), stdout);
-        return 0;
+        return PrintToStandardOutput(command.text);
     case NmeaCommand::Action::List:
-        for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
-            const PrefectureRow& row = PrefectureTable[slot];
-            std::printf("%d\t%.*s\t%.*s\t%.*s\n", slot, int(row.name.size()), row.name.data(),
-                        int(row.lat.size()), row.lat.data(), int(row.lon.size()), row.lon.data());
-        }
-        return 0;
+        return PrintToStandardOutput(SlotList());
+    case NmeaCommand::Action::ListPorts:
+        return PrintToStandardOutput(FormatPortList(SystemPorts()));
     case NmeaCommand::Action::Run:
         break;
     }
 
-    TickRunner runner(command.options);
+    TickRunner runner(command.options, OutputsOf(command.options));
     QuitOnStopSignal(&runner, "stop");
     // Exit codes set before the loop starts would be lost, so start inside it.
     QTimer::singleShot(0, &runner, &TickRunner::start);

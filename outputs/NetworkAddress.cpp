@@ -1,0 +1,36 @@
+#include "NetworkAddress.hpp"
+
+#include <charconv>
+
+namespace quilvex {
+
+std::optional<NetworkAddress> ParseNetworkAddress(std::string_view text, std::string_view defaultHost)
+{
+    NetworkAddress address{std::string(defaultHost), 0};
+    std::string_view port = text;
+    if (const std::size_t colon = text.rfind(':'); colon != std::string_view::npos) {
+        std::string_view host = text.substr(0, colon);
+        if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+            host = host.substr(1, host.size() - 2);
+        if (!host.empty())
+            address.host = host;
+        port = text.substr(colon + 1);
+    }
+    unsigned value = 0;
+    const auto result = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (port.empty() || result.ec != std::errc{} || result.ptr != port.data() + port.size() ||
+        value == 0 || value > 65535)
+        return std::nullopt;
+    address.port = static_cast<std::uint16_t>(value);
+    return address;
+}
+
+std::optional<std::string_view> TcpPortText(std::string_view portText)
+{
+    constexpr std::string_view kScheme = "tcp://";
+    if (!portText.starts_with(kScheme))
+        return std::nullopt;
+    return portText.substr(kScheme.size());
+}
+
+}  // namespace quilvex

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "LinkError.hpp"
+#include "Tick.hpp"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace quilvex {
+
+// Where ticks go: a serial port, standard output, TCP clients, UDP, a
+// virtual port. The run composes each tick once and hands the same bytes to
+// every output; each output keeps its own consumer's pace, so a slow or
+// stuck one skips ticks and never delays the others or grows memory.
+class TickOutput : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    virtual std::optional<LinkError> open() = 0;
+    virtual void close() = 0;
+
+    // A real-time tick: sent whole, skipped while the consumer still takes
+    // the previous one, or put in place of one a held line never took.
+    virtual void sendTick(const TickSentences& tick) = 0;
+
+    // Stamped ticks, many at a time, for an output that paces() the run: it
+    // takes every batch, and the run waits until it is idle() for the next.
+    // The others get stamped ticks one by one through sendTick().
+    virtual void sendStamped(const std::string&) {}
+    virtual bool paces() const { return false; }
+    virtual bool idle() const { return true; }
+
+    // Bytes of ours that still wait to leave, and whether any moved lately.
+    virtual long long waiting() const = 0;
+
+    long long skippedTicks() const { return m_skipped; }
+    // What it is, for status lines: "/dev/ttyUSB0 4800 bps", "tcp 127.0.0.1:10110".
+    virtual std::string describe() const = 0;
+    // Consumers connected right now (TCP clients); -1 where that means nothing.
+    virtual int consumers() const { return -1; }
+
+signals:
+    // The output can no longer be used; it is closed by then.
+    void failed(const quilvex::LinkError& error);
+    // A paced output became idle again.
+    void becameIdle();
+    // One line for the log: a client came or went, a send error.
+    void notice(const QString& line);
+
+protected:
+    void countSkipped() { ++m_skipped; }
+    void resetCounts() { m_skipped = 0; }
+
+private:
+    long long m_skipped = 0;
+};
+
+}  // namespace quilvex
