@@ -61,10 +61,10 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     parser.addOptions({help, version, pref, list, listPorts, at, count, port, rate, tcp, udp, pty, quiet});
 
     if (!parser.parse(arguments))
-        return Fail(parser.errorText().toStdString() + "\n" + parser.helpText().toStdString());
+        return Fail(parser.errorText().toStdString() + " (--help lists the options)");
     if (!parser.positionalArguments().isEmpty())
         return Fail("unexpected argument \"" + parser.positionalArguments().first().toStdString() +
-                    "\"\n" + parser.helpText().toStdString());
+                    "\" (--help lists the options)");
     if (parser.isSet(help))
         return {NmeaCommand::Action::Help, {}, parser.helpText().toStdString()};
     if (parser.isSet(version))
