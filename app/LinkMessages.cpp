@@ -12,6 +12,8 @@ QString JapaneseMessage(const LinkError& e)
     const QString because = reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason);
     const QString settings = QString::fromStdString(e.settings);
     const QString cannotOpen = on + QStringLiteral("を開けません。\n");
+    const QString address = e.device.empty() ? text
+        : QStringLiteral("%1（%2）").arg(QString::fromStdString(e.device), text);
     switch (e.kind) {
     case LinkErrorKind::NoPortNumber:
         return cannotOpen + QStringLiteral("ポート番号がありません。COM1 以上、または "
@@ -42,9 +44,9 @@ QString JapaneseMessage(const LinkError& e)
     case LinkErrorKind::BadAddress:
         return QStringLiteral("「%1」は TCP のアドレスではありません。\ntcp://127.0.0.1:10110 のように指定してください。").arg(text);
     case LinkErrorKind::AddressInUse:
-        return QStringLiteral("TCP アドレス %1 で待ち受けできません。\n他のプログラムがそこで待ち受けています。").arg(text);
+        return QStringLiteral("TCP アドレス %1 で待ち受けできません。\n他のプログラムがそこで待ち受けています。").arg(address);
     case LinkErrorKind::ListenFailed:
-        return QStringLiteral("TCP アドレス %1 で待ち受けできません。").arg(text) + because;
+        return QStringLiteral("TCP アドレス %1 で待ち受けできません。").arg(address) + because;
     case LinkErrorKind::PathExists:
         return QStringLiteral("「%1」はすでにあります。").arg(text);
     case LinkErrorKind::WriteFailed:

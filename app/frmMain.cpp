@@ -60,7 +60,7 @@ void SelectExactly(QComboBox* list, const QString& text)
 
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent)
+frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(std::move(ports))
 {
     setObjectName("frmMain");
     setWindowTitle(kTitle);
@@ -196,7 +196,7 @@ void frmMain::cmbCOM_DropDown()
     const int designed = int(std::size(kPortNames));
     while (cmbCOM->count() > designed)
         cmbCOM->removeItem(designed);
-    for (const PortDescription& port : SystemPorts()) {
+    for (const PortDescription& port : m_ports()) {
         bool designedPort = false;
         for (int n = 1; n <= designed; ++n)
             designedPort = designedPort || port.port == DeviceForPortNumber(n);

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "LinkError.hpp"
+#include "PortListing.hpp"
 
 #include <QWidget>
 
-#include <memory>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -22,7 +23,10 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    using PortSource = std::function<std::vector<PortDescription>()>;
+
+    // `ports` tells which serial ports the system has; tests give their own.
+    explicit frmMain(PortSource ports = SystemPorts, QWidget* parent = nullptr);
     ~frmMain() override;
 
 private:
@@ -54,6 +58,7 @@ private:
     SecondTimer* Timer1;
     TickOutput* MSComm1 = nullptr;  // the open output while Running, owned as a child
     QString m_sendingTo;            // port and rate as they stood at Start
+    PortSource m_ports;
 };
 
 }  // namespace quilvex

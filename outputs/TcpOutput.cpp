@@ -11,6 +11,7 @@ constexpr int kSendBufferBytes = 4096;
 
 TcpOutput::TcpOutput(std::string addressText, std::optional<NetworkAddress> address, QObject* parent)
     : TickOutput(parent),
+      m_given(addressText),
       m_text(address ? address->host + ":" + std::to_string(address->port) : std::move(addressText)),
       m_address(address.value_or(NetworkAddress{}))
 {
@@ -29,11 +30,11 @@ std::optional<LinkError> TcpOutput::open()
     resetCounts();
     const QHostAddress host(QString::fromStdString(m_address.host));
     if (host.isNull() || m_address.port == 0)
-        return LinkError{LinkErrorKind::BadAddress, m_text, {}, {}, "give [HOST:]PORT with a numeric host, such as 127.0.0.1:10110"};
+        return LinkError{LinkErrorKind::BadAddress, m_given, {}, {}, "give [HOST:]PORT with a numeric host, such as 127.0.0.1:10110"};
     if (!m_server.listen(host, m_address.port)) {
         if (m_server.serverError() == QAbstractSocket::AddressInUseError)
-            return LinkError{LinkErrorKind::AddressInUse, m_text, {}, {}, {}};
-        return LinkError{LinkErrorKind::ListenFailed, m_text, {}, {}, m_server.errorString().toStdString()};
+            return LinkError{LinkErrorKind::AddressInUse, m_given, m_text, {}, {}};
+        return LinkError{LinkErrorKind::ListenFailed, m_given, m_text, {}, m_server.errorString().toStdString()};
     }
     return std::nullopt;
 }

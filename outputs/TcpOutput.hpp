@@ -44,7 +44,8 @@ private:
     void drop(QTcpSocket* socket, const QString& why);
     static QString Peer(const QTcpSocket* socket);
 
-    std::string m_text;
+    std::string m_given;  // as the user typed it
+    std::string m_text;   // HOST:PORT
     NetworkAddress m_address;
     QTcpServer m_server;
     std::vector<Client> m_clients;

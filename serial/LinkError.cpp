@@ -34,6 +34,8 @@ std::string EnglishMessage(const LinkError& e)
         on += " (" + ShortenedForMessage(e.device) + ")";
     const std::string because = e.reason.empty() ? std::string{} : ": " + e.reason;
     const std::string cannotOpen = "cannot open " + on;
+    const std::string address = e.device.empty() || e.device == e.portText
+        ? text : ShortenedForMessage(e.device) + " (\"" + text + "\")";
     switch (e.kind) {
     case LinkErrorKind::NoPortNumber:
         return cannotOpen + ": the text selects no port (use COM1 or above, or a device path such as /dev/ttyUSB0)";
@@ -61,9 +63,9 @@ std::string EnglishMessage(const LinkError& e)
     case LinkErrorKind::BadAddress:
         return "\"" + text + "\" is not an address" + because;
     case LinkErrorKind::AddressInUse:
-        return "cannot serve TCP on " + text + ": another program listens there";
+        return "cannot serve TCP on " + address + ": another program listens there";
     case LinkErrorKind::ListenFailed:
-        return "cannot serve TCP on " + text + because;
+        return "cannot serve TCP on " + address + because;
     case LinkErrorKind::PathExists:
         return "cannot make the virtual port \"" + text + "\": the path already exists (it is left as it is)";
     case LinkErrorKind::WriteFailed:
