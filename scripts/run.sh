@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds and starts Quilvex.
+# Builds the two programs and starts the Quilvex window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh build run
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display to open the Quilvex window on (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
-    echo "Without a window, send the sentences with build/tools/nmea/quilvex-nmea --port PORT (see README.md)." >&2
+    cat >&2 <<'TEXT'
+No display to open the Quilvex window on (DISPLAY and WAYLAND_DISPLAY are unset).
+- With Xvfb installed:   xvfb-run -a scripts/run.sh
+- Without a window:      build/tools/nmea/quilvex-nmea --pty /tmp/gps --count 0
+  (a virtual serial port at /tmp/gps for gpsd or cat; see README.md)
+TEXT
     exit 1
 fi
+scripts/deps.sh build run
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target quilvex quilvex-nmea
 exec build/app/quilvex "$@"
