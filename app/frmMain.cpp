@@ -11,7 +11,9 @@
 #include "SecondTimer.hpp"
 #include "Tick.hpp"
 
+#include <QAbstractItemView>
 #include <QLabel>
+#include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -206,6 +208,11 @@ void frmMain::cmbCOM_DropDown()
         cmbCOM->setItemData(cmbCOM->count() - 1, QString::fromStdString(port.description), Qt::ToolTipRole);
     }
     SelectExactly(cmbCOM, typed);
+    // Device paths are wider than the box; the opened list shows them whole.
+    int widest = 0;
+    for (int i = 0; i < cmbCOM->count(); ++i)
+        widest = std::max(widest, cmbCOM->fontMetrics().horizontalAdvance(cmbCOM->itemText(i)));
+    cmbCOM->view()->setMinimumWidth(widest + 2 * cmbCOM->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 void frmMain::Timer1_Timer()
