@@ -34,18 +34,16 @@ QString Text(const frmMain& w, const char* name)
     return Find<QLabel>(w, name)->text();
 }
 
-bool IsStopped(const frmMain& w)
+// Running: Start off, Stop on, the timer on, an output open. Stopped: the opposite, titled plainly.
+bool InState(const frmMain& w, bool running)
 {
-    return Find<QPushButton>(w, "cmdStart")->isEnabled() && !Find<QPushButton>(w, "cmdStop")->isEnabled() &&
-           !w.findChild<SecondTimer*>("Timer1")->isActive() && !w.findChild<QObject*>("MSComm1") &&
-           w.windowTitle() == "Quilvex";
+    return Find<QPushButton>(w, "cmdStart")->isEnabled() != running &&
+           Find<QPushButton>(w, "cmdStop")->isEnabled() == running &&
+           w.findChild<SecondTimer*>("Timer1")->isActive() == running &&
+           (w.findChild<QObject*>("MSComm1") != nullptr) == running && (running || w.windowTitle() == "Quilvex");
 }
-
-bool IsRunning(const frmMain& w)
-{
-    return !Find<QPushButton>(w, "cmdStart")->isEnabled() && Find<QPushButton>(w, "cmdStop")->isEnabled() &&
-           w.findChild<SecondTimer*>("Timer1")->isActive() && w.findChild<QObject*>("MSComm1");
-}
+bool IsRunning(const frmMain& w) { return InState(w, true); }
+bool IsStopped(const frmMain& w) { return InState(w, false); }
 
 void TypeInto(QComboBox* list, const QString& text)
 {
@@ -99,11 +97,10 @@ class frmMainTest : public QObject {
 
 private slots:
     void runScenario();
-    void gestures_data();
     void gestures();
-    void failures_data();
     void failures();
     void servesTcp();
+    void lostPortClosesTheLink();
 };
 
 // Start with the defaults on a typed port: ticks at each whole second, the
@@ -147,128 +144,116 @@ void frmMainTest::runScenario()
 
 // Each way of picking from a list stops; typing never does, and never
 // changes the list or the text.
-void frmMainTest::gestures_data()
-{
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<QString>("gesture");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("stops");
-    QTest::addColumn<QString>("text");  // the list's text afterwards
-    QTest::newRow("arrow key") << "cmbBPS" << "down" << "" << true << "9600";
-    QTest::newRow("wheel") << "cmbBPS" << "wheel" << "" << true << "9600";
-    QTest::newRow("opened list, keys") << "cmbBPS" << "popup-keys" << "" << true << "9600";
-    QTest::newRow("opened list, mouse") << "cmbBPS" << "popup-mouse" << "" << true << "9600";
-    QTest::newRow("appended port") << "cmbCOM" << "popup-last" << "" << true << "/dev/ttyUSB0";
-    QTest::newRow("rate + Enter") << "cmbBPS" << "Enter" << "9600" << false << "9600";
-    QTest::newRow("rate + Tab") << "cmbBPS" << "Tab" << "19200" << false << "19200";
-    QTest::newRow("port, other case + Enter") << "cmbCOM" << "Enter" << "com3" << false << "com3";
-    QTest::newRow("port, other case + Tab") << "cmbCOM" << "Tab" << "com3" << false << "com3";
-    QTest::newRow("prefecture + Enter") << "cmbPref" << "Enter" << "北海道" << false << "北海道";
-}
-
 void frmMainTest::gestures()
 {
-    QFETCH(QString, list);
-    QFETCH(QString, gesture);
-    QFETCH(QString, typed);
-    PseudoTerminal pty;
-    frmMain w(FakePorts);
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    StartOn(w, QString::fromStdString(pty.slavePath()));
-    QVERIFY(IsRunning(w));
-    auto* box = Find<QComboBox>(w, list.toLatin1());
-    box->setFocus();
-    if (!typed.isEmpty()) {
+    const struct {
+        const char *list, *gesture, *typed;
+        bool stops;
+        const char* text;  // the list's text afterwards
+    } rows[] = {
+        {"cmbBPS", "arrow key", "", true, "9600"},
+        {"cmbBPS", "wheel", "", true, "9600"},
+        {"cmbBPS", "opened list, keys", "", true, "9600"},
+        {"cmbBPS", "opened list, mouse", "", true, "9600"},
+        {"cmbCOM", "opened list, appended port", "", true, "/dev/ttyUSB0"},
+        {"cmbBPS", "Enter", "9600", false, "9600"},
+        {"cmbBPS", "Tab", "19200", false, "19200"},
+        {"cmbCOM", "Enter", "com3", false, "com3"},
+        {"cmbCOM", "Tab", "com3", false, "com3"},
+        {"cmbPref", "Enter", "北海道", false, "北海道"},
+    };
+    for (const auto& row : rows) {
+        const QString gesture = row.gesture;
+        PseudoTerminal pty;
+        frmMain w(FakePorts);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        StartOn(w, QString::fromStdString(pty.slavePath()));
+        auto* box = Find<QComboBox>(w, row.list);
+        box->setFocus();
         const int count = box->count();
-        TypeInto(box, typed);
-        QTest::keyClick(box, gesture == "Enter" ? Qt::Key_Return : Qt::Key_Tab);
-        QCOMPARE(box->count(), count);
-    } else if (gesture == "down") {
-        QTest::keyClick(box, Qt::Key_Down);
-    } else if (gesture == "wheel") {
-        QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(box, &wheel);
-    } else {
-        box->showPopup();
-        QAbstractItemView* view = box->view();
-        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-        const QModelIndex item = box->model()->index(gesture == "popup-last" ? box->count() - 1 : 2, 0);
-        QCOMPARE(box->itemData(15, Qt::ToolTipRole).toString(), gesture == "popup-last" ? "FT232R USB UART" : "");
-        view->setCurrentIndex(item);
-        if (gesture == "popup-mouse")
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
-        else
-            QTest::keyClick(view, Qt::Key_Return);
-    }
-    QTest::qWait(50);
-    QFETCH(bool, stops);
-    QCOMPARE(IsStopped(w), stops);
-    QTEST(box->currentText(), "text");
-    if (stops && list == "cmbBPS") {  // the next Start takes the picked rate
-        QTest::mouseClick(Find<QPushButton>(w, "cmdStart"), Qt::LeftButton);
-        QCOMPARE(LineSpeed(pty), speed_t(B9600));
+        if (*row.typed) {
+            TypeInto(box, row.typed);
+            QTest::keyClick(box, gesture == "Enter" ? Qt::Key_Return : Qt::Key_Tab);
+            QCOMPARE(box->count(), count);
+        } else if (gesture == "arrow key") {
+            QTest::keyClick(box, Qt::Key_Down);
+        } else if (gesture == "wheel") {
+            QWheelEvent wheel({5, 5}, box->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &wheel);
+        } else {
+            box->showPopup();
+            QAbstractItemView* view = box->view();
+            QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+            const QModelIndex item = box->model()->index(gesture.endsWith("port") ? box->count() - 1 : 2, 0);
+            QCOMPARE(box->itemData(15, Qt::ToolTipRole).toString(), gesture.endsWith("port") ? "FT232R USB UART" : "");
+            view->setCurrentIndex(item);
+            if (gesture.endsWith("mouse"))
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+            else
+                QTest::keyClick(view, Qt::Key_Return);
+        }
+        QTest::qWait(50);
+        QVERIFY2(IsStopped(w) == row.stops, row.gesture);
+        QCOMPARE(box->currentText(), QString(row.text));
+        if (row.stops && QString(row.list) == "cmbBPS") {  // the next Start takes the picked rate
+            QTest::mouseClick(Find<QPushButton>(w, "cmdStart"), Qt::LeftButton);
+            QCOMPARE(LineSpeed(pty), speed_t(B9600));
+        }
     }
 }
 
 // Every failed Start and a lost port end Stopped with one message that
-// names the port and says why, in Japanese.
-void frmMainTest::failures_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("no port number") << "COM" << "4800" << "ポート番号がありません";
-    QTest::newRow("no COM name") << "ACM1" << "4800" << "/dev/ttyACM1";
-    QTest::newRow("missing device") << "/dev/quilvex-missing" << "4800" << "そのデバイスはありません。";
-    QTest::newRow("regular file") << "FILE" << "4800" << "端末デバイス";
-    QTest::newRow("bad rate") << "PTY" << "fast" << "通信設定「fast,n,8,1」";
-    QTest::newRow("in use") << "HELD" << "4800" << "他のプログラムが使用中です。";
-    QTest::newRow("TCP address in use") << "tcp://:BUSY" << "4800" << "他のプログラムがそこで待ち受けています";
-    QTest::newRow("lost port") << "LOST" << "4800" << "送信中に";
-}
-
+// names the port and says why, in Japanese. FILE is a plain file, HELD
+// another name of a port held open, BUSY a TCP port in use, LOST a port that
+// goes away while sending.
 void frmMainTest::failures()
 {
-    QFETCH(QString, port);
-    QFETCH(QString, rate);
-    QTemporaryDir dir;
-    auto pty = std::make_unique<PseudoTerminal>();
-    const QString slave = QString::fromStdString(pty->slavePath());
-    SerialLink holder;
-    QTcpServer busy;
-    QVERIFY(busy.listen(QHostAddress::LocalHost));
-    if (port == "FILE") {
-        port = dir.filePath("plain");
-        QFile file(port);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("unchanged") == 9);
-    } else if (port == "HELD") {
+    const struct {
+        QString port;
+        const char *rate, *says;
+    } rows[] = {
+        {"COM", "4800", "ポート番号がありません"},
+        {"ACM1", "4800", "/dev/ttyACM1"},
+        {"/dev/quilvex-missing", "4800", "そのデバイスはありません。"},
+        {"FILE", "4800", "端末デバイス"},
+        {"PTY", "fast", "通信設定「fast,n,8,1」"},
+        {"HELD", "4800", "他のプログラムが使用中です。"},
+        {"tcp://:BUSY", "4800", "他のプログラムがそこで待ち受けています"},
+        {"LOST", "4800", "送信中に"},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir dir;
+        auto pty = std::make_unique<PseudoTerminal>();
+        const QString slave = QString::fromStdString(pty->slavePath());
+        SerialLink holder;
         holder.setPort(slave);
         holder.setSettings("4800,n,8,1");
-        QVERIFY(!holder.open());
-        port = dir.filePath("other-name");
-        QVERIFY(QFile::link(slave, port));
+        QTcpServer busy;
+        QVERIFY(busy.listen(QHostAddress::LocalHost));
+        QString port = row.port;
+        port.replace("FILE", dir.filePath("plain")).replace("HELD", dir.filePath("other-name")).replace("PTY", slave);
+        port.replace("LOST", slave).replace("BUSY", QString::number(busy.serverPort()));
+        QFile file(dir.filePath("plain"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("unchanged") == 9);
+        QVERIFY(QFile::link(slave, dir.filePath("other-name")) && (row.port != "HELD" || !holder.open()));
+        frmMain w(FakePorts);
+        w.show();
+        StartOn(w, port, row.rate);
+        if (row.port == "LOST") {
+            QVERIFY(Collect(*pty, 1100ms).size() >= 307);
+            pty.reset();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(IsStopped(w), 3000);
+        QTest::qWait(200);
+        const QList<QMessageBox*> boxes = w.findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 1);
+        const QString text = boxes[0]->text();
+        QVERIFY2(text.contains(row.says) && text.contains(port) && !text.contains("No such file"), qPrintable(text));
+        QVERIFY(!pty || pty->readAvailable(0ms).empty());
     }
-    port.replace("PTY", slave).replace("LOST", slave).replace("BUSY", QString::number(busy.serverPort()));
-    frmMain w(FakePorts);
-    w.show();
-    StartOn(w, port, rate);
-    if (QTest::currentDataTag() == QString("lost port")) {
-        QVERIFY(IsRunning(w));
-        QVERIFY(pty->readExactly(307, 3s, [] { QTest::qWait(5); }).size() == 307);
-        pty.reset();
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(IsStopped(w), 3000);
-    QTest::qWait(200);
-    const QList<QMessageBox*> boxes = w.findChildren<QMessageBox*>();
-    QCOMPARE(boxes.size(), 1);
-    QFETCH(QString, says);
-    QVERIFY2(boxes[0]->text().contains(says) && boxes[0]->text().contains(port), qPrintable(boxes[0]->text()));
-    QVERIFY(!boxes[0]->text().contains("No such file"));  // the reason is said once, in Japanese
-    if (pty)
-        QCOMPARE(pty->readAvailable(0ms), std::string());
 }
 
 void frmMainTest::servesTcp()
@@ -293,6 +278,21 @@ void frmMainTest::servesTcp()
     QTcpSocket late;
     late.connectToHost(QHostAddress::LocalHost, port);
     QVERIFY(!late.waitForConnected(500));
+}
+
+// The link closes itself before it tells, and tells once.
+void frmMainTest::lostPortClosesTheLink()
+{
+    auto pty = std::make_unique<PseudoTerminal>();
+    SerialLink link;
+    link.setPort(QString::fromStdString(pty->slavePath()));
+    link.setSettings("4800,n,8,1");
+    QVERIFY(!link.open());
+    int failures = 0;
+    connect(&link, &TickOutput::failed, [&] { failures += link.isOpen() ? 100 : 1; });
+    pty.reset();
+    QTest::qWait(300);
+    QCOMPARE(failures, 1);
 }
 
 QTEST_MAIN(frmMainTest)

@@ -25,11 +25,10 @@ done
 dpkg-deb -f "$deb" Maintainer | grep -vq localhost || fail "maintainer names localhost"
 
 dpkg-deb -x "$deb" "$scratch/root"
-[ "$("$scratch/root/usr/bin/quilvex-nmea" --version)" = "quilvex-nmea $version" ] || fail "--version"
-[ "$("$scratch/root/usr/bin/quilvex" --version)" = "quilvex $version" ] || fail "quilvex --version"
-desktop-file-validate "$scratch/root/usr/share/applications/quilvex.desktop" || fail "desktop entry"
-for page in quilvex quilvex-nmea; do
-    zcat "$scratch/root/usr/share/man/man1/$page.1.gz" | grep -qi "^\.TH $page 1" || fail "man page $page"
+for program in quilvex quilvex-nmea; do
+    [ "$("$scratch/root/usr/bin/$program" --version)" = "$program $version" ] || fail "$program --version"
+    zcat "$scratch/root/usr/share/man/man1/$program.1.gz" | grep -qi "^\.TH $program 1" || fail "man page $program"
 done
+desktop-file-validate "$scratch/root/usr/share/applications/quilvex.desktop" || fail "desktop entry"
 file "$scratch/root/usr/share/icons/hicolor/16x16/apps/quilvex.png" | grep -q '16 x 16' || fail "16 px icon"
 echo "package ok: $(basename "$deb"); Depends: $depends"

@@ -23,8 +23,8 @@ PseudoTerminal::PseudoTerminal()
 
 PseudoTerminal::~PseudoTerminal()
 {
-    closeMaster();
-    closeSlave();
+    ::close(m_master);
+    ::close(m_slave);
 }
 
 std::string PseudoTerminal::readAvailable(std::chrono::milliseconds wait)
@@ -43,29 +43,11 @@ std::string PseudoTerminal::readAvailable(std::chrono::milliseconds wait)
     return data;
 }
 
-std::string PseudoTerminal::readExactly(std::size_t size, std::chrono::milliseconds timeout,
-                                        const std::function<void()>& pump)
+std::string PseudoTerminal::readExactly(std::size_t size, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::string data;
-    while (data.size() < size && std::chrono::steady_clock::now() < deadline) {
-        if (pump)
-            pump();
-        data += readAvailable(std::chrono::milliseconds(pump ? 5 : 50));
-    }
+    while (data.size() < size && std::chrono::steady_clock::now() < deadline)
+        data += readAvailable(std::chrono::milliseconds(50));
     return data;
-}
-
-void PseudoTerminal::closeMaster()
-{
-    if (m_master >= 0)
-        ::close(m_master);
-    m_master = -1;
-}
-
-void PseudoTerminal::closeSlave()
-{
-    if (m_slave >= 0)
-        ::close(m_slave);
-    m_slave = -1;
 }

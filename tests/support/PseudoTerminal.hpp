@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
 
 // A pseudo-terminal pair: the program under test opens slavePath(), the
@@ -18,13 +17,8 @@ public:
 
     // Reads what has arrived, waiting at most `wait` for the first byte.
     std::string readAvailable(std::chrono::milliseconds wait);
-    // Reads until `size` bytes have arrived or `timeout` passes; `pump`
-    // runs between reads so a Qt event loop in the same thread can write.
-    std::string readExactly(std::size_t size, std::chrono::milliseconds timeout,
-                            const std::function<void()>& pump = {});
-
-    void closeMaster();
-    void closeSlave();
+    // Reads until `size` bytes have arrived or `timeout` passes.
+    std::string readExactly(std::size_t size, std::chrono::milliseconds timeout);
 
 private:
     int m_master = -1;
