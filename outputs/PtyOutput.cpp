@@ -1,7 +1,5 @@
 #include "PtyOutput.hpp"
 
-#include "HeldLine.hpp"
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -30,6 +28,7 @@ std::optional<LinkError> PtyOutput::open()
 {
     close();
     resetCounts();
+    m_pace = {};
     struct stat existing {};
     if (::lstat(m_path.c_str(), &existing) == 0)
         return errorOn(LinkErrorKind::PathExists);
@@ -64,12 +63,17 @@ std::optional<LinkError> PtyOutput::open()
         while (::read(m_master, buffer, sizeof buffer) > 0) {
         }
     });
+    m_writable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
+    m_writable->setEnabled(false);
+    connect(m_writable.get(), &QSocketNotifier::activated, this, &PtyOutput::writePending);
     return std::nullopt;
 }
 
 void PtyOutput::close()
 {
     m_readable.reset();
+    m_writable.reset();
+    m_pending.clear();
     if (m_linked) {
         // Only our own link goes; anything put there since stays.
         char target[PATH_MAX];
@@ -89,31 +93,39 @@ long long PtyOutput::waiting() const
 {
     int unread = 0;
     if (m_slave < 0 || ::ioctl(m_slave, FIONREAD, &unread) != 0)
-        return 0;
-    return unread;
+        unread = 0;
+    return unread + static_cast<long long>(m_pending.size());
 }
 
 void PtyOutput::sendTick(const TickSentences& tick)
 {
     if (m_master < 0)
         return;
-    const long long now = waiting();
-    switch (FateOfTick(now, m_waitingAtLastTick)) {
+    const auto now = HeldLine::Clock::now();
+    switch (m_pace.fate(waiting(), now)) {
     case TickFate::Skip:
         countSkipped();
-        m_waitingAtLastTick = now;
         return;
     case TickFate::Replace:
         countSkipped();
+        m_pending.clear();
         ::tcflush(m_slave, TCIFLUSH);
         break;
     case TickFate::Send:
         break;
     }
-    const std::string bytes = JoinTick(tick);
-    // After a flush the line holds at most this tick, far below the pty's buffer.
-    const ssize_t n = ::write(m_master, bytes.data(), bytes.size());
-    m_waitingAtLastTick = n > 0 ? n : 0;
+    m_pending = JoinTick(tick);
+    m_pace.sent(static_cast<long long>(m_pending.size()), now);
+    writePending();
+}
+
+// The pty takes what fits; the rest follows when it has room.
+void PtyOutput::writePending()
+{
+    const ssize_t n = ::write(m_master, m_pending.data(), m_pending.size());
+    if (n > 0)
+        m_pending.erase(0, static_cast<std::size_t>(n));
+    m_writable->setEnabled(!m_pending.empty());
 }
 
 }  // namespace quilvex

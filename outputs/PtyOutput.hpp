@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeldLine.hpp"
 #include "TickOutput.hpp"
 
 #include <QSocketNotifier>
@@ -27,13 +28,16 @@ public:
 
 private:
     LinkError errorOn(LinkErrorKind kind, std::string reason = {}) const;
+    void writePending();
 
     std::string m_path;
     std::string m_slavePath;
     int m_master = -1;
     int m_slave = -1;  // our own hold on the far end keeps its settings and the line up
     std::unique_ptr<QSocketNotifier> m_readable;
-    long long m_waitingAtLastTick = 0;
+    std::unique_ptr<QSocketNotifier> m_writable;
+    std::string m_pending;  // the rest of a tick the pty did not take at once
+    HeldLine m_pace;
     bool m_linked = false;
 };
 

@@ -87,7 +87,7 @@ std::optional<LinkError> SerialLink::open()
 {
     close();
     resetCounts();
-    m_waitingAtLastTick = 0;
+    m_pace = {};
     const PortTarget target = ResolvePortText(m_portText.toStdString());
     m_device = target.device;
     if (target.problem != PortProblem::None)
@@ -162,11 +162,10 @@ void SerialLink::sendTick(const TickSentences& tick)
 {
     if (!m_port.isOpen())
         return;
-    const long long now = waiting();
-    switch (FateOfTick(now, m_waitingAtLastTick)) {
+    const auto now = HeldLine::Clock::now();
+    switch (m_pace.fate(waiting(), now)) {
     case TickFate::Skip:
         countSkipped();
-        m_waitingAtLastTick = now;
         return;
     case TickFate::Replace:
         countSkipped();
@@ -175,11 +174,12 @@ void SerialLink::sendTick(const TickSentences& tick)
     case TickFate::Send:
         break;
     }
-    m_waitingAtLastTick = 0;
+    long long bytes = 0;
     for (const std::string& sentence : tick) {
         write(sentence);
-        m_waitingAtLastTick += static_cast<long long>(sentence.size());
+        bytes += static_cast<long long>(sentence.size());
     }
+    m_pace.sent(bytes, now);
 }
 
 void SerialLink::sendStamped(const std::string& ticks)
@@ -220,7 +220,10 @@ void SerialLink::onPortError(QSerialPort::SerialPortError error)
     const LinkError lost =
         errorOn(LinkErrorKind::Lost, hungUp ? std::string{} : m_port.errorString().toStdString());
     // A lost pty keeps its write notifier firing until the port is closed.
-    close();
+    // Nothing is left to drain on a lost port, and clearing its queue could
+    // report the loss a second time.
+    m_port.close();
+    m_port.clearError();
     emit failed(lost);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeldLine.hpp"
 #include "TickOutput.hpp"
 
 #include <QSerialPort>
@@ -47,7 +48,7 @@ private:
     QString m_settings;
     std::string m_device;
     bool m_opening = false;
-    long long m_waitingAtLastTick = 0;
+    HeldLine m_pace;
 };
 
 }  // namespace quilvex

@@ -11,5 +11,3 @@ inline constexpr std::string_view kWorkedExampleTick =
     "$GPVTG,0,T,0,M,0,N,0,K,A*23\r\n"
     "$GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D\r\n"
     "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C\r\n";
-
-inline constexpr std::string_view kFramedGsaLine = "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C\r\n";
