@@ -101,21 +101,14 @@ void PtyOutput::sendTick(const TickSentences& tick)
 {
     if (m_master < 0)
         return;
-    const auto now = HeldLine::Clock::now();
-    switch (m_pace.fate(waiting(), now)) {
-    case TickFate::Skip:
-        countSkipped();
-        return;
-    case TickFate::Replace:
-        countSkipped();
+    const bool goes = admit(m_pace, waiting(), [this] {
         m_pending.clear();
         ::tcflush(m_slave, TCIFLUSH);
-        break;
-    case TickFate::Send:
-        break;
-    }
+    });
+    if (!goes)
+        return;
     m_pending = JoinTick(tick);
-    m_pace.sent(static_cast<long long>(m_pending.size()), now);
+    m_pace.sent(static_cast<long long>(m_pending.size()), HeldLine::Clock::now());
     writePending();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "HeldLine.hpp"
 #include "LinkError.hpp"
 #include "Tick.hpp"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -54,6 +56,24 @@ signals:
 
 protected:
     void countSkipped() { ++m_skipped; }
+
+    // The pace rule for a line: whether this tick goes; `withdraw` drops what
+    // a held line still holds before the tick takes its place.
+    bool admit(HeldLine& line, long long waiting, const std::function<void()>& withdraw)
+    {
+        switch (line.fate(waiting, HeldLine::Clock::now())) {
+        case TickFate::Skip:
+            countSkipped();
+            return false;
+        case TickFate::Replace:
+            countSkipped();
+            withdraw();
+            return true;
+        case TickFate::Send:
+            break;
+        }
+        return true;
+    }
     void resetCounts() { m_skipped = 0; }
 
 private:

@@ -162,24 +162,14 @@ void SerialLink::sendTick(const TickSentences& tick)
 {
     if (!m_port.isOpen())
         return;
-    const auto now = HeldLine::Clock::now();
-    switch (m_pace.fate(waiting(), now)) {
-    case TickFate::Skip:
-        countSkipped();
+    if (!admit(m_pace, waiting(), [this] { m_port.clear(QSerialPort::Output); }))
         return;
-    case TickFate::Replace:
-        countSkipped();
-        m_port.clear(QSerialPort::Output);
-        break;
-    case TickFate::Send:
-        break;
-    }
     long long bytes = 0;
     for (const std::string& sentence : tick) {
         write(sentence);
         bytes += static_cast<long long>(sentence.size());
     }
-    m_pace.sent(bytes, now);
+    m_pace.sent(bytes, HeldLine::Clock::now());
 }
 
 void SerialLink::sendStamped(const std::string& ticks)

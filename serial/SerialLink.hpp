@@ -1,6 +1,5 @@
 #pragma once
 
-#include "HeldLine.hpp"
 #include "TickOutput.hpp"
 
 #include <QSerialPort>

@@ -41,7 +41,8 @@ TickSentences TickRunner::nextTick()
     TickSentences tick = m_options.at
         ? ComposeTickAt(*m_options.at + std::chrono::seconds(m_ticks - 1), row.lat, row.lon)
         : ComposeTickNow(row.lat, row.lon);
-    m_lastStamp = tick[0].substr(7, 9);
+    const std::string stamp = tick[0].substr(7, 9);  // hhmmss.cc
+    m_lastStamp = stamp.substr(0, 2) + ":" + stamp.substr(2, 2) + ":" + stamp.substr(4);
     return tick;
 }
 
