@@ -29,7 +29,7 @@ std::optional<LinkError> TcpOutput::open()
     close();
     resetCounts();
     const QHostAddress host(QString::fromStdString(m_address.host));
-    if (host.isNull() || m_address.port == 0)
+    if (host.isNull())
         return LinkError{LinkErrorKind::BadAddress, m_given, {}, {}, "give [HOST:]PORT with a numeric host, such as 127.0.0.1:10110"};
     if (!m_server.listen(host, m_address.port)) {
         if (m_server.serverError() == QAbstractSocket::AddressInUseError)

@@ -34,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int slot = LookupPrefecture(text) + LookupPrefectureLatin(text);
     if (slot < 0 || slot > kLastSlot)
         std::abort();
-    (void)LatitudeDisplayText(text);
-    (void)LongitudeDisplayText(text);
+    (void)(LatitudeDisplayText(text) + LongitudeDisplayText(text));
 
     SystemTimeRecord snapshot{2010, 9, 4, 16, 4, 51, 35, 127};
     if (size >= sizeof snapshot)
