@@ -1,3 +1,4 @@
+#include "PortListing.hpp"
 #include "PseudoTerminal.hpp"
 #include "Sentences.hpp"
 #include "SerialLink.hpp"
@@ -370,6 +371,15 @@ TEST(Outputs, StuckTcpClientDelaysNoOne)
     }
     EXPECT_GE(received, 500 * qint64(kTick));
     EXPECT_GE(output.skippedTicks(), 500);
+}
+
+// The port listing's shape, with the system's answer stood in for.
+TEST(Outputs, PortListShape)
+{
+    EXPECT_EQ(quilvex::FormatPortList({{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K", "/dev/serial/by-id/x"},
+                                       {"/dev/ttyS0", "", "", "", ""}}),
+              "/dev/ttyUSB0\tFT232R USB UART\tFTDI\tA10K\t/dev/serial/by-id/x\n/dev/ttyS0\t-\t-\t-\t-\n");
+    EXPECT_TRUE(quilvex::FormatPortList({}).starts_with("no serial ports found"));
 }
 
 int main(int argc, char** argv)

@@ -32,6 +32,11 @@ bool StandardErrorIsTerminal()
     return _isatty(_fileno(stderr)) != 0;
 }
 
+bool StandardOutputWasOpen()
+{
+    return _get_osfhandle(1) != -1;
+}
+
 void QuitOnStopSignal(QObject* receiver, const char* slot)
 {
     g_receiver = receiver;
@@ -66,6 +71,18 @@ void UseBinaryStandardOutput() {}
 bool StandardErrorIsTerminal()
 {
     return ::isatty(2) == 1;
+}
+
+bool StandardOutputWasOpen()
+{
+    bool open = true;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1) {
+            open = open && fd != 1;
+            ::open("/dev/null", O_RDWR);  // takes the lowest free descriptor: this one
+        }
+    }
+    return open;
 }
 
 void QuitOnStopSignal(QObject* receiver, const char* slot)

@@ -7,6 +7,11 @@ namespace quilvex {
 // Standard output carries CR LF as they stand, never translated.
 void UseBinaryStandardOutput();
 
+// Puts /dev/null on standard streams that were closed, so no file opened
+// later takes their place and receives ticks; false when standard output
+// was one of them.
+bool StandardOutputWasOpen();
+
 // Whether a status line rewritten in place can be shown.
 bool StandardErrorIsTerminal();
 

@@ -24,8 +24,14 @@ using namespace quilvex;
 namespace {
 
 // Help and lists obey the same rule as ticks: a failed write is an error.
+bool g_stdoutOpen = true;
+
 int PrintToStandardOutput(const std::string& text)
 {
+    if (!g_stdoutOpen) {
+        std::fputs("quilvex-nmea: cannot write to standard output: it is closed\n", stderr);
+        return kExitOutputFailed;
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "quilvex-nmea: cannot write to standard output: %s\n", std::strerror(errno));
@@ -69,6 +75,7 @@ std::vector<std::unique_ptr<TickOutput>> OutputsOf(const NmeaOptions& o)
 
 int main(int argc, char* argv[])
 {
+    g_stdoutOpen = StandardOutputWasOpen();
     QCoreApplication app(argc, argv);
     UseBinaryStandardOutput();
 
@@ -87,8 +94,11 @@ int main(int argc, char* argv[])
     case NmeaCommand::Action::Run:
         break;
     }
+    const NmeaOptions& o = command.options;
+    if (!g_stdoutOpen && !o.port && o.tcp.empty() && o.udp.empty() && !o.pty)
+        return PrintToStandardOutput({});  // the ticks would go nowhere
 
-    TickRunner runner(command.options, OutputsOf(command.options));
+    TickRunner runner(o, OutputsOf(o));
     QuitOnStopSignal(&runner, "stop");
     // Exit codes set before the loop starts would be lost, so start inside it.
     QTimer::singleShot(0, &runner, &TickRunner::start);
