@@ -195,7 +195,7 @@ std::string SerialLink::describe() const
     if (!m_device.empty() && m_device != text)
         text += " (" + m_device + ")";
     if (const auto line = ParseSettings(m_settings.toStdString()))
-        text += " " + std::to_string(line->rate) + " bps";
+        text += " " + std::to_string(line->rate) + " bps 8N1";
     return text;
 }
 
