@@ -6,7 +6,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     cat >&2 <<'TEXT'
 No display to open the Quilvex window on (DISPLAY and WAYLAND_DISPLAY are unset).
 - With Xvfb installed:   xvfb-run -a scripts/run.sh
-- Without a window:      build/tools/nmea/quilvex-nmea --pty /tmp/gps --count 0
+- Without a window:      cmake -S . -B build && cmake --build build --target quilvex-nmea
+                         build/tools/nmea/quilvex-nmea --pty /tmp/gps --count 0
   (a virtual serial port at /tmp/gps for gpsd or cat; see README.md)
 TEXT
     exit 1
