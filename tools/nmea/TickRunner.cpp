@@ -100,19 +100,27 @@ void TickRunner::start()
     }
 }
 
+// Stamped ticks stop before a five-digit year; from then on the run is done.
+bool TickRunner::stampsRunOut()
+{
+    if (!m_options.at || *m_options.at + std::chrono::seconds(m_ticks) <= kLastStampedInstant)
+        return false;
+    say("stamped ticks reached the end of year 9999");
+    m_status = std::max<int>(m_status, kExitUsage);
+    m_options.count = m_ticks;
+    return true;
+}
+
 void TickRunner::realTimeTick()
 {
     if (m_finishing)
         return;
-    if (m_options.at && *m_options.at + std::chrono::seconds(m_ticks) > kLastStampedInstant) {
-        say("stamped ticks reached the end of year 9999");
-        finish(kExitUsage, kDrainAtEnd);
-        return;
+    if (!stampsRunOut()) {
+        const TickSentences tick = nextTick();
+        for (const auto& output : m_outputs)
+            output->sendTick(tick);
+        showStatus();
     }
-    const TickSentences tick = nextTick();
-    for (const auto& output : m_outputs)
-        output->sendTick(tick);
-    showStatus();
     if (done())
         finish(kExitDone, kDrainAtEnd);
 }
@@ -126,13 +134,7 @@ void TickRunner::sendStamped()
         return;
     }
     std::string batch;
-    for (int i = 0; i < kStampedBatch && !done(); ++i) {
-        if (*m_options.at + std::chrono::seconds(m_ticks) > kLastStampedInstant) {
-            say("stamped ticks reached the end of year 9999");
-            m_status = kExitUsage;
-            m_options.count = m_ticks;
-            break;
-        }
+    for (int i = 0; i < kStampedBatch && !done() && !stampsRunOut(); ++i) {
         const TickSentences tick = nextTick();
         batch += JoinTick(tick);
         for (const auto& output : m_outputs)

@@ -41,6 +41,7 @@ private:
     TickSentences nextTick();
     bool done() const;
     bool pacedIdle() const;
+    bool stampsRunOut();
     void realTimeTick();
     void sendStamped();
     void outputFailed(const LinkError& error);
