@@ -7,17 +7,45 @@ they send, and how soon the window is visible after start.
 Needs socat, Xvfb and xdotool. Prints figures; it passes or fails nothing.
 """
 
+import contextlib
 import os
 import statistics
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "peers"))
-import peer_support as ps  # noqa: E402
-
 TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
+
+
+def wait_for_path(path, timeout=5.0):
+    deadline = time.monotonic() + timeout
+    while not os.path.exists(path):
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"{path} did not appear")
+        time.sleep(0.02)
+
+
+@contextlib.contextmanager
+def processes():
+    """Starts children, and ends every one of them on the way out."""
+    with contextlib.ExitStack() as stack:
+        def start(args, **kwargs):
+            child = subprocess.Popen(args, stdin=subprocess.DEVNULL, **kwargs)
+            stack.callback(child.wait, timeout=5)
+            stack.callback(child.terminate)
+            return child
+        yield start
+
+
+def pty_pair(start, directory):
+    """A socat null-modem: the two device paths."""
+    a, b = os.path.join(directory, "gps-out"), os.path.join(directory, "gps-in")
+    start(["socat", f"pty,raw,echo=0,link={a}", f"pty,raw,echo=0,link={b}"], stderr=subprocess.DEVNULL)
+    wait_for_path(a)
+    wait_for_path(b)
+    return a, b
 
 
 def cpu_seconds(pid):
@@ -85,21 +113,21 @@ class TickClock(threading.Thread):
 
 
 def headless(build, seconds):
-    with ps.temp_dir() as tmp, ps.processes() as start:
-        out, into = ps.pty_pair(start, tmp)
+    with tempfile.TemporaryDirectory() as tmp, processes() as start:
+        out, into = pty_pair(start, tmp)
         drain(start, into)
         tool = start([os.path.join(build, "tools/nmea/quilvex-nmea"), "--port", out, "--count", "0"])
         measure("quilvex-nmea --port", tool.pid, seconds)
 
 
 def window(build, seconds):
-    with ps.temp_dir() as tmp, ps.processes() as start:
+    with tempfile.TemporaryDirectory() as tmp, processes() as start:
         display = ":93"
         start(["Xvfb", display, "-screen", "0", "640x480x24", "-nolisten", "tcp"],
               stderr=subprocess.DEVNULL)
         env = dict(os.environ, DISPLAY=display)
-        ps.wait_for_path(f"/tmp/.X11-unix/X{display[1:]}")
-        out, into = ps.pty_pair(start, tmp)
+        wait_for_path(f"/tmp/.X11-unix/X{display[1:]}")
+        out, into = pty_pair(start, tmp)
         ticks = TickClock(into)
         ticks.start()
 
