@@ -60,8 +60,8 @@ void TcpOutput::accept()
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         if (clientCount() >= kMaxClients) {
             emit notice(QStringLiteral("TCP client %1 refused: %2 clients already").arg(Peer(socket)).arg(kMaxClients));
-            socket->disconnectFromHost();  // any queued bytes first: none
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
             continue;
         }
         // A small send buffer lets a client that stopped reading show up
