@@ -26,7 +26,6 @@ constexpr const char* kPortNames[] = {"COM1", "COM2",  "COM3",  "COM4",  "COM5",
                                       "COM11", "COM12", "COM13", "COM14", "COM15"};
 constexpr const char* kRates[] = {"2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"};
 constexpr const char* kDefaultPort = "COM1";
-constexpr const char* kDefaultRate = "4800";
 
 template <typename Widget>
 Widget* Place(Widget* widget, const char* name, const TwipRect& where)
@@ -102,7 +101,7 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     SelectExactly(cmbCOM, kDefaultPort);
     for (const char* rate : kRates)
         cmbBPS->addItem(QString::fromLatin1(rate));
-    SelectExactly(cmbBPS, kDefaultRate);
+    SelectExactly(cmbBPS, QString::fromLatin1(kDefaultRate.data(), qsizetype(kDefaultRate.size())));
     cmdStop->setEnabled(false);
 
     // Ticks on each whole UTC second, as a receiver sends them.

@@ -13,6 +13,9 @@ namespace quilvex {
 // does a number beyond a 16-bit port number or a text that is not COM-something.
 int PortNumberFromText(std::string_view portText);
 
+// The line rate used unless another is chosen, in the window and the tool.
+inline constexpr std::string_view kDefaultRate = "4800";
+
 // The rate text as it stands, then no parity, 8 data bits, 1 stop bit.
 std::string SettingsText(std::string_view rateText);
 

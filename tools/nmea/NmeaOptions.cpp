@@ -47,13 +47,17 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
         "Prints or sends the six NMEA 0183 sentences that Quilvex writes each second.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption version("version", "Show the version.");
-    const QCommandLineOption pref("pref", "Prefecture by Japanese name, romanisation (Tokyo) or slot 1-47 (default 東京都).", "NAME|SLOT");
+    const QCommandLineOption pref("pref", "Prefecture by Japanese name, romanisation (Tokyo) or slot 1-47 (default " +
+                                              QString::fromUtf8(kDefaultPrefecture.data(), kDefaultPrefecture.size()) + ").",
+                                  "NAME|SLOT");
     const QCommandLineOption list("list", "List the 47 slots: slot, name, latitude, longitude, romanisation.");
     const QCommandLineOption listPorts("list-ports", "List the serial ports this system has.");
     const QCommandLineOption at("at", "Fixed UTC instant, e.g. 2010-09-16T04:51:35.127Z; ticks then advance 1 s each, without waiting on standard output or a port.", "INSTANT");
     const QCommandLineOption count("count", "Number of ticks (default 1); 0 runs until interrupted.", "N");
     const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
-    const QCommandLineOption rate("rate", "Line rate in bit/s with --port (default 4800).", "RATE");
+    const QCommandLineOption rate("rate", "Line rate in bit/s with --port (default " +
+                                              QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) + ").",
+                                  "RATE");
     const QCommandLineOption tcp("tcp", "Serve NMEA over TCP on [HOST:]PORT (host 127.0.0.1 unless given).", "[HOST:]PORT");
     const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT.", "HOST:PORT");
     const QCommandLineOption pty("pty", "Make a virtual serial port linked at PATH (which must not exist).", "PATH");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NetworkAddress.hpp"
+#include "PortRules.hpp"
 #include "PrefectureTable.hpp"
 #include "modGeneral.hpp"
 
@@ -17,7 +18,7 @@ struct NmeaOptions {
     std::optional<UtcInstant> at;  // synthetic time stamps instead of the clock
     long long count = 1;           // 0: until interrupted
     std::optional<std::string> port;
-    std::string rate = "4800";
+    std::string rate{kDefaultRate};
     std::vector<std::string> tcp;  // [HOST:]PORT as given
     std::vector<std::string> udp;  // HOST:PORT as given
     std::optional<std::string> pty;
