@@ -36,8 +36,7 @@ struct StdoutOutput::Writer {
     std::mutex mutex;
     std::condition_variable wake;
     std::string pending;
-    std::atomic<long long> unwritten{0};
-    bool busy = false;
+    std::atomic<long long> unwritten{0};  // handed over, not yet written: 0 is idle
     bool quit = false;
     StdoutOutput* owner = nullptr;  // cleared under the mutex when the output goes
 
@@ -65,7 +64,6 @@ struct StdoutOutput::Writer {
                 unwritten -= n;
             }
             lock.lock();
-            busy = false;
             if (owner)
                 QMetaObject::invokeMethod(owner, [o = owner, error] { o->writeDone(error); },
                                           Qt::QueuedConnection);
@@ -106,10 +104,7 @@ void StdoutOutput::close()
 
 bool StdoutOutput::idle() const
 {
-    if (!m_writer)
-        return true;
-    std::lock_guard lock(m_writer->mutex);
-    return !m_writer->busy;
+    return !m_writer || m_writer->unwritten == 0;
 }
 
 long long StdoutOutput::waiting() const
@@ -135,7 +130,6 @@ void StdoutOutput::sendStamped(const std::string& ticks)
     {
         std::lock_guard lock(m_writer->mutex);
         m_writer->pending += ticks;
-        m_writer->busy = true;
         m_writer->unwritten += static_cast<long long>(ticks.size());
     }
     m_writer->wake.notify_one();
