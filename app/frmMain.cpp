@@ -2,7 +2,6 @@
 
 #include "CoordinateDisplay.hpp"
 #include "FormLayout.hpp"
-#include "LinkMessages.hpp"
 #include "PickComboBox.hpp"
 #include "PortListing.hpp"
 #include "PortOutput.hpp"
@@ -10,6 +9,7 @@
 #include "PrefectureTable.hpp"
 #include "SecondTimer.hpp"
 #include "Tick.hpp"
+#include "TickRun.hpp"
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -143,11 +143,12 @@ void frmMain::cmdStart_Click()
     if (output->consumers() < 0)
         m_sendingTo += QStringLiteral(" %1 bps").arg(cmbBPS->currentText());
     output->setObjectName("MSComm1");
-    output->setParent(this);
-    MSComm1 = output.release();
-    connect(MSComm1, &TickOutput::failed, this, &frmMain::MSComm1_Error);
-    connect(MSComm1, &TickOutput::notice, this, &frmMain::ShowRunState);
-    if (const auto error = MSComm1->open()) {
+    std::vector<std::unique_ptr<TickOutput>> outputs;
+    outputs.push_back(std::move(output));
+    m_run = new TickRun(std::move(outputs), this);
+    connect(m_run, &TickRun::failed, this, &frmMain::MSComm1_Error);
+    connect(m_run, &TickRun::notice, this, &frmMain::ShowRunState);
+    if (const auto error = m_run->open()) {
         MSComm1_Error(*error);
         return;
     }
@@ -168,13 +169,13 @@ void frmMain::StopTransmission()
     Timer1->stop();
     cmdStop->setEnabled(false);
     cmdStart->setEnabled(true);
-    if (MSComm1) {
-        MSComm1->close();
+    if (m_run) {
+        m_run->close();
         // It may be the sender of the signal being handled.
-        MSComm1->disconnect(this);
-        MSComm1->setParent(nullptr);
-        MSComm1->deleteLater();
-        MSComm1 = nullptr;
+        m_run->disconnect(this);
+        m_run->setParent(nullptr);
+        m_run->deleteLater();
+        m_run = nullptr;
     }
     ShowRunState();
 }
@@ -219,32 +220,32 @@ void frmMain::Timer1_Timer()
     const PrefectureRow& row = PrefectureTable[LookupPrefecture(cmbPref->currentText().toStdString())];
     Label3->setText(QString::fromStdString(LatitudeDisplayText(row.lat)));
     Label4->setText(QString::fromStdString(LongitudeDisplayText(row.lon)));
-    if (MSComm1)
-        MSComm1->sendTick(ComposeTickNow(row.lat, row.lon));
+    if (m_run)
+        m_run->send(ComposeTickNow(row.lat, row.lon));
     ShowRunState();
 }
 
 // The title tells where the ticks go while sending, and whether any were skipped.
 void frmMain::ShowRunState()
 {
-    if (!MSComm1 || !Timer1->isActive()) {
+    if (!m_run || !Timer1->isActive()) {
         setWindowTitle(kTitle);
         return;
     }
     QString title = QStringLiteral("%1 — 送信中: %2").arg(kTitle, m_sendingTo);
-    if (const int clients = MSComm1->consumers(); clients >= 0)
+    if (const int clients = m_run->consumers(); clients >= 0)
         title += QStringLiteral("（接続 %1）").arg(clients);
-    if (const long long skipped = MSComm1->skippedTicks(); skipped > 0)
+    if (const long long skipped = m_run->skippedTicks(); skipped > 0)
         title += QStringLiteral("、スキップ %1").arg(skipped);
     setWindowTitle(title);
 }
 
-// Every failure of the link, at Start or while running, ends here: back to
+// Every failure of the output, at Start or while running, ends here: back to
 // Stopped, and the operator is told without the event loop being held up.
-void frmMain::MSComm1_Error(const LinkError& error)
+void frmMain::MSComm1_Error(const OutputError& error)
 {
     StopTransmission();
-    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", JapaneseMessage(error),
+    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", QString::fromStdString(OutputErrorMessage(error, Language::Japanese)),
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinkError.hpp"
+#include "OutputError.hpp"
 #include "PortListing.hpp"
 
 #include <QWidget>
@@ -14,7 +14,7 @@ namespace quilvex {
 
 class PickComboBox;
 class SecondTimer;
-class TickOutput;
+class TickRun;
 
 // The one window. Run state lives in the controls: Stopped is Start enabled,
 // Stop disabled, Timer1 off and no output open; Running is the opposite.
@@ -39,7 +39,7 @@ private:
     void cmbCOM_DropDown();
     void Timer1_Timer();
     void StopTransmission();
-    void MSComm1_Error(const LinkError& error);
+    void MSComm1_Error(const OutputError& error);
     void ShowRunState();
 
     PickComboBox* cmbCOM;
@@ -56,7 +56,7 @@ private:
     QLabel* Label7;
     QLabel* Label8;
     SecondTimer* Timer1;
-    TickOutput* MSComm1 = nullptr;  // the open output while Running, owned as a child
+    TickRun* m_run = nullptr;  // while Running; its one output is named MSComm1
     QString m_sendingTo;            // port and rate as they stood at Start
     PortSource m_ports;
 };

@@ -2,7 +2,7 @@
 
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
-#include "SerialLink.hpp"
+#include "SerialOutput.hpp"
 #include "TcpOutput.hpp"
 
 namespace quilvex {
@@ -12,7 +12,7 @@ std::unique_ptr<TickOutput> MakePortOutput(const QString& portText, const QStrin
     const std::string text = portText.toStdString();
     if (const auto address = TcpPortText(text))
         return std::make_unique<TcpOutput>(text, ParseNetworkAddress(*address, kLocalHost));
-    auto link = std::make_unique<SerialLink>();
+    auto link = std::make_unique<SerialOutput>();
     link->setPort(portText);
     link->setSettings(QString::fromStdString(SettingsText(rateText.toStdString())));
     return link;

@@ -19,25 +19,25 @@ PtyOutput::~PtyOutput()
     close();
 }
 
-LinkError PtyOutput::errorOn(LinkErrorKind kind, std::string reason) const
+OutputError PtyOutput::errorOn(OutputErrorKind kind, std::string reason) const
 {
     return {kind, m_path, m_slavePath, {}, std::move(reason)};
 }
 
-std::optional<LinkError> PtyOutput::open()
+std::optional<OutputError> PtyOutput::open()
 {
     close();
     resetCounts();
     m_pace = {};
     struct stat existing {};
     if (::lstat(m_path.c_str(), &existing) == 0)
-        return errorOn(LinkErrorKind::PathExists);
+        return errorOn(OutputErrorKind::PathExists);
 
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 || !::ptsname(m_master)) {
         const int error = errno;
         close();
-        return errorOn(LinkErrorKind::OpenFailed, std::strerror(error));
+        return errorOn(OutputErrorKind::OpenFailed, std::strerror(error));
     }
     m_slavePath = ::ptsname(m_master);
     m_slave = ::open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -45,14 +45,14 @@ std::optional<LinkError> PtyOutput::open()
     if (m_slave < 0 || ::tcgetattr(m_slave, &raw) != 0) {
         const int error = errno;
         close();
-        return errorOn(LinkErrorKind::OpenFailed, std::strerror(error));
+        return errorOn(OutputErrorKind::OpenFailed, std::strerror(error));
     }
     ::cfmakeraw(&raw);
     ::tcsetattr(m_slave, TCSANOW, &raw);
     if (::symlink(m_slavePath.c_str(), m_path.c_str()) != 0) {
         const int error = errno;
         close();
-        return errorOn(error == EEXIST ? LinkErrorKind::PathExists : LinkErrorKind::OpenFailed,
+        return errorOn(error == EEXIST ? OutputErrorKind::PathExists : OutputErrorKind::OpenFailed,
                        std::strerror(error));
     }
     m_linked = true;

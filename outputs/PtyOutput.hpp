@@ -19,14 +19,14 @@ public:
     explicit PtyOutput(std::string path, QObject* parent = nullptr);
     ~PtyOutput() override;
 
-    std::optional<LinkError> open() override;
+    std::optional<OutputError> open() override;
     void close() override;  // removes the link
     void sendTick(const TickSentences& tick) override;
     long long waiting() const override;
     std::string describe() const override { return "virtual port " + m_path + " (" + m_slavePath + ")"; }
 
 private:
-    LinkError errorOn(LinkErrorKind kind, std::string reason = {}) const;
+    OutputError errorOn(OutputErrorKind kind, std::string reason = {}) const;
     void writePending();
 
     std::string m_path;

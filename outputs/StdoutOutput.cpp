@@ -80,7 +80,7 @@ StdoutOutput::~StdoutOutput()
     close();
 }
 
-std::optional<LinkError> StdoutOutput::open()
+std::optional<OutputError> StdoutOutput::open()
 {
     close();
     m_writer = std::make_shared<Writer>();
@@ -142,7 +142,7 @@ void StdoutOutput::writeDone(int error)
         return;
     }
     close();
-    emit failed({LinkErrorKind::WriteFailed, "standard output", {}, {}, std::strerror(error)});
+    emit failed({OutputErrorKind::WriteFailed, "standard output", {}, {}, std::strerror(error)});
 }
 
 }  // namespace quilvex

@@ -17,7 +17,7 @@ public:
     explicit StdoutOutput(QObject* parent = nullptr);
     ~StdoutOutput() override;
 
-    std::optional<LinkError> open() override;
+    std::optional<OutputError> open() override;
     void close() override;
     void sendTick(const TickSentences& tick) override;
     void sendStamped(const std::string& ticks) override;

@@ -24,17 +24,17 @@ TcpOutput::~TcpOutput()
     close();
 }
 
-std::optional<LinkError> TcpOutput::open()
+std::optional<OutputError> TcpOutput::open()
 {
     close();
     resetCounts();
     const QHostAddress host(QString::fromStdString(m_address.host));
     if (host.isNull())
-        return LinkError{LinkErrorKind::BadAddress, m_given, {}, {}, "give [HOST:]PORT with a numeric host, such as 127.0.0.1:10110"};
+        return OutputError{OutputErrorKind::BadAddress, m_given, {}, {}, "give [HOST:]PORT with a numeric host, such as 127.0.0.1:10110"};
     if (!m_server.listen(host, m_address.port)) {
         if (m_server.serverError() == QAbstractSocket::AddressInUseError)
-            return LinkError{LinkErrorKind::AddressInUse, m_given, m_text, {}, {}};
-        return LinkError{LinkErrorKind::ListenFailed, m_given, m_text, {}, m_server.errorString().toStdString()};
+            return OutputError{OutputErrorKind::AddressInUse, m_given, m_text, {}, {}};
+        return OutputError{OutputErrorKind::ListenFailed, m_given, m_text, {}, m_server.errorString().toStdString()};
     }
     return std::nullopt;
 }

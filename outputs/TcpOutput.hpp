@@ -26,7 +26,7 @@ public:
     TcpOutput(std::string addressText, std::optional<NetworkAddress> address, QObject* parent = nullptr);
     ~TcpOutput() override;
 
-    std::optional<LinkError> open() override;
+    std::optional<OutputError> open() override;
     void close() override;
     void sendTick(const TickSentences& tick) override;
     long long waiting() const override { return 0; }  // a client's loss is no loss of the run

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "HeldLine.hpp"
-#include "LinkError.hpp"
+#include "OutputError.hpp"
 #include "Tick.hpp"
 
 #include <QObject>
@@ -23,7 +23,7 @@ class TickOutput : public QObject {
 public:
     using QObject::QObject;
 
-    virtual std::optional<LinkError> open() = 0;
+    virtual std::optional<OutputError> open() = 0;
     virtual void close() = 0;
 
     // A real-time tick: sent whole, skipped while the consumer still takes
@@ -48,7 +48,7 @@ public:
 
 signals:
     // The output can no longer be used; it is closed by then.
-    void failed(const quilvex::LinkError& error);
+    void failed(const quilvex::OutputError& error);
     // A paced output became idle again.
     void becameIdle();
     // One line for the log: a client came or went, a send error.

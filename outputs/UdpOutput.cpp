@@ -7,13 +7,13 @@ UdpOutput::UdpOutput(std::string addressText, NetworkAddress address, QObject* p
 {
 }
 
-std::optional<LinkError> UdpOutput::open()
+std::optional<OutputError> UdpOutput::open()
 {
     close();
     resetCounts();
     m_host = QHostAddress(QString::fromStdString(m_address.host));
     if (m_host.isNull())
-        return LinkError{LinkErrorKind::BadAddress, m_text, {}, {}, "the host must be a numeric address such as 127.0.0.1"};
+        return OutputError{OutputErrorKind::BadAddress, m_text, {}, {}, "the host must be a numeric address such as 127.0.0.1"};
     m_lastError = QAbstractSocket::UnknownSocketError;
     return std::nullopt;
 }

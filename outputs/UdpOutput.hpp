@@ -16,7 +16,7 @@ class UdpOutput : public TickOutput {
 public:
     UdpOutput(std::string addressText, NetworkAddress address, QObject* parent = nullptr);
 
-    std::optional<LinkError> open() override;
+    std::optional<OutputError> open() override;
     void close() override;
     void sendTick(const TickSentences& tick) override;
     long long waiting() const override { return 0; }

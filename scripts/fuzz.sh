@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-40}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUILVEX_FUZZ=ON -DQUILVEX_SANITIZE=ON -DQUILVEX_CORE_ONLY=ON -DQUILVEX_BENCH=OFF
+    -DQUILVEX_FUZZ=ON -DQUILVEX_SANITIZE=ON -DQUILVEX_WERROR=ON -DQUILVEX_CORE_ONLY=ON -DQUILVEX_BENCH=OFF
 cmake --build build-fuzz -j"$(nproc)"
 mkdir -p build-fuzz/artifacts
 for target in TextFuzz; do

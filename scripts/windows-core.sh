@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQUILVEX_CORE_ONLY=ON -DQUILVEX_GTEST_SOURCE=/usr/src/googletest
+    -DCMAKE_BUILD_TYPE=Release -DQUILVEX_CORE_ONLY=ON -DQUILVEX_WERROR=ON -DQUILVEX_GTEST_SOURCE=/usr/src/googletest
 cmake --build build-win -j"$(nproc)"
 # The first Wine start makes its prefix; do it outside the test's timeout.
 WINEDEBUG=-all wineboot --init >/dev/null 2>&1 || true

@@ -1,6 +1,6 @@
 #include "PseudoTerminal.hpp"
 #include "SecondTimer.hpp"
-#include "SerialLink.hpp"
+#include "SerialOutput.hpp"
 #include "frmMain.hpp"
 
 #include <QAbstractItemView>
@@ -228,7 +228,7 @@ void frmMainTest::failures()
         QTemporaryDir dir;
         auto pty = std::make_unique<PseudoTerminal>();
         const QString slave = QString::fromStdString(pty->slavePath());
-        SerialLink holder;
+        SerialOutput holder;
         holder.setPort(slave);
         holder.setSettings("4800,n,8,1");
         QTcpServer busy;
@@ -284,7 +284,7 @@ void frmMainTest::servesTcp()
 void frmMainTest::lostPortClosesTheLink()
 {
     auto pty = std::make_unique<PseudoTerminal>();
-    SerialLink link;
+    SerialOutput link;
     link.setPort(QString::fromStdString(pty->slavePath()));
     link.setSettings("4800,n,8,1");
     QVERIFY(!link.open());

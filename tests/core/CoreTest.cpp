@@ -1,7 +1,6 @@
 #include "CoordinateDisplay.hpp"
 #include "HeldLine.hpp"
 #include "InstantText.hpp"
-#include "LinkError.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
@@ -115,16 +114,14 @@ TEST(Core, PortTexts)
     };
     for (const auto& row : rows) {
         EXPECT_EQ(PortNumberFromText(row.text), row.number) << row.text;
-        if (row.problem != PortProblem::None) {  // the rest may name a real port: never touched here
-            EXPECT_EQ(ResolvePortText(row.text).problem, row.problem) << row.text;
+        if (row.problem != PortProblem::None) {
+            EXPECT_EQ(ChoosePort(row.text).problem, row.problem) << row.text;
         }
     }
 #ifdef _WIN32
     EXPECT_EQ(DeviceForPortNumber(10), "COM10");
 #else
     EXPECT_EQ(DeviceForPortNumber(1), "/dev/ttyS0");
-    EXPECT_EQ(ResolvePortText("/dev/null").problem, PortProblem::NotADevice);
-    EXPECT_EQ(ResolvePortText("/nonexistent/tty").problem, PortProblem::Missing);
 #endif
     const std::string longText(200, 'x');
     EXPECT_EQ(ShortenedForMessage(longText), std::string(30, 'x') + "..." + std::string(30, 'x'));

@@ -1,7 +1,7 @@
 #include "PortListing.hpp"
 #include "PseudoTerminal.hpp"
 #include "Sentences.hpp"
-#include "SerialLink.hpp"
+#include "SerialOutput.hpp"
 #include "TcpOutput.hpp"
 #include "WorkedExample.hpp"
 
@@ -117,6 +117,7 @@ TEST(NmeaTool, CommandLines)
         {{"--frobnicate"}, 2, "Unknown option 'frobnicate'"},
         {{"--port", "ACM1"}, 1, "port \"ACM1\": only COM1, COM2, ... are port numbers; for a device give its path, such as /dev/ttyACM1"},
         {{"--port", "/dev/null"}, 1, "port \"/dev/null\": not a serial or terminal device"},
+        {{"--port", "/nonexistent/tty"}, 1, "port \"/nonexistent/tty\": no such device"},
         {{"--port", "FILE"}, 1, "not a serial or terminal device"},
         {{"--pty", "FILE"}, 1, "the path already exists (it is left as it is)"},
         {{"--port", "HELD"}, 1, ": in use by another program"},
@@ -129,7 +130,7 @@ TEST(NmeaTool, CommandLines)
     PseudoTerminal pty;
     const QString other = dir.filePath("other-name");
     QFile::link(QString::fromStdString(pty.slavePath()), other);
-    quilvex::SerialLink holder;
+    quilvex::SerialOutput holder;
     holder.setPort(other);
     holder.setSettings("4800,n,8,1");
     ASSERT_FALSE(holder.open());

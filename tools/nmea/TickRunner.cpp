@@ -14,7 +14,6 @@ namespace {
 constexpr int kStampedBatch = 64;  // stamped ticks handed over at once
 constexpr std::chrono::milliseconds kDrainAtEnd{5000};
 constexpr std::chrono::milliseconds kDrainAtSignal{80};
-constexpr qint64 kHeldAfterMs = 500;  // no byte moved this long: the line is held
 
 std::string Ticks(long long n)
 {
@@ -25,11 +24,13 @@ std::string Ticks(long long n)
 
 TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
                        QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_outputs(std::move(outputs))
+    : QObject(parent), m_options(std::move(options)), m_run(std::move(outputs))
 {
-    m_drain.setInterval(10);
-    connect(&m_drain, &QTimer::timeout, this, &TickRunner::drainStep);
     connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
+    connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
+    connect(&m_run, &TickRun::finished, this, &TickRunner::ended);
+    if (!m_options.quiet)
+        connect(&m_run, &TickRun::notice, this, [this](const QString& line) { say(line.toStdString()); });
 }
 
 TickRunner::~TickRunner() = default;
@@ -51,14 +52,6 @@ bool TickRunner::done() const
     return m_options.count != 0 && m_ticks >= m_options.count;
 }
 
-bool TickRunner::pacedIdle() const
-{
-    for (const auto& output : m_outputs)
-        if (output->paces() && !output->idle())
-            return false;
-    return true;
-}
-
 void TickRunner::say(const std::string& line) const
 {
     if (m_statusLineShown)
@@ -68,31 +61,21 @@ void TickRunner::say(const std::string& line) const
 
 void TickRunner::start()
 {
-    for (const auto& output : m_outputs) {
-        if (const auto error = output->open()) {
-            outputFailed(*error);
-            return;
-        }
-        connect(output.get(), &TickOutput::failed, this, &TickRunner::outputFailed);
-        if (!m_options.quiet)
-            connect(output.get(), &TickOutput::notice, this, [this](const QString& line) { say(line.toStdString()); });
-        m_paced = m_paced || output->paces();
+    if (const auto error = m_run.open()) {
+        outputFailed(*error);
+        return;
     }
-    m_paced = m_paced && m_options.at;
+    m_paced = m_run.paces() && m_options.at;
     if (!m_options.quiet) {
         const PrefectureRow& row = PrefectureTable[m_options.slot];
         std::string line = "sending " + std::string(row.name) + " (" + std::string(row.latin) + ", " +
-                           std::string(row.lat) + " N, " + std::string(row.lon) + " E) to ";
-        for (std::size_t i = 0; i < m_outputs.size(); ++i)
-            line += (i ? "; " : "") + m_outputs[i]->describe();
+                           std::string(row.lat) + " N, " + std::string(row.lon) + " E) to " + m_run.describe();
         if (m_options.count == 0)
             line += "; Ctrl+C stops";
         say(line);
     }
     if (m_paced) {
-        for (const auto& output : m_outputs)
-            if (output->paces())
-                connect(output.get(), &TickOutput::becameIdle, this, &TickRunner::sendStamped, Qt::QueuedConnection);
+        connect(&m_run, &TickRun::becameIdle, this, &TickRunner::sendStamped, Qt::QueuedConnection);
         sendStamped();
     } else {
         // Real-time ticks, and stamped ones for outputs that set no pace of their own.
@@ -116,9 +99,7 @@ void TickRunner::realTimeTick()
     if (m_finishing)
         return;
     if (!stampsRunOut()) {
-        const TickSentences tick = nextTick();
-        for (const auto& output : m_outputs)
-            output->sendTick(tick);
+        m_run.send(nextTick());
         showStatus();
     }
     if (done())
@@ -127,106 +108,62 @@ void TickRunner::realTimeTick()
 
 void TickRunner::sendStamped()
 {
-    if (m_finishing || !pacedIdle())
+    if (m_finishing || !m_run.pacedIdle())
         return;
     if (done()) {
         finish(kExitDone, kDrainAtEnd);
         return;
     }
-    std::string batch;
-    for (int i = 0; i < kStampedBatch && !done() && !stampsRunOut(); ++i) {
-        const TickSentences tick = nextTick();
-        batch += JoinTick(tick);
-        for (const auto& output : m_outputs)
-            if (!output->paces())
-                output->sendTick(tick);
-    }
-    for (const auto& output : m_outputs)
-        if (output->paces())
-            output->sendStamped(batch);
+    std::vector<TickSentences> batch;
+    for (int i = 0; i < kStampedBatch && !done() && !stampsRunOut(); ++i)
+        batch.push_back(nextTick());
+    m_run.sendStamped(batch);
 }
 
 void TickRunner::showStatus()
 {
     if (m_options.quiet || !StandardErrorIsTerminal())
         return;
-    long long skipped = 0;
     std::string state;
-    for (const auto& output : m_outputs) {
-        skipped += output->skippedTicks();
-        if (const int n = output->consumers(); n >= 0)
-            state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
-    }
-    std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", Ticks(m_ticks).c_str(), skipped,
+    if (const int n = m_run.consumers(); n >= 0)
+        state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
+    std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", Ticks(m_ticks).c_str(), m_run.skippedTicks(),
                  m_lastStamp.c_str(), state.c_str());
     m_statusLineShown = true;
 }
 
-void TickRunner::outputFailed(const LinkError& error)
+void TickRunner::outputFailed(const OutputError& error)
 {
-    say(EnglishMessage(error));
+    say(OutputErrorMessage(error, Language::English));
     finish(kExitOutputFailed, kDrainAtSignal);
 }
 
 void TickRunner::stop()
 {
-    if (m_finishing) {
-        m_drainLimit = std::chrono::milliseconds(0);  // a second signal: no more waiting
-        return;
-    }
     finish(m_status, kDrainAtSignal);
 }
 
-// What the outputs still hold goes out first, as long as it moves.
+// What the outputs still hold goes out first, as long as it moves; a second
+// call (another signal) cuts that short.
 void TickRunner::finish(int status, std::chrono::milliseconds drainLimit)
 {
-    if (m_finishing)
-        return;
-    m_finishing = true;
     m_status = std::max(m_status, status);
+    m_finishing = true;
     m_seconds.stop();
-    m_drainLimit = drainLimit;
-    m_drainClock.start();
-    m_lastWaiting = -1;
-    drainStep();
-    if (m_finishing)
-        m_drain.start();
+    m_run.finish(drainLimit);
 }
 
-void TickRunner::drainStep()
+void TickRunner::ended(const std::vector<OutputEnding>& endings)
 {
-    long long waiting = 0;
-    for (const auto& output : m_outputs)
-        waiting += output->waiting();
-    const qint64 elapsed = m_drainClock.elapsed();
-    if (waiting != m_lastWaiting) {
-        m_lastWaiting = waiting;
-        m_lastProgressMs = elapsed;
-    }
-    const bool held = elapsed >= m_drainLimit.count() || elapsed - m_lastProgressMs >= kHeldAfterMs;
-    if (waiting > 0 && !held)
-        return;
-    m_drain.stop();
-    if (m_status != kExitOutputFailed) {
-        for (const auto& output : m_outputs) {
-            if (const long long left = output->waiting(); left > 0) {
-                say(std::to_string(left) + " bytes could not leave " + output->describe() + ": the line is held");
-                m_status = std::max<int>(m_status, kExitHeld);
-            }
+    for (const OutputEnding& ending : endings) {
+        if (ending.heldBytes > 0 && m_status != kExitOutputFailed) {
+            say(std::to_string(ending.heldBytes) + " bytes could not leave " + ending.what + ": the line is held");
+            m_status = std::max<int>(m_status, kExitHeld);
         }
     }
-    end();
-}
-
-void TickRunner::end()
-{
-    m_finishing = true;
-    for (const auto& output : m_outputs) {
-        output->close();
-        if (output->skippedTicks() > 0)
-            say(output->describe() + ": " + Ticks(output->skippedTicks()) +
-                " skipped while the consumer was busy");
-    }
+    for (const OutputEnding& ending : endings)
+        if (ending.skippedTicks > 0)
+            say(ending.what + ": " + Ticks(ending.skippedTicks) + " skipped while the consumer was busy");
     if (m_statusLineShown && !m_options.quiet)
         std::fputs("\r\x1b[K", stderr);
     QCoreApplication::exit(m_status);

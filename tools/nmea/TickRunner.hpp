@@ -3,11 +3,9 @@
 #include "NmeaOptions.hpp"
 #include "SecondTimer.hpp"
 #include "Tick.hpp"
-#include "TickOutput.hpp"
+#include "TickRun.hpp"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -22,8 +20,9 @@ enum ExitStatus {
     kExitHeld = 3,         // ended with bytes that a held line never took
 };
 
-// Runs the ticks of one quilvex-nmea invocation: composes each tick once,
-// hands it to every output, and quits the application with the exit status.
+// One quilvex-nmea invocation: when ticks are due (each second, or stamped
+// batches as fast as standard output or a port takes them), how many, the
+// status line and the exit status. The run does the rest.
 class TickRunner : public QObject {
     Q_OBJECT
 
@@ -40,28 +39,21 @@ public slots:
 private:
     TickSentences nextTick();
     bool done() const;
-    bool pacedIdle() const;
     bool stampsRunOut();
     void realTimeTick();
     void sendStamped();
-    void outputFailed(const LinkError& error);
+    void outputFailed(const OutputError& error);
     void finish(int status, std::chrono::milliseconds drainLimit);
-    void drainStep();
-    void end();
+    void ended(const std::vector<OutputEnding>& endings);
     void say(const std::string& line) const;
     void showStatus();
 
     NmeaOptions m_options;
-    std::vector<std::unique_ptr<TickOutput>> m_outputs;
+    TickRun m_run;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;
     std::string m_lastStamp;
     SecondTimer m_seconds;
-    QTimer m_drain;
-    QElapsedTimer m_drainClock;
-    std::chrono::milliseconds m_drainLimit{0};
-    long long m_lastWaiting = 0;
-    qint64 m_lastProgressMs = 0;
     bool m_finishing = false;
     int m_status = kExitDone;
     bool m_statusLineShown = false;

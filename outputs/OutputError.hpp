@@ -4,7 +4,7 @@
 
 namespace quilvex {
 
-enum class LinkErrorKind {
+enum class OutputErrorKind {
     NoPortNumber,      // COM with no usable number
     NotAPortName,      // neither COMn nor a device path ("ACM1"); never guessed
     Missing,           // no such device
@@ -25,20 +25,17 @@ enum class LinkErrorKind {
 // What failed, on what, and the system's reason; each front end words it in
 // its own language. `portText` is the text the user gave: a port, an
 // address or a path.
-struct LinkError {
-    LinkErrorKind kind = LinkErrorKind::OpenFailed;
+struct OutputError {
+    OutputErrorKind kind = OutputErrorKind::OpenFailed;
     std::string portText;
     std::string device;  // empty when the text selects no device
     std::string settings;
     std::string reason;  // the system's own words, where it gave any
 };
 
-std::string EnglishMessage(const LinkError& error);
+enum class Language { English, Japanese };
 
-// A text a user typed can be any length; messages keep its start and end.
-std::string ShortenedForMessage(const std::string& text);
-
-// For a text that is no port name: the device path it most likely means.
-std::string SuggestedDevicePath(const std::string& portText);
+// The message for the command line (English) or the window (Japanese), UTF-8.
+std::string OutputErrorMessage(const OutputError& error, Language language);
 
 }  // namespace quilvex

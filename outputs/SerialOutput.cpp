@@ -1,30 +1,30 @@
-#include "SerialLink.hpp"
+#include "SerialOutput.hpp"
 
 #include "HeldLine.hpp"
-#include "PortRules.hpp"
+#include "PortPlatform.hpp"
 
 #include <type_traits>
 
 namespace quilvex {
 namespace {
 
-LinkErrorKind KindOf(PortProblem problem)
+OutputErrorKind KindOf(PortProblem problem)
 {
     switch (problem) {
     case PortProblem::NoPortNumber:
-        return LinkErrorKind::NoPortNumber;
+        return OutputErrorKind::NoPortNumber;
     case PortProblem::Missing:
-        return LinkErrorKind::Missing;
+        return OutputErrorKind::Missing;
     case PortProblem::NotADevice:
-        return LinkErrorKind::NotADevice;
+        return OutputErrorKind::NotADevice;
     case PortProblem::NotAPortName:
-        return LinkErrorKind::NotAPortName;
+        return OutputErrorKind::NotAPortName;
     case PortProblem::PermissionDenied:
-        return LinkErrorKind::PermissionDenied;
+        return OutputErrorKind::PermissionDenied;
     case PortProblem::None:
         break;
     }
-    return LinkErrorKind::OpenFailed;
+    return OutputErrorKind::OpenFailed;
 }
 
 QSerialPort::Parity ParityOf(char parity)
@@ -51,9 +51,9 @@ std::intptr_t Widened(Handle handle)
 
 }  // namespace
 
-SerialLink::SerialLink(QObject* parent) : TickOutput(parent)
+SerialOutput::SerialOutput(QObject* parent) : TickOutput(parent)
 {
-    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onPortError);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialOutput::onPortError);
     connect(&m_port, &QSerialPort::bytesWritten, this, [this] {
         if (m_port.bytesToWrite() == 0)
             emit becameIdle();
@@ -63,27 +63,27 @@ SerialLink::SerialLink(QObject* parent) : TickOutput(parent)
     connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
 }
 
-SerialLink::~SerialLink()
+SerialOutput::~SerialOutput()
 {
     close();
 }
 
-void SerialLink::setPort(const QString& portText)
+void SerialOutput::setPort(const QString& portText)
 {
     m_portText = portText;
 }
 
-void SerialLink::setSettings(const QString& settings)
+void SerialOutput::setSettings(const QString& settings)
 {
     m_settings = settings;
 }
 
-LinkError SerialLink::errorOn(LinkErrorKind kind, std::string reason) const
+OutputError SerialOutput::errorOn(OutputErrorKind kind, std::string reason) const
 {
     return {kind, m_portText.toStdString(), m_device, m_settings.toStdString(), std::move(reason)};
 }
 
-std::optional<LinkError> SerialLink::open()
+std::optional<OutputError> SerialOutput::open()
 {
     close();
     resetCounts();
@@ -95,7 +95,7 @@ std::optional<LinkError> SerialLink::open()
 
     const auto line = ParseSettings(m_settings.toStdString());
     if (!line)
-        return errorOn(LinkErrorKind::BadSettings);
+        return errorOn(OutputErrorKind::BadSettings);
 
     m_port.setPortName(QString::fromStdString(m_device));
     m_opening = true;
@@ -106,15 +106,15 @@ std::optional<LinkError> SerialLink::open()
         const std::string reason = m_port.errorString().toStdString();
         m_port.clearError();
         if (code == QSerialPort::PermissionError)
-            return errorOn(RefusalMeansInUse(m_device) ? LinkErrorKind::InUse : LinkErrorKind::PermissionDenied);
+            return errorOn(RefusalMeansInUse(m_device) ? OutputErrorKind::InUse : OutputErrorKind::PermissionDenied);
         if (code == QSerialPort::DeviceNotFoundError)
-            return errorOn(LinkErrorKind::Missing);
-        return errorOn(LinkErrorKind::OpenFailed, reason);
+            return errorOn(OutputErrorKind::Missing);
+        return errorOn(OutputErrorKind::OpenFailed, reason);
     }
     if (!LockOpenPort(Widened(m_port.handle()))) {
         m_port.close();
         m_port.clearError();
-        return errorOn(LinkErrorKind::InUse);
+        return errorOn(OutputErrorKind::InUse);
     }
 
     m_opening = true;
@@ -129,12 +129,12 @@ std::optional<LinkError> SerialLink::open()
         const std::string reason = m_port.errorString().toStdString();
         m_port.close();
         m_port.clearError();
-        return errorOn(LinkErrorKind::RateRefused, reason);
+        return errorOn(OutputErrorKind::RateRefused, reason);
     }
     return std::nullopt;
 }
 
-void SerialLink::close()
+void SerialOutput::close()
 {
     if (m_port.isOpen()) {
         // Closing a real port waits until its queue has left, up to half a
@@ -146,19 +146,19 @@ void SerialLink::close()
     m_port.clearError();
 }
 
-bool SerialLink::isOpen() const
+bool SerialOutput::isOpen() const
 {
     return m_port.isOpen();
 }
 
-void SerialLink::write(std::string_view sentence)
+void SerialOutput::write(std::string_view sentence)
 {
     if (!m_port.isOpen())
         return;
     m_port.write(sentence.data(), static_cast<qint64>(sentence.size()));
 }
 
-void SerialLink::sendTick(const TickSentences& tick)
+void SerialOutput::sendTick(const TickSentences& tick)
 {
     if (!m_port.isOpen())
         return;
@@ -172,24 +172,24 @@ void SerialLink::sendTick(const TickSentences& tick)
     m_pace.sent(bytes, HeldLine::Clock::now());
 }
 
-void SerialLink::sendStamped(const std::string& ticks)
+void SerialOutput::sendStamped(const std::string& ticks)
 {
     write(ticks);
 }
 
-bool SerialLink::idle() const
+bool SerialOutput::idle() const
 {
     return m_port.bytesToWrite() == 0;
 }
 
-long long SerialLink::waiting() const
+long long SerialOutput::waiting() const
 {
     if (!m_port.isOpen())
         return 0;
     return m_port.bytesToWrite() + DriverOutputQueueBytes(Widened(m_port.handle()));
 }
 
-std::string SerialLink::describe() const
+std::string SerialOutput::describe() const
 {
     std::string text = m_portText.toStdString();
     if (!m_device.empty() && m_device != text)
@@ -199,7 +199,7 @@ std::string SerialLink::describe() const
     return text;
 }
 
-void SerialLink::onPortError(QSerialPort::SerialPortError error)
+void SerialOutput::onPortError(QSerialPort::SerialPortError error)
 {
     // Every open reports NoError; failures of open itself are returned by open().
     if (error == QSerialPort::NoError || m_opening || !m_port.isOpen())
@@ -207,8 +207,8 @@ void SerialLink::onPortError(QSerialPort::SerialPortError error)
     // A hang-up seen by a read (end of file) leaves a stale errno in
     // errorString(); only a failed write carries a reason worth showing.
     const bool hungUp = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
-    const LinkError lost =
-        errorOn(LinkErrorKind::Lost, hungUp ? std::string{} : m_port.errorString().toStdString());
+    const OutputError lost =
+        errorOn(OutputErrorKind::Lost, hungUp ? std::string{} : m_port.errorString().toStdString());
     // A lost pty keeps its write notifier firing until the port is closed.
     // Nothing is left to drain on a lost port, and clearing its queue could
     // report the loss a second time.

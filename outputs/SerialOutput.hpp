@@ -12,18 +12,18 @@ namespace quilvex {
 // The serial output: set port and settings, open, write whole sentences,
 // close. Failures while open come back once through failed(), and the link
 // is closed by then.
-class SerialLink : public TickOutput {
+class SerialOutput : public TickOutput {
     Q_OBJECT
 
 public:
-    explicit SerialLink(QObject* parent = nullptr);
-    ~SerialLink() override;
+    explicit SerialOutput(QObject* parent = nullptr);
+    ~SerialOutput() override;
 
     // Both take effect at the next open.
     void setPort(const QString& portText);
     void setSettings(const QString& settings);
 
-    std::optional<LinkError> open() override;
+    std::optional<OutputError> open() override;
     void close() override;  // closing a closed link does nothing; unsent bytes are dropped
     bool isOpen() const;
 
@@ -40,7 +40,7 @@ public:
 
 private:
     void onPortError(QSerialPort::SerialPortError error);
-    LinkError errorOn(LinkErrorKind kind, std::string reason = {}) const;
+    OutputError errorOn(OutputErrorKind kind, std::string reason = {}) const;
 
     QSerialPort m_port;
     QString m_portText;

@@ -107,16 +107,63 @@ std::optional<LineSettings> ParseSettings(std::string_view settings)
     return line;
 }
 
-PortTarget ResolvePortText(std::string_view portText)
+PortChoice ChoosePort(std::string_view portText)
 {
     if (IsDevicePathText(portText))
-        return CheckDevice(std::string(portText));
+        return {std::string(portText), PortProblem::None};
     if (!portText.empty() && !IsComText(portText))
-        return {{}, PortProblem::NotAPortName, {}};
+        return {{}, PortProblem::NotAPortName};
     const int number = PortNumberFromText(portText);
     if (number < 1)
-        return {{}, PortProblem::NoPortNumber, {}};
-    return CheckDevice(DeviceForPortNumber(number));
+        return {{}, PortProblem::NoPortNumber};
+    return {DeviceForPortNumber(number), PortProblem::None};
+}
+
+#ifdef _WIN32
+bool IsDevicePathText(std::string_view portText)
+{
+    return portText.starts_with("\\\\.\\");
+}
+
+std::string DeviceForPortNumber(int portNumber)
+{
+    return "COM" + std::to_string(portNumber);
+}
+#else
+bool IsDevicePathText(std::string_view portText)
+{
+    return portText.starts_with("/");
+}
+
+// COM1 is the first serial port, /dev/ttyS0.
+std::string DeviceForPortNumber(int portNumber)
+{
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+#endif
+
+std::string ShortenedForMessage(const std::string& text)
+{
+    constexpr std::size_t kKeep = 30;  // bytes at each end
+    if (text.size() <= 2 * kKeep + 3)
+        return text;
+    // Cut on UTF-8 character boundaries.
+    std::size_t head = kKeep;
+    while (head > 0 && (static_cast<unsigned char>(text[head]) & 0xC0) == 0x80)
+        --head;
+    std::size_t tail = text.size() - kKeep;
+    while (tail < text.size() && (static_cast<unsigned char>(text[tail]) & 0xC0) == 0x80)
+        ++tail;
+    return text.substr(0, head) + "..." + text.substr(tail);
+}
+
+std::string SuggestedDevicePath(const std::string& portText)
+{
+#ifdef _WIN32
+    return "\\\\.\\" + portText;
+#else
+    return portText.starts_with("tty") ? "/dev/" + portText : "/dev/tty" + portText;
+#endif
 }
 
 }  // namespace quilvex

@@ -34,35 +34,30 @@ enum class PortProblem {
     None,
     NoPortNumber,      // a COM text that selects no port (0, negative or out of range)
     NotAPortName,      // neither COMn nor a device path
-    Missing,           // the device does not exist
+    Missing,           // the device does not exist (found by the output)
     NotADevice,        // it exists but is no terminal device (a file, /dev/null)
     PermissionDenied,  // this user may not open it
 };
 
-struct PortTarget {
-    std::string device;  // what the serial facility opens: one name for every path to it
+// What a port text names, before any device is looked at: a device path,
+// or the reason it names none.
+struct PortChoice {
+    std::string device;
     PortProblem problem = PortProblem::None;
-    std::string reason;  // the system's reason, where it gave one
 };
 
 // A port text that names a device path is taken as it stands; any other
 // text goes through its port number.
-PortTarget ResolvePortText(std::string_view portText);
+PortChoice ChoosePort(std::string_view portText);
 
-// Platform rules.
+// Platform rules for names: a path or COMn on Windows, /dev/ttyS(n-1) here.
 bool IsDevicePathText(std::string_view portText);
 std::string DeviceForPortNumber(int portNumber);
-// Checked before opening, so a path that is no terminal is never opened at
-// all. Links are resolved, so every name of a device locks the same one.
-PortTarget CheckDevice(std::string device);
-// Whether a refused open that looked like a permission problem is really
-// another holder of the port (a lock file, or Windows' access denied).
-bool RefusalMeansInUse(const std::string& device);
-// Holds an advisory lock on the open port, so no other name of it (and no
-// other copy of this program, root included) can open it too.
-bool LockOpenPort(std::intptr_t handle);
-// Bytes still in the driver's transmit queue, 0 where the platform does not
-// tell. The handle is the port's file descriptor or HANDLE, widened.
-long DriverOutputQueueBytes(std::intptr_t handle);
+
+// A text a user typed can be any length; messages keep its start and end.
+std::string ShortenedForMessage(const std::string& text);
+
+// For a text that is no port name: the device path it most likely means.
+std::string SuggestedDevicePath(const std::string& portText);
 
 }  // namespace quilvex

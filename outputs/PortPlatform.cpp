@@ -1,18 +1,20 @@
-#include "PortRules.hpp"
+#include "PortPlatform.hpp"
+
+namespace quilvex {
+
+PortTarget ResolvePortText(std::string_view portText)
+{
+    PortChoice choice = ChoosePort(portText);
+    if (choice.problem != PortProblem::None)
+        return {{}, choice.problem, {}};
+    return CheckDevice(std::move(choice.device));
+}
+
+}  // namespace quilvex
 
 #ifdef _WIN32
 
 namespace quilvex {
-
-bool IsDevicePathText(std::string_view portText)
-{
-    return portText.starts_with("\\\\.\\");
-}
-
-std::string DeviceForPortNumber(int portNumber)
-{
-    return "COM" + std::to_string(portNumber);
-}
 
 // Windows tells nothing useful before CreateFile; the open itself reports.
 PortTarget CheckDevice(std::string device)
@@ -53,17 +55,6 @@ bool LockOpenPort(std::intptr_t)
 #include <unistd.h>
 
 namespace quilvex {
-
-bool IsDevicePathText(std::string_view portText)
-{
-    return portText.starts_with("/");
-}
-
-// COM1 is the first serial port, /dev/ttyS0.
-std::string DeviceForPortNumber(int portNumber)
-{
-    return "/dev/ttyS" + std::to_string(portNumber - 1);
-}
 
 namespace {
 

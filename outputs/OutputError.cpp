@@ -1,0 +1,122 @@
+#include "OutputError.hpp"
+
+#include "PortRules.hpp"
+
+#include <array>
+#include <string_view>
+
+namespace quilvex {
+namespace {
+
+// Each kind once, in both languages. The pieces in braces are filled in:
+// {open} "cannot open" with the port, {on} the port, {text} what the user
+// gave, {address} the address served, {settings}, {suggest} the device path
+// a text probably means, {because} the system's reason if any, {why} that
+// reason or the row's own explanation.
+struct Wording {
+    OutputErrorKind kind;
+    std::string_view english;
+    std::string_view japanese;
+    std::string_view englishWhy = {};
+    std::string_view japaneseWhy = {};
+};
+
+constexpr std::array kWordings{
+    Wording{OutputErrorKind::NoPortNumber,
+            "{open}: the text selects no port (use COM1 or above, or a device path such as /dev/ttyUSB0)",
+            "{open}ポート番号がありません。COM1 以上、または /dev/ttyUSB0 のようなデバイスのパスを指定してください。"},
+    Wording{OutputErrorKind::NotAPortName,
+            "{open}: only COM1, COM2, ... are port numbers; for a device give its path, such as {suggest}",
+            "{open}ポート番号として使えるのは COM1、COM2 … だけです。デバイスはパスで指定してください（例: {suggest}）。"},
+    Wording{OutputErrorKind::Missing, "{open}: no such device", "{open}そのデバイスはありません。"},
+    Wording{OutputErrorKind::NotADevice, "{open}: not a serial or terminal device",
+            "{open}シリアルポート（端末デバイス）ではありません。"},
+    Wording{OutputErrorKind::PermissionDenied,
+            "{open}: permission denied (on Linux, join the group that owns the device, often dialout)",
+            "{open}このユーザーにはデバイスを開く権限がありません。"
+            "Linux ではデバイスの所有グループ（多くは dialout）に加えてください。"},
+    Wording{OutputErrorKind::BadSettings,
+            "{open}: \"{settings}\" is not a line setting (the rate must be a whole number of bit/s above 0)",
+            "{open}通信設定「{settings}」が正しくありません。速度は 1 以上の整数（bps）で指定してください。"},
+    Wording{OutputErrorKind::RateRefused, "{open}: the port refused the settings \"{settings}\"{because}",
+            "{open}ポートが通信設定「{settings}」を受け付けません。{because}"},
+    Wording{OutputErrorKind::InUse, "{open}: in use by another program", "{open}他のプログラムが使用中です。"},
+    Wording{OutputErrorKind::OpenFailed, "{open}{because}", "{open}{why}", {}, "原因は不明です。"},
+    Wording{OutputErrorKind::Lost, "lost {on} while sending: {why}", "送信中に{on}が使えなくなりました。\n{why}",
+            "the device went away (unplugged, or the other end closed)",
+            "デバイスが外されたか、相手側が閉じられました。"},
+    Wording{OutputErrorKind::BadAddress, "\"{text}\" is not an address{because}",
+            "「{text}」は TCP のアドレスではありません。\ntcp://127.0.0.1:10110 のように指定してください。"},
+    Wording{OutputErrorKind::AddressInUse, "cannot serve TCP on {address}: another program listens there",
+            "TCP アドレス {address} で待ち受けできません。\n他のプログラムがそこで待ち受けています。"},
+    Wording{OutputErrorKind::ListenFailed, "cannot serve TCP on {address}{because}",
+            "TCP アドレス {address} で待ち受けできません。{because}"},
+    Wording{OutputErrorKind::PathExists,
+            "cannot make the virtual port \"{text}\": the path already exists (it is left as it is)",
+            "「{text}」はすでにあります。"},
+    Wording{OutputErrorKind::WriteFailed, "cannot write to {text}{because}", "{text} に書き込めません。{because}"},
+};
+
+// Rows in the order of the kinds, so a kind is its row's index.
+constexpr bool InKindOrder()
+{
+    for (std::size_t i = 0; i < kWordings.size(); ++i)
+        if (static_cast<std::size_t>(kWordings[i].kind) != i)
+            return false;
+    return kWordings.back().kind == OutputErrorKind::WriteFailed;
+}
+static_assert(InKindOrder(), "one wording per kind, in the order of the kinds");
+
+struct Piece {
+    std::string_view name;
+    std::string value;
+};
+
+// One pass over the pattern, so braces in what the user typed stay as typed.
+std::string Fill(std::string_view pattern, std::initializer_list<Piece> pieces)
+{
+    std::string text;
+    while (!pattern.empty()) {
+        const std::size_t open = pattern.find('{');
+        text.append(pattern.substr(0, open));
+        if (open == std::string_view::npos)
+            break;
+        const std::size_t close = pattern.find('}', open);
+        const std::string_view name = pattern.substr(open + 1, close - open - 1);
+        for (const Piece& piece : pieces)
+            if (piece.name == name)
+                text += piece.value;
+        pattern.remove_prefix(close + 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string OutputErrorMessage(const OutputError& e, Language language)
+{
+    const bool english = language == Language::English;
+    const Wording& w = kWordings[static_cast<std::size_t>(e.kind)];
+    const std::string text = ShortenedForMessage(e.portText);
+    const bool namesDevice = !e.device.empty() && e.device != e.portText;
+    const std::string device = ShortenedForMessage(e.device);
+    const std::string on = english ? "port \"" + text + "\"" + (namesDevice ? " (" + device + ")" : "")
+                                   : "ポート「" + text + "」" + (namesDevice ? "（" + device + "）" : "");
+    const std::string address = !namesDevice ? text
+        : english ? device + " (\"" + text + "\")" : device + "（" + text + "）";
+    const std::string because = e.reason.empty() ? std::string()
+        : english ? ": " + e.reason : "（" + e.reason + "）";
+    const std::string why = e.reason.empty() ? std::string(english ? w.englishWhy : w.japaneseWhy) : e.reason;
+
+    return Fill(english ? w.english : w.japanese,
+                {{"open", english ? "cannot open " + on : on + "を開けません。\n"},
+                 {"on", on},
+                 {"text", text},
+                 {"address", address},
+                 {"settings", e.settings},
+                 {"suggest", SuggestedDevicePath(text)},
+                 {"because", because},
+                 {"why", why}});
+}
+
+}  // namespace quilvex
