@@ -193,9 +193,9 @@ std::string SerialOutput::describe() const
 {
     std::string text = m_portText.toStdString();
     if (!m_device.empty() && m_device != text)
-        text += " (" + m_device + ")";
+        text.append(" (").append(m_device).append(")");
     if (const auto line = ParseSettings(m_settings.toStdString()))
-        text += " " + std::to_string(line->rate) + " bps 8N1";
+        text.append(" ").append(std::to_string(line->rate)).append(" bps 8N1");
     return text;
 }
 
