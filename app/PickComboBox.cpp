@@ -16,7 +16,17 @@ PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent)
             emit picked();
     });
     // A long path shows whole where the box cuts it.
-    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) { setToolTip(text); });
+    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        setToolTip(text);
+        if (!hasFocus())
+            lineEdit()->setCursorPosition(int(text.size()));
+    });
+}
+
+void PickComboBox::focusOutEvent(QFocusEvent* event)
+{
+    QComboBox::focusOutEvent(event);
+    lineEdit()->setCursorPosition(int(currentText().size()));
 }
 
 void PickComboBox::showPopup()

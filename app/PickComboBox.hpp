@@ -8,7 +8,8 @@ namespace quilvex {
 // inserts, completes or rewrites, and picked() fires only when an item is
 // chosen from the list (opened list, arrow keys or wheel on the closed box),
 // never for Enter or focus leaving after typing, which QComboBox also
-// reports as activated().
+// reports as activated(). A text wider than the box shows its end, where
+// device paths and tcp:// ports differ, whenever it is not being edited.
 class PickComboBox : public QComboBox {
     Q_OBJECT
 
@@ -23,6 +24,7 @@ signals:
     void aboutToOpen();  // the list can be refreshed before it shows
 
 protected:
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 

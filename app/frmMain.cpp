@@ -139,9 +139,7 @@ void frmMain::cmdStart_Click()
     cmdStart->setEnabled(false);
     cmdStop->setEnabled(true);
     auto output = MakePortOutput(cmbCOM->currentText(), cmbBPS->currentText());
-    m_sendingTo = cmbCOM->currentText();
-    if (output->consumers() < 0)
-        m_sendingTo += QStringLiteral(" %1 bps").arg(cmbBPS->currentText());
+    m_sendingTo = QStringLiteral("%1 %2 bps").arg(cmbCOM->currentText(), cmbBPS->currentText());
     output->setObjectName("MSComm1");
     std::vector<std::unique_ptr<TickOutput>> outputs;
     outputs.push_back(std::move(output));
@@ -232,8 +230,11 @@ void frmMain::ShowRunState()
         setWindowTitle(kTitle);
         return;
     }
-    QString title = QStringLiteral("%1 — 送信中: %2").arg(kTitle, m_sendingTo);
-    if (const int clients = m_run->consumers(); clients >= 0)
+    // A server is named by the address it listens on, a looked-up name's included.
+    const int clients = m_run->consumers();
+    QString title = QStringLiteral("%1 — 送信中: %2")
+                        .arg(kTitle, clients >= 0 ? QString::fromStdString(m_run->describe()) : m_sendingTo);
+    if (clients >= 0)
         title += QStringLiteral("（接続 %1）").arg(clients);
     if (const long long skipped = m_run->skippedTicks(); skipped > 0)
         title += QStringLiteral("、スキップ %1").arg(skipped);

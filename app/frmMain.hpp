@@ -57,7 +57,7 @@ private:
     QLabel* Label8;
     SecondTimer* Timer1;
     TickRun* m_run = nullptr;  // while Running; its one output is named MSComm1
-    QString m_sendingTo;            // port and rate as they stood at Start
+    QString m_sendingTo;       // a serial port and rate as they stood at Start
     PortSource m_ports;
 };
 

@@ -47,6 +47,9 @@ constexpr std::array kWordings{
             "デバイスが外されたか、相手側が閉じられました。"},
     Wording{OutputErrorKind::BadAddress, "\"{text}\" is not an address{because}",
             "「{text}」は TCP のアドレスではありません。\ntcp://127.0.0.1:10110 のように指定してください。"},
+    Wording{OutputErrorKind::HostNotFound, "cannot serve TCP on \"{text}\": cannot look up the host name{because}",
+            "「{text}」のホスト名が見つかりません。{because}\n"
+            "ホスト名を確かめるか、tcp://127.0.0.1:10110 のように数字のアドレスで指定してください。"},
     Wording{OutputErrorKind::AddressInUse, "cannot serve TCP on {address}: another program listens there",
             "TCP アドレス {address} で待ち受けできません。\n他のプログラムがそこで待ち受けています。"},
     Wording{OutputErrorKind::ListenFailed, "cannot serve TCP on {address}{because}",

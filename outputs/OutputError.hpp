@@ -16,6 +16,7 @@ enum class OutputErrorKind {
     OpenFailed,        // any other refusal of the open
     Lost,              // the port failed while open (adapter pulled, peer gone)
     BadAddress,        // a network address text that names no address
+    HostNotFound,      // the host name of a network address is known to no one
     AddressInUse,      // another program listens on that TCP address
     ListenFailed,      // the TCP server could not listen there for another reason
     PathExists,        // the virtual port's path is taken

@@ -9,7 +9,8 @@
 namespace quilvex {
 
 // The output a window port text names: "tcp://[HOST]:PORT" serves TCP
-// (host 127.0.0.1 when left out), anything else is a serial port at the rate.
+// (host 127.0.0.1 when left out; a name is looked up when it opens, without
+// blocking), anything else is a serial port at the rate.
 std::unique_ptr<TickOutput> MakePortOutput(const QString& portText, const QString& rateText);
 
 }  // namespace quilvex

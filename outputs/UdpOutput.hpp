@@ -8,8 +8,11 @@
 
 namespace quilvex {
 
-// Each tick as one datagram to one address (a broadcast address works when
-// named). Send errors are told once per cause and never end the run.
+// Each tick as one datagram to one numeric address (a broadcast address
+// works when named). The socket is connected to that address, so it takes
+// in nothing from anyone else and is bound to the one local address that
+// reaches there. Send errors, nobody listening among them, are told once
+// per cause and never end the run.
 class UdpOutput : public TickOutput {
     Q_OBJECT
 
@@ -23,11 +26,14 @@ public:
     std::string describe() const override { return "udp " + m_text; }
 
 private:
+    bool connectSocket();
+    void tell(const QString& reason);
+
     std::string m_text;
     NetworkAddress m_address;
     QHostAddress m_host;
     QUdpSocket m_socket;
-    QAbstractSocket::SocketError m_lastError = QAbstractSocket::UnknownSocketError;
+    QString m_told;  // the cause last told, until a datagram goes out unrefused
 };
 
 }  // namespace quilvex

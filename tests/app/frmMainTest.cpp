@@ -175,8 +175,11 @@ void frmMainTest::gestures()
         const int count = box->count();
         if (*row.typed) {
             TypeInto(box, row.typed);
+            QTest::keyClick(box, Qt::Key_Home);
             QTest::keyClick(box, gesture == "Enter" ? Qt::Key_Return : Qt::Key_Tab);
             QCOMPARE(box->count(), count);
+            // Where the box cuts a long text, the end shows once it is left.
+            QCOMPARE(box->lineEdit()->cursorPosition(), gesture == "Tab" ? box->currentText().size() : 0);
         } else if (gesture == "arrow key") {
             QTest::keyClick(box, Qt::Key_Down);
         } else if (gesture == "wheel") {
@@ -222,6 +225,7 @@ void frmMainTest::failures()
         {"PTY", "fast", "通信設定「fast,n,8,1」"},
         {"HELD", "4800", "他のプログラムが使用中です。"},
         {"tcp://:BUSY", "4800", "他のプログラムがそこで待ち受けています"},
+        {"tcp://nosuch.invalid:10110", "4800", "のホスト名が見つかりません"},
         {"LOST", "4800", "送信中に"},
     };
     for (const auto& row : rows) {
@@ -256,28 +260,31 @@ void frmMainTest::failures()
     }
 }
 
+// With the default host, and with a host name looked up while the window
+// goes on; the title names the address served.
 void frmMainTest::servesTcp()
 {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    frmMain w(FakePorts);
-    w.show();
-    StartOn(w, QString("tcp://:%1").arg(port));
-    QVERIFY(IsRunning(w));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(2000));
-    QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() >= 307, 2500);
-    QVERIFY(client.readAll().startsWith("$GPZDA,"));
-    QCOMPARE(w.windowTitle(), QString("Quilvex — 送信中: tcp://:%1（接続 1）").arg(port));
-    QTest::mouseClick(Find<QPushButton>(w, "cmdStop"), Qt::LeftButton);
-    QVERIFY(IsStopped(w));
-    QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
-    QTcpSocket late;
-    late.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(!late.waitForConnected(500));
+    for (const char* text : {"tcp://:%1", "tcp://localhost:%1"}) {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        frmMain w(FakePorts);
+        w.show();
+        StartOn(w, QString(text).arg(port));
+        QVERIFY(IsRunning(w));
+        QTcpSocket client;
+        QTRY_VERIFY_WITH_TIMEOUT((client.connectToHost(QHostAddress::LocalHost, port), client.waitForConnected(100)), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() >= 307, 2500);
+        QVERIFY(client.readAll().startsWith("$GPZDA,"));
+        QCOMPARE(w.windowTitle(), QString("Quilvex — 送信中: tcp 127.0.0.1:%1（接続 1）").arg(port));
+        QTest::mouseClick(Find<QPushButton>(w, "cmdStop"), Qt::LeftButton);
+        QVERIFY(IsStopped(w));
+        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        QTcpSocket late;
+        late.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(!late.waitForConnected(500));
+    }
 }
 
 // The link closes itself before it tells, and tells once.

@@ -11,6 +11,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 
 #include <QThread>
 
@@ -20,6 +22,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -295,10 +298,11 @@ TEST(NmeaTool, ClockStepBackKeepsTicking)
         EXPECT_NE(stamps[i], stamps[i - 1]) << "a second sent twice";
 }
 
-// One run, three outputs, stamped ticks as fast as the port takes them: the
-// same bytes reach each consumer, and thirty TCP clients that come and go
-// disturb nothing and grow nothing. When the port goes away the run ends with
-// one line and exit 1, the virtual port removed.
+// One run, four outputs, stamped ticks as fast as the port takes them: the
+// same bytes reach each consumer, UDP as one datagram per tick, and thirty
+// TCP clients that come and go disturb nothing and grow nothing. When the
+// port goes away the run ends with one line and exit 1, the virtual port
+// removed.
 TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
 {
     auto pty = std::make_unique<PseudoTerminal>();
@@ -308,8 +312,11 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const quint16 port = probe.serverPort();
     probe.close();
+    QUdpSocket datagrams;
+    ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost));
     QProcess* process = Start({"--port", QString::fromStdString(pty->slavePath()), "--tcp", QString::number(port),
-                               "--pty", virtualPort, "--at", "2010-09-16T00:00:00Z", "--count", "0"});
+                               "--udp", "127.0.0.1:" + QString::number(datagrams.localPort()), "--pty", virtualPort,
+                               "--at", "2010-09-16T00:00:00Z", "--count", "0"});
     QTcpSocket client;
     for (int i = 0; i < 100 && client.state() != QAbstractSocket::ConnectedState; ++i, QThread::msleep(20)) {
         client.connectToHost(QHostAddress::LocalHost, port);
@@ -317,7 +324,7 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
     }
     const int reader = ::open(virtualPort.toLocal8Bit(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
-    std::string fromPty, fromTcp, fromVirtual;
+    std::string fromPty, fromTcp, fromVirtual, datagram;
     [[maybe_unused]] long firstKiB = 0;  // measured everywhere, judged where memory is not held back on purpose
     for (int round = 0; round < 30; ++round) {
         QTcpSocket passing;
@@ -328,6 +335,8 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
         passing.abort();
         fromPty += pty->readAvailable(0ms);
         fromVirtual += ReadAll(reader);
+        if (datagrams.hasPendingDatagrams() && datagram.empty())
+            datagram = datagrams.receiveDatagram().data().toStdString();
         if (round == 5)
             firstKiB = ResidentKiB(process->processId());
     }
@@ -345,6 +354,7 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
     EXPECT_EQ(fromTcp.size() % kTick, 0u);
     EXPECT_NE(fromPty.find(fromTcp.substr(kTick, kTick)), std::string::npos) << "the same bytes on both";
     EXPECT_TRUE(fromVirtual.starts_with("$GPZDA,") && fromVirtual.size() % kTick == 0) << fromVirtual.size();
+    EXPECT_TRUE(datagram.size() == kTick && datagram.starts_with("$GPZDA,") && fromPty.find(datagram) % kTick == 0) << datagram;
 #ifndef QUILVEX_SANITIZED
     EXPECT_LT(lastKiB, firstKiB + 512);
 #endif
@@ -375,6 +385,60 @@ TEST(Outputs, StuckTcpClientDelaysNoOne)
     }
     EXPECT_GE(received, 500 * qint64(kTick));
     EXPECT_GE(output.skippedTicks(), 500);
+}
+
+// Thirty-two clients are served and the thirty-third is closed at once. One
+// that closed its sending side is still served; one that sends without end
+// has all of it taken and holds nothing here; one that stopped reading is
+// dropped after the stall limit.
+TEST(Outputs, TcpClients)
+{
+    quilvex::TcpOutput output("", quilvex::NetworkAddress{"127.0.0.1", 0});
+    output.setStallLimit(300ms);
+    ASSERT_FALSE(output.open());
+    QStringList notices;
+    QObject::connect(&output, &quilvex::TickOutput::notice, [&](const QString& line) { notices << line; });
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < quilvex::TcpOutput::kMaxClients + 1; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, output.serverPort());
+        ASSERT_TRUE(clients.back()->waitForConnected(1000));
+    }
+    QTcpSocket &halfClosed = *clients[0], &flooding = *clients[1], &stuck = *clients[2];  // and [3] reads plainly
+    ::shutdown(int(halfClosed.socketDescriptor()), SHUT_WR);
+    stuck.setReadBufferSize(kTick);  // takes one tick, then nothing more
+    stuck.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1024);
+    const QByteArray flood(4 << 20, 'x');
+    flooding.write(flood);
+    for (int i = 0; i < 100 && output.clientCount() < quilvex::TcpOutput::kMaxClients; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(output.clientCount(), quilvex::TcpOutput::kMaxClients);
+    const auto tick = quilvex::ComposeTickNow("3541.221600", "13941.301400");
+    std::vector<qint64> received(clients.size());
+    long long held = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int settle = 5; settle > 0;) {  // ticks until both are done, then what is under way arrives
+        const bool ticking = clock.elapsed() < 3000 &&
+                             (output.clientCount() == quilvex::TcpOutput::kMaxClients || flooding.bytesToWrite());
+        settle -= !ticking;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (ticking)
+            output.sendTick(tick);
+        held = std::max(held, output.heldBytes());
+        for (std::size_t i = 0; i < clients.size(); ++i)
+            if (clients[i].get() != &stuck)
+                received[i] += clients[i]->readAll().size();
+    }
+    EXPECT_EQ(output.clientCount(), quilvex::TcpOutput::kMaxClients - 1);
+    EXPECT_TRUE(notices.filter("dropped: took nothing for 0.3 s").size() == 1 && notices.filter("refused").size() == 1)
+        << notices.join('\n').toStdString();
+    EXPECT_EQ(received.back(), 0);
+    EXPECT_EQ(clients.back()->state(), QAbstractSocket::UnconnectedState);
+    EXPECT_GE(received[3], 20 * qint64(kTick));
+    EXPECT_EQ(received[0], received[3]) << "a half-closed client is served as any other";
+    EXPECT_EQ(flooding.bytesToWrite(), 0) << "what a client sends is taken";
+    EXPECT_LE(held, qint64(kTick));
 }
 
 // The port listing's shape, with the system's answer stood in for.
