@@ -57,6 +57,12 @@ constexpr std::array kWordings{
     Wording{OutputErrorKind::PathExists,
             "cannot make the virtual port \"{text}\": the path already exists (it is left as it is)",
             "「{text}」はすでにあります。"},
+    Wording{OutputErrorKind::UnsafePath,
+            "cannot make the virtual port \"{text}\": {why} is another user's link in a directory anyone may "
+            "write to, so it is not followed",
+            "仮想ポート「{text}」を作れません。\n{why}は誰でも書き込めるディレクトリにある他のユーザーのリンクなので、"
+            "たどりません。",
+            "a directory on the way", "途中のディレクトリ"},
     Wording{OutputErrorKind::WriteFailed, "cannot write to {text}{because}", "{text} に書き込めません。{because}"},
 };
 

@@ -20,6 +20,7 @@ enum class OutputErrorKind {
     AddressInUse,      // another program listens on that TCP address
     ListenFailed,      // the TCP server could not listen there for another reason
     PathExists,        // the virtual port's path is taken
+    UnsafePath,        // the way to it passes another user's link in a shared directory
     WriteFailed,       // standard output refused a write
 };
 

@@ -5,13 +5,16 @@
 #include <QSocketNotifier>
 
 #include <memory>
+#include <termios.h>
 
 namespace quilvex {
 
 // A virtual serial port made by the program: a raw pseudo-terminal whose
 // other end is linked at a path of the user's, for a consumer that only
-// reads serial devices. Nobody reading, or a reader that stopped, costs at
-// most one tick; a reader that opens the path later gets fresh ticks.
+// reads serial devices. While no program has it open, ticks go nowhere, as
+// on a line with nothing at the far end; a reader that opens it later gets
+// fresh ticks only. A reader that holds it open and stops reading costs at
+// most one tick, as a held line does.
 class PtyOutput : public TickOutput {
     Q_OBJECT
 
@@ -27,16 +30,25 @@ public:
 
 private:
     OutputError errorOn(OutputErrorKind kind, std::string reason = {}) const;
+    std::optional<OutputError> openDirectory();
+    std::optional<OutputError> clearStaleLink();
+    bool readerHolds() const;
+    int farEnd() const;
+    void readyForNextReader();
+    void readAndDrop();
     void writePending();
 
     std::string m_path;
+    std::string m_name;  // the link's name in m_dir
     std::string m_slavePath;
+    int m_dir = -1;  // the link's directory, found safely once and used for creating and removing
     int m_master = -1;
-    int m_slave = -1;  // our own hold on the far end keeps its settings and the line up
+    termios m_raw{};
     std::unique_ptr<QSocketNotifier> m_readable;
     std::unique_ptr<QSocketNotifier> m_writable;
     std::string m_pending;  // the rest of a tick the pty did not take at once
     HeldLine m_pace;
+    bool m_attached = false;  // a reader held the port at the last look
     bool m_linked = false;
 };
 

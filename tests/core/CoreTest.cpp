@@ -1,6 +1,7 @@
 #include "CoordinateDisplay.hpp"
 #include "HeldLine.hpp"
 #include "InstantText.hpp"
+#include "LinkRules.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
@@ -187,4 +188,31 @@ TEST(Core, HeldLine)
         if (row.fate != TickFate::Skip)
             line.sent(307, t0 + row.at);
     }
+}
+
+// Links on the way to the virtual port, met by root (0) or user 1000: 041777
+// is /tmp, sticky and world-writable; then the links a killed run leaves.
+TEST(Core, LinkRules)
+{
+    const struct {
+        unsigned long linkOwner, directoryOwner, directoryMode, us;
+        bool follow;
+    } rows[] = {
+        {65534, 0, 041777, 0, false},    {65534, 0, 041777, 1000, false},
+        {1000, 0, 041777, 1000, true},   {0, 2000, 041777, 1000, true},  // ours, root's
+        {65534, 65534, 041777, 0, true},  // the directory's owner's
+        {65534, 0, 040777, 0, true},     {65534, 0, 041775, 0, true},  // not sticky, not world-writable
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(MayFollowLink({row.linkOwner, row.directoryOwner, row.directoryMode, row.us}), row.follow)
+            << row.linkOwner << " " << row.directoryOwner << " " << std::oct << row.directoryMode;
+    const struct {
+        const char* target;
+        bool exists, stale;
+    } links[] = {
+        {"/dev/pts/7", false, true}, {"/dev/pts/7", true, false},  {"/dev/pts/", false, false},
+        {"/dev/pts/7x", false, false}, {"/tmp/pts/7", false, false}, {"dev/pts/77", false, false},
+    };
+    for (const auto& link : links)
+        EXPECT_EQ(IsStalePtyLink(link.target, link.exists), link.stale) << link.target << " " << link.exists;
 }

@@ -6,7 +6,9 @@
 #include "WorkedExample.hpp"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -23,6 +25,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/socket.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -97,7 +100,10 @@ std::string ReadAll(int fd)
 // The golden tick, by default (so the default prefecture is checked where it
 // is used), by romanisation and slot; then one row per way a run is refused.
 // FILE is a file with content, HELD another name of a port held open, BUSY a
-// TCP address in use.
+// TCP address in use; for the virtual port, LIVE a link to a port in use,
+// STALE one to a pty that is gone, FOREIGN another user's link in a sticky
+// world-writable directory (as root only), HOLD a port whose reader leaves a
+// tick unread, comes back and reads nothing; SIGTERM once a tick waits.
 TEST(NmeaTool, CommandLines)
 {
     const struct {
@@ -123,6 +129,10 @@ TEST(NmeaTool, CommandLines)
         {{"--port", "/nonexistent/tty"}, 1, "port \"/nonexistent/tty\": no such device"},
         {{"--port", "FILE"}, 1, "not a serial or terminal device"},
         {{"--pty", "FILE"}, 1, "the path already exists (it is left as it is)"},
+        {{"--pty", "LIVE"}, 1, "the path already exists (it is left as it is)"},
+        {{"--pty", "STALE", "--count", "2"}, 0, ""},  // and nobody reads: no tick skipped, none held
+        {{"--pty", "FOREIGN/gps"}, 1, "/shared/link is another user's link in a directory anyone may write to"},
+        {{"--pty", "HOLD", "--count", "0"}, 3, "307 bytes could not leave virtual port"},
         {{"--port", "HELD"}, 1, ": in use by another program"},
         {{"--tcp", "BUSY"}, 1, ": another program listens there"},
         {{"--list", ">/dev/full"}, 1, "cannot write to standard output: No space left on device"},
@@ -139,15 +149,43 @@ TEST(NmeaTool, CommandLines)
     ASSERT_FALSE(holder.open());
     QTcpServer busy;
     ASSERT_TRUE(busy.listen(QHostAddress::LocalHost));
+    QFile::link("/dev/pts/99999", dir.filePath("stale"));
+    QDir(dir.path()).mkdir("shared");
+    ::chmod(dir.filePath("shared").toLocal8Bit(), 01777);
+    QFile::link(dir.path(), dir.filePath("shared/link"));
+    const bool root = ::lchown(dir.filePath("shared/link").toLocal8Bit(), 65534, 65534) == 0;
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
         QStringList args = row.args;
+        if (!root && args.filter("FOREIGN").size())
+            continue;
         args.replaceInStrings("FILE", file).replaceInStrings("BUSY", QString::number(busy.serverPort()));
-        args.replaceInStrings("HELD", QString::fromStdString(pty.slavePath()));
+        args.replaceInStrings("HELD", QString::fromStdString(pty.slavePath())).replaceInStrings("LIVE", other);
+        args.replaceInStrings("STALE", dir.filePath("stale")).replaceInStrings("HOLD", dir.filePath("hold"));
+        args.replaceInStrings("FOREIGN", dir.filePath("shared/link"));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
             process->setStandardOutputFile("/dev/full");
-        const ToolRun run = Finish(Start(args << "--quiet", {}, process));
+        Start(args << "--quiet", {}, process);
+        int reader = -1;
+        for (int pass = 0; row.args.contains("HOLD") && pass < 2; ++pass) {
+            if (pass == 1) {  // leaves a tick unread, and finds it gone when it comes back
+                ::close(reader);
+                QThread::msleep(100);
+                reader = ::open(dir.filePath("hold").toLocal8Bit(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+                int kept = -1;
+                ::ioctl(reader, FIONREAD, &kept);
+                EXPECT_EQ(kept, 0) << "kept for the next reader";
+            }
+            for (int i = 0, unread = 0; i < 300 && unread < int(kTick); ++i, QThread::msleep(10)) {
+                if (reader < 0)
+                    reader = ::open(dir.filePath("hold").toLocal8Bit(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+                ::ioctl(reader, FIONREAD, &unread);
+            }
+        }
+        const ToolRun run = Finish(process, reader >= 0 ? SIGTERM : 0);
+        if (reader >= 0)
+            ::close(reader);
         EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
         EXPECT_EQ(run.out, row.out) << args.join(' ').toStdString();
         EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
@@ -155,6 +193,9 @@ TEST(NmeaTool, CommandLines)
         EXPECT_EQ((std::stringstream() << std::ifstream(file.toStdString()).rdbuf()).str(), "precious");
     }
     EXPECT_EQ(pty.readAvailable(50ms), "");
+    EXPECT_EQ(QFile::symLinkTarget(other).toStdString(), pty.slavePath());
+    for (const char* made : {"stale", "hold", "gps"})
+        EXPECT_FALSE(QFileInfo(dir.filePath(made)).isSymLink()) << made << " was left behind";
 }
 
 // Stamped ticks through a pty, each checked whole and in order; the soak is
@@ -314,6 +355,7 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
     probe.close();
     QUdpSocket datagrams;
     ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost));
+    QFile::link("/dev/pts/99999", virtualPort);  // left by a killed run
     QProcess* process = Start({"--port", QString::fromStdString(pty->slavePath()), "--tcp", QString::number(port),
                                "--udp", "127.0.0.1:" + QString::number(datagrams.localPort()), "--pty", virtualPort,
                                "--at", "2010-09-16T00:00:00Z", "--count", "0"});
@@ -349,6 +391,8 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
     EXPECT_EQ(run.err.find("lost"), run.err.rfind("lost")) << run.err;
     struct stat link {};
     EXPECT_NE(::lstat(virtualPort.toLocal8Bit(), &link), 0) << "the link was left behind";
+    EXPECT_TRUE(run.err.starts_with("quilvex-nmea: replaced a stale link at " + virtualPort.toStdString() +
+                                    " (it led to /dev/pts/99999, which is gone)\n")) << run.err;
     EXPECT_NE(run.err.find("TCP client 127.0.0.1:"), std::string::npos);
     ASSERT_GE(fromTcp.size(), 4 * kTick);
     EXPECT_EQ(fromTcp.size() % kTick, 0u);
