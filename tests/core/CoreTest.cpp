@@ -123,6 +123,8 @@ TEST(Core, PortTexts)
 #else
     EXPECT_EQ(DeviceForPortNumber(1), "/dev/ttyS0");
 #endif
+    EXPECT_EQ(ParseSettings("4000000,n,8,1")->rate, 4000000);
+    EXPECT_FALSE(ParseSettings("0,n,8,1"));  // no rate at all, not "whatever the driver has"
     const std::string longText(200, 'x');
     EXPECT_EQ(ShortenedForMessage(longText), std::string(30, 'x') + "..." + std::string(30, 'x'));
 }
