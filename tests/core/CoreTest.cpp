@@ -175,6 +175,7 @@ TEST(Core, TickSchedule)
             continue;
         const TickSchedule::Reading then{now.wall + step.wait, now.monotonic + step.wait};
         EXPECT_EQ(schedule.shortOf(then), 0us);
+        EXPECT_EQ(schedule.shortOf({t0 + row.target - 1us, then.monotonic}), 1us);  // a sleep that ended a hair early
         const TickSchedule::Timing timing = schedule.sent(then);
         EXPECT_EQ(timing.skipped, row.skipped) << row.clock.count();
         EXPECT_EQ(duration_cast<milliseconds>(timing.late), row.late) << row.clock.count();
