@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,9 @@ namespace {
 const char* const kUsage =
     "Usage: quilvex [--help] [--version]\n"
     "Opens the Quilvex window, which sends NMEA 0183 sentences once a second.\n"
-    "Without a display, use quilvex-nmea (see quilvex-nmea --help).\n";
+    "Without a display, use quilvex-nmea (see quilvex-nmea --help).\n"
+    "Exit status: 0 the window was closed, 1 no display (or this text could not be written),\n"
+    "2 an argument other than --help or --version.\n";
 
 std::string DisplayName()
 {
@@ -53,19 +56,31 @@ bool NoDisplayAtAll()
 #endif
 }
 
+// A text for standard output that does not reach it is an error, said on standard error.
+int Print(const char* text)
+{
+    std::fputs(text, stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "quilvex: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::fputs(kUsage, stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        }
-        if (!std::strcmp(argv[i], "--version")) {
-            std::fputs("quilvex " QUILVEX_VERSION "\n", stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        }
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+            return Print(kUsage);
+        if (!std::strcmp(argv[i], "--version"))
+            return Print("quilvex " QUILVEX_VERSION "\n");
+    }
+    // Everything is chosen in the window; Qt's own settings come from its
+    // environment variables (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE).
+    if (argc > 1) {
+        std::fprintf(stderr, "quilvex: unknown argument \"%s\": quilvex takes only --help and --version\n", argv[1]);
+        return 2;
     }
     if (NoDisplayAtAll()) {
         std::fputs("quilvex: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset or empty); "

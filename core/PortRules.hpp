@@ -16,6 +16,9 @@ int PortNumberFromText(std::string_view portText);
 // The line rate used unless another is chosen, in the window and the tool.
 inline constexpr std::string_view kDefaultRate = "4800";
 
+// The highest rate Linux serial drivers name (B4000000); the tool refuses more.
+inline constexpr long long kHighestRate = 4'000'000;
+
 // The rate text as it stands, then no parity, 8 data bits, 1 stop bit.
 std::string SettingsText(std::string_view rateText);
 

@@ -6,23 +6,59 @@ namespace quilvex {
 
 using namespace std::chrono;
 
-milliseconds TickSchedule::arm(Clock::time_point now)
+namespace {
+constexpr auto kSlack = TickSchedule::kTimerLead + milliseconds(2);  // how early a wake-up may come
+
+nanoseconds OffsetOf(TickSchedule::Reading now)
 {
-    m_target = ceil<seconds>(now + kTimerLead);
+    return now.wall.time_since_epoch() - now.monotonic.time_since_epoch();
+}
+}  // namespace
+
+milliseconds TickSchedule::arm(Reading now)
+{
+    if (!m_started) {
+        m_started = true;
+        m_offset = OffsetOf(now);
+    }
+    m_target = ceil<seconds>(now.wall);
     // A small step back would bring the same second round again.
     if (m_target == m_lastSent)
         m_target += seconds(1);
-    const auto wait = floor<milliseconds>(m_target - now - kTimerLead);
+    m_armed = m_target;
+    const auto wait = floor<milliseconds>(m_target - now.wall - kTimerLead);
     return std::clamp(wait, milliseconds(0), kLongestWait);
 }
 
-TickSchedule::Step TickSchedule::wake(Clock::time_point now)
+TickSchedule::Step TickSchedule::wake(Reading now)
 {
-    const auto early = m_target - now;
-    if (early > kTimerLead + milliseconds(2) || early < -kLateLimit)
-        return {false, arm(now)};  // the clock stepped, or the second is long gone
+    if (m_target - now.wall > kSlack)
+        return {false, arm(now)};  // early: a long wait read the clock again, or the clock went back
+    // Due: this wake-up sends one tick. Seconds already gone get none; one
+    // about to begin is waited for, so the tick is at a whole second.
+    m_target = std::max(m_target, floor<seconds>(now.wall + kSlack));
+    return {true, std::max(ceil<microseconds>(m_target - now.wall), microseconds(0))};
+}
+
+microseconds TickSchedule::shortOf(Reading now) const
+{
+    const auto left = ceil<microseconds>(m_target - now.wall);
+    return left > microseconds(0) && left <= kSlack ? left : microseconds(0);
+}
+
+TickSchedule::Timing TickSchedule::sent(Reading now)
+{
+    // A sleep that ran long carries the stamp into a later second.
+    m_target = std::max(m_target, floor<seconds>(now.wall));
+    Timing timing;
+    timing.at = now.wall;
+    timing.offset = OffsetOf(now);
+    timing.late = duration_cast<microseconds>(now.wall - m_armed);
+    timing.skipped = (m_target - m_armed).count();
+    timing.stepped = duration_cast<milliseconds>(timing.offset - m_offset);
+    m_offset = timing.offset;
     m_lastSent = m_target;
-    return {true, std::max(duration_cast<microseconds>(early), microseconds(0))};
+    return timing;
 }
 
 }  // namespace quilvex

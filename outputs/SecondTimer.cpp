@@ -3,6 +3,12 @@
 #include <thread>
 
 namespace quilvex {
+namespace {
+TickSchedule::Reading ReadClocks()
+{
+    return {TickSchedule::Clock::now(), TickSchedule::Monotonic::now()};
+}
+}  // namespace
 
 SecondTimer::SecondTimer(QObject* parent) : QObject(parent)
 {
@@ -14,7 +20,9 @@ SecondTimer::SecondTimer(QObject* parent) : QObject(parent)
 void SecondTimer::start()
 {
     m_schedule = {};
-    m_timer.start(m_schedule.arm(TickSchedule::Clock::now()));
+    m_timing = {};
+    m_skipped = 0;
+    m_timer.start(m_schedule.arm(ReadClocks()));
 }
 
 void SecondTimer::stop()
@@ -24,14 +32,19 @@ void SecondTimer::stop()
 
 void SecondTimer::wake()
 {
-    const TickSchedule::Step step = m_schedule.wake(TickSchedule::Clock::now());
+    const TickSchedule::Step step = m_schedule.wake(ReadClocks());
     if (!step.send) {
         m_timer.start(std::chrono::duration_cast<std::chrono::milliseconds>(step.wait));
         return;
     }
-    // Only the last few milliseconds are slept, on the monotonic clock.
-    std::this_thread::sleep_for(step.wait);
-    m_timer.start(m_schedule.arm(TickSchedule::Clock::now()));
+    // Only the last few milliseconds are slept, on the monotonic clock; the
+    // wall clock may still be a hair short of the second after it.
+    for (auto wait = step.wait; wait.count() > 0; wait = m_schedule.shortOf(ReadClocks()))
+        std::this_thread::sleep_for(wait);
+    const TickSchedule::Reading now = ReadClocks();
+    m_timing = m_schedule.sent(now);
+    m_skipped += m_timing.skipped;
+    m_timer.start(m_schedule.arm(now));
     emit tick();
 }
 

@@ -20,6 +20,10 @@ public:
     void stop();
     bool isActive() const { return m_timer.isActive(); }
 
+    // How the last tick went: its stamp, the two clocks, how late, seconds skipped.
+    const TickSchedule::Timing& timing() const { return m_timing; }
+    long long skippedSeconds() const { return m_skipped; }
+
 signals:
     void tick();
 
@@ -28,6 +32,8 @@ private:
 
     QTimer m_timer;
     TickSchedule m_schedule;
+    TickSchedule::Timing m_timing;
+    long long m_skipped = 0;
 };
 
 }  // namespace quilvex

@@ -124,6 +124,8 @@ TEST(Core, PortTexts)
 #else
     EXPECT_EQ(DeviceForPortNumber(1), "/dev/ttyS0");
 #endif
+    EXPECT_EQ(ParseSettings("4000000,n,8,1")->rate, 4000000);
+    EXPECT_FALSE(ParseSettings("0,n,8,1"));  // no rate at all, not "whatever the driver has"
     const std::string longText(200, 'x');
     EXPECT_EQ(ShortenedForMessage(longText), std::string(30, 'x') + "..." + std::string(30, 'x'));
 }
@@ -135,36 +137,51 @@ TEST(Core, NetworkAddresses)
     EXPECT_FALSE(ParseNetworkAddress("65536", kLocalHost) || ParseNetworkAddress("host:", kLocalHost));
 }
 
-// The clock as the tick timer sees it at each wake-up: on time, a step back,
-// a step forward, a late loop.
+// The two clocks as the tick timer reads them at each wake-up: on time, the
+// wall clock stepped back and forward, a late loop, a loop more than a second
+// late, a wake-up a hair before the second. One tick per wake-up that is due.
 TEST(Core, TickSchedule)
 {
     const auto t0 = sys_days{2026y / 12 / 7} + 10h;
+    const TickSchedule::Monotonic::time_point m0{};
     TickSchedule schedule;
-    EXPECT_EQ(schedule.arm(t0 + 200ms), 797ms);
+    EXPECT_EQ(schedule.arm({t0 + 200ms, m0 + 200ms}), 797ms);
     EXPECT_EQ(schedule.target(), t0 + 1s);
     const struct {
-        milliseconds clock;  // wall clock at the wake-up, from t0
+        milliseconds clock, monotonic;  // at the wake-up, from t0 and m0
         bool send;
-        milliseconds target;  // the second the next tick is for, from t0
+        milliseconds target;  // the second the tick is (or will be) for, from t0
+        long long skipped = 0;
+        milliseconds late{}, stepped{};  // the record of a tick sent
     } rows[] = {
-        {997ms, true, 1000ms},      // on time: the last 3 ms are slept
-        {1998ms, true, 2000ms},
-        {-118000ms, false, -117000ms},  // stepped back two minutes: the next second of the new clock
-        {-117002ms, true, -117000ms},
-        {-117200ms, false, -116000ms},  // back again: the second just sent is not sent twice
-        {-116003ms, true, -116000ms},
-        {600000ms, false, 601000ms},    // stepped forward ten minutes
-        {601400ms, true, 601000ms},     // a late loop still sends
-        {603000ms, false, 604000ms},    // the second is gone: none sent in a burst
+        {997ms, 997ms, true, 1000ms},  // on time: the last 3 ms are slept
+        {1998ms, 1998ms, true, 2000ms},
+        {-118200ms, 2800ms, false, -118000ms},  // stepped back two minutes: the next second of the new clock
+        {-118002ms, 2998ms, true, -118000ms, 0, 0ms, -121000ms},
+        {-118200ms, 3800ms, false, -117000ms},  // back again: the second just sent is not sent twice
+        {-117003ms, 4997ms, true, -117000ms, 0, 0ms, -1000ms},
+        {600000ms, 5997ms, true, 600000ms, 716, 716000ms, 716003ms},  // forward: the seconds passed over
+        {601400ms, 7397ms, true, 601000ms, 0, 400ms},   // a late loop still sends, stamped when it goes
+        {603300ms, 9297ms, true, 603000ms, 1, 1300ms},  // more than a second late: one tick, one second lost
+        {603998ms, 9995ms, true, 604000ms},  // a hair short: the sleep reaches the second
+        {605997ms, 11994ms, true, 606000ms, 1, 1000ms},  // due for 605, about to be 606: one tick, at 606
     };
     for (const auto& row : rows) {
-        const TickSchedule::Step step = schedule.wake(t0 + row.clock);
+        const TickSchedule::Reading now{t0 + row.clock, m0 + row.monotonic};
+        const TickSchedule::Step step = schedule.wake(now);
         EXPECT_EQ(step.send, row.send) << row.clock.count();
         EXPECT_LE(step.wait, step.send ? microseconds(5ms) : microseconds(TickSchedule::kLongestWait));
         EXPECT_EQ(schedule.target(), t0 + row.target) << row.clock.count();
-        if (step.send)
-            schedule.arm(t0 + row.clock + step.wait);
+        if (!step.send)
+            continue;
+        const TickSchedule::Reading then{now.wall + step.wait, now.monotonic + step.wait};
+        EXPECT_EQ(schedule.shortOf(then), 0us);
+        EXPECT_EQ(schedule.shortOf({t0 + row.target - 1us, then.monotonic}), 1us);  // a sleep that ended a hair early
+        const TickSchedule::Timing timing = schedule.sent(then);
+        EXPECT_EQ(timing.skipped, row.skipped) << row.clock.count();
+        EXPECT_EQ(duration_cast<milliseconds>(timing.late), row.late) << row.clock.count();
+        EXPECT_EQ(timing.stepped, row.stepped) << row.clock.count();
+        schedule.arm(then);
     }
 }
 

@@ -95,17 +95,36 @@ std::string ReadAll(int fd)
     return data;
 }
 
+// Standard output as a row expects it: exactly, or, where "..." stands, these
+// parts in this order with anything between.
+bool OutputAsExpected(const std::string& out, std::string_view expected)
+{
+    std::size_t at = 0, from = 0;
+    for (std::size_t dots; (dots = expected.find("...", at)) != std::string_view::npos; at = dots + 3) {
+        from = out.find(expected.substr(at, dots - at), from);
+        if (from == std::string::npos || (at == 0 && from != 0))
+            return false;
+        from += dots - at;
+    }
+    return at == 0 ? out == expected : out.find(expected.substr(at), from) != std::string::npos;
+}
+
 }  // namespace
 
-// The golden tick, by default (so the default prefecture is checked where it
-// is used), by romanisation and slot; then one row per way a run is refused.
-// FILE is a file with content, HELD another name of a port held open, BUSY a
-// TCP address in use; for the virtual port, LIVE a link to a port in use,
+// The golden tick, by default (so the default prefecture and the count of
+// one are checked where they are used), by romanisation and slot; then one
+// row per way a run is refused. FILE is a file with content, HELD another
+// name of a port held open, BUSY a TCP address in use, FREE a free one, NEW
+// a path that does not exist, PTY a terminal nobody reads. 2>TTY puts
+// standard error (and 1>TTY standard output) on a terminal, without --quiet.
+// Stamps at the end of year 9999 show whether a run would go on: it stops
+// there with exit 2. For the virtual port, LIVE is a link to a port in use,
 // STALE one to a pty that is gone, FOREIGN another user's link in a sticky
 // world-writable directory (as root only), HOLD a port whose reader leaves a
 // tick unread, comes back and reads nothing; SIGTERM once a tick waits.
 TEST(NmeaTool, CommandLines)
 {
+    const char* lastSecond = "9999-12-31T23:59:59Z";
     const struct {
         QStringList args;
         int exitCode;
@@ -118,14 +137,29 @@ TEST(NmeaTool, CommandLines)
         {{"--pref", "東京"}, 2, "no prefecture named \"東京\""},
         {{"--at", "2010-09-16T24:00:00Z"}, 2, "is not a UTC instant"},
         {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
-        {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s above 0, such as 4800, not \"0\""},
+        {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s from 1 to 4000000, such as 4800, not \"0\""},
         {{"--port", "COM1", "--rate", "4800.0"}, 2, "not \"4800.0\""},
-        {{"--at", "9999-12-31T23:59:59Z", "--count", "2"}, 2, "would pass the end of year 9999"},
+        {{"--port", "/dev/null", "--rate", "4294967296"}, 2, "from 1 to 4000000, such as 4800, not \"4294967296\""},
+        {{"--at", lastSecond, "--count", "2"}, 2, "would pass the end of year 9999"},
+        {{"--at", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
+        {{"--udp", "localhost:9", "--at", lastSecond}, 2, "reached the end of year 9999"},
+        {{"--tcp", "localhost:FREE", "--at", lastSecond}, 2, "reached the end of year 9999"},
+        {{"--port", "PTY", "--at", lastSecond}, 2, "reached the end of year 9999"},
+        {{"--pty", "NEW", "--at", lastSecond}, 2, "reached the end of year 9999"},  // nobody reading holds nothing
+        {{"--udp", "nosuch.invalid:10110"}, 2, "--udp nosuch.invalid:10110: no host named \"nosuch.invalid\""},
         {{"--tcp", "70000"}, 2, "--tcp takes [HOST:]PORT"},
         {{"--udp", "10110"}, 2, "--udp takes HOST:PORT"},
         {{"--frobnicate"}, 2, "Unknown option 'frobnicate'"},
+        {{"--count", "1", "--count", "1"}, 2, "quilvex-nmea: --count may be given only once\n"},
+        {{"--list", "--count", "2"}, 2, "quilvex-nmea: --list cannot go with --count\n"},
+        {{"--list", "--list-ports"}, 2, "quilvex-nmea: --list cannot go with --list-ports\n"},
+        {{"--tcp", "0.0.0.0:10110", "--tcp", "localhost:10110"}, 2, "--tcp 127.0.0.1:10110 is given twice: \"0.0.0.0:10110\" and \"localhost:10110\""},
+        {{"--help"}, 0, "", "Usage: quilvex-nmea [options]\n...--pty /tmp/gps ...\nExit status:\n  0  done...\n  1  an output failed...\n  2  a bad command line\n  3  bytes still held"},
+        {{"--list"}, 0, "", "1\t北海道\t4303.514500\t14120.504700\tHokkaido\n...\n47\t沖縄県\t"},  // no header into a pipe
+        {{"--port", "PTY", "--count", "1", "2>TTY"}, 0, "UTC\x1b[K\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},
+        {{"1>TTY", "2>TTY"}, 0, "0,0,0*2C\r\n\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},  // no status line among the ticks
         {{"--port", "ACM1"}, 1, "port \"ACM1\": only COM1, COM2, ... are port numbers; for a device give its path, such as /dev/ttyACM1"},
-        {{"--port", "/dev/null"}, 1, "port \"/dev/null\": not a serial or terminal device"},
+        {{"--port", "/dev/null", "--rate", "4000000"}, 1, "port \"/dev/null\": not a serial or terminal device"},
         {{"--port", "/nonexistent/tty"}, 1, "port \"/nonexistent/tty\": no such device"},
         {{"--port", "FILE"}, 1, "not a serial or terminal device"},
         {{"--pty", "FILE"}, 1, "the path already exists (it is left as it is)"},
@@ -137,6 +171,7 @@ TEST(NmeaTool, CommandLines)
         {{"--tcp", "BUSY"}, 1, ": another program listens there"},
         {{"--list", ">/dev/full"}, 1, "cannot write to standard output: No space left on device"},
         {{"--count", "2", ">/dev/full"}, 1, "cannot write to standard output: No space left on device"},
+        {{"--count", "1", ">/dev/full"}, 1, "cannot write to standard output: No space left on device"},  // the last tick
     };
     QTemporaryDir dir;
     const QString file = dir.filePath("log.txt");
@@ -147,8 +182,11 @@ TEST(NmeaTool, CommandLines)
     holder.setPort(other);
     holder.setSettings("4800,n,8,1");
     ASSERT_FALSE(holder.open());
-    QTcpServer busy;
-    ASSERT_TRUE(busy.listen(QHostAddress::LocalHost));
+    QTcpServer busy, free;
+    ASSERT_TRUE(busy.listen(QHostAddress::LocalHost) && free.listen(QHostAddress::LocalHost));
+    const QString freePort = QString::number(free.serverPort());
+    free.close();
+    PseudoTerminal terminal, unread;
     QFile::link("/dev/pts/99999", dir.filePath("stale"));
     QDir(dir.path()).mkdir("shared");
     ::chmod(dir.filePath("shared").toLocal8Bit(), 01777);
@@ -162,11 +200,19 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("FILE", file).replaceInStrings("BUSY", QString::number(busy.serverPort()));
         args.replaceInStrings("HELD", QString::fromStdString(pty.slavePath())).replaceInStrings("LIVE", other);
         args.replaceInStrings("STALE", dir.filePath("stale")).replaceInStrings("HOLD", dir.filePath("hold"));
-        args.replaceInStrings("FOREIGN", dir.filePath("shared/link"));
+        args.replaceInStrings("FOREIGN", dir.filePath("shared/link")).replaceInStrings("FREE", freePort);
+        args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
             process->setStandardOutputFile("/dev/full");
-        Start(args << "--quiet", {}, process);
+        if (args.removeAll(">/dev/null"))
+            process->setStandardOutputFile(QProcess::nullDevice());
+        if (args.removeAll("1>TTY"))
+            process->setStandardOutputFile(QString::fromStdString(terminal.slavePath()));
+        const bool onTerminal = args.removeAll("2>TTY");
+        if (onTerminal)
+            process->setStandardErrorFile(QString::fromStdString(terminal.slavePath()));
+        Start(onTerminal ? args : args << "--quiet", {}, process);
         int reader = -1;
         for (int pass = 0; row.args.contains("HOLD") && pass < 2; ++pass) {
             if (pass == 1) {  // leaves a tick unread, and finds it gone when it comes back
@@ -186,9 +232,11 @@ TEST(NmeaTool, CommandLines)
         const ToolRun run = Finish(process, reader >= 0 ? SIGTERM : 0);
         if (reader >= 0)
             ::close(reader);
-        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
-        EXPECT_EQ(run.out, row.out) << args.join(' ').toStdString();
-        EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
+        const std::string shown = onTerminal ? terminal.readAvailable(100ms) : run.err;
+        EXPECT_EQ(run.exitCode, row.exitCode) << shown;
+        EXPECT_TRUE(OutputAsExpected(run.out, row.out)) << args.join(' ').toStdString() << "\n" << run.out.substr(0, 400);
+        EXPECT_NE(shown.find(row.says), std::string::npos) << shown;
+        EXPECT_TRUE(!onTerminal || shown.ends_with(" s\n")) << "one line after the status line: " << shown;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.exitCode ? 1 : 0) << run.err;
         EXPECT_EQ((std::stringstream() << std::ifstream(file.toStdString()).rdbuf()).str(), "precious");
     }
@@ -279,6 +327,8 @@ TEST(NmeaTool, EndingsOnStandardOutput)
         {SIGINT, false, 0, ""},
         {SIGTERM, false, 0, ""},
         {SIGHUP, false, 0, ""},
+        {SIGQUIT, false, 0, ""},
+        {SIGUSR2, false, 0, ""},
         {SIGTERM, true, 3, "bytes could not leave standard output: the line is held\n"},
         {0, true, 1, "quilvex-nmea: cannot write to standard output: Broken pipe\n"},
     };

@@ -6,6 +6,8 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +22,15 @@ BOOL WINAPI OnConsoleControl(DWORD)
     QMetaObject::invokeMethod(g_receiver, g_slot, Qt::QueuedConnection);
     return TRUE;
 }
+
+void StartResolver()
+{
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    (void)started;
+}
 }  // namespace
 
 void UseBinaryStandardOutput()
@@ -30,6 +41,17 @@ void UseBinaryStandardOutput()
 bool StandardErrorIsTerminal()
 {
     return _isatty(_fileno(stderr)) != 0;
+}
+
+bool StandardOutputIsTerminal()
+{
+    return _isatty(_fileno(stdout)) != 0;
+}
+
+// A console has one screen buffer; two console streams share it.
+bool StandardStreamsShareTerminal()
+{
+    return StandardOutputIsTerminal() && StandardErrorIsTerminal();
 }
 
 bool StandardOutputWasOpen()
@@ -44,6 +66,8 @@ void QuitOnStopSignal(QObject* receiver, const char* slot)
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
+void SurviveClosedPipes() {}
+
 }  // namespace quilvex
 
 #else
@@ -52,6 +76,9 @@ void QuitOnStopSignal(QObject* receiver, const char* slot)
 
 #include <csignal>
 #include <fcntl.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quilvex {
@@ -64,6 +91,8 @@ void OnSignal(int)
     const char byte = 1;
     [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
 }
+
+void StartResolver() {}
 }  // namespace
 
 void UseBinaryStandardOutput() {}
@@ -71,6 +100,19 @@ void UseBinaryStandardOutput() {}
 bool StandardErrorIsTerminal()
 {
     return ::isatty(2) == 1;
+}
+
+bool StandardOutputIsTerminal()
+{
+    return ::isatty(1) == 1;
+}
+
+bool StandardStreamsShareTerminal()
+{
+    struct stat out {}, err {};
+    if (!StandardOutputIsTerminal() || !StandardErrorIsTerminal() || ::fstat(1, &out) != 0 || ::fstat(2, &err) != 0)
+        return false;
+    return out.st_rdev == err.st_rdev || (out.st_dev == err.st_dev && out.st_ino == err.st_ino);
 }
 
 bool StandardOutputWasOpen()
@@ -87,6 +129,7 @@ bool StandardOutputWasOpen()
 
 void QuitOnStopSignal(QObject* receiver, const char* slot)
 {
+    ::signal(SIGUSR1, SIG_IGN);
     if (::pipe(g_signalPipe) != 0)
         return;
     ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
@@ -102,10 +145,73 @@ void QuitOnStopSignal(QObject* receiver, const char* slot)
     // Restarted calls: a write blocked on standard output goes on waiting in
     // its own thread while the event loop ends the run.
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR2})
         ::sigaction(signal, &action, nullptr);
+}
+
+void SurviveClosedPipes()
+{
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace quilvex
 
 #endif
+
+namespace quilvex {
+
+HostLookup LookUpHost(const std::string& host)
+{
+    // Names under .invalid never exist; no resolver is asked (RFC 6761).
+    std::string lower = host;
+    for (char& c : lower)
+        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    if (lower.ends_with(".invalid") || lower.ends_with(".invalid.") || lower == "invalid")
+        return {HostLookup::Outcome::NoSuchName, {}, "names under .invalid never exist"};
+    StartResolver();
+    addrinfo hints {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;  // one entry per address
+    hints.ai_flags = AI_NUMERICHOST;
+    HostLookup lookup;
+    lookup.outcome = HostLookup::Outcome::Numeric;
+    addrinfo* found = nullptr;
+    int error = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (error != 0) {
+        lookup.outcome = HostLookup::Outcome::Found;
+        hints.ai_flags = 0;
+        error = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    }
+    if (error != 0) {
+        const bool noSuchName = error == EAI_NONAME
+#ifdef EAI_NODATA
+                                || error == EAI_NODATA
+#endif
+#ifdef EAI_ADDRFAMILY
+                                || error == EAI_ADDRFAMILY
+#endif
+            ;
+        lookup.outcome = noSuchName ? HostLookup::Outcome::NoSuchName : HostLookup::Outcome::NoAnswer;
+        lookup.reason = ::gai_strerror(error);
+        return lookup;
+    }
+    const addrinfo* chosen = found;
+    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET) {
+            chosen = entry;
+            break;
+        }
+    }
+    char text[NI_MAXHOST] = {};
+    if (::getnameinfo(chosen->ai_addr, static_cast<socklen_t>(chosen->ai_addrlen), text, sizeof text, nullptr, 0,
+                      NI_NUMERICHOST) == 0)
+        lookup.address = text;
+    ::freeaddrinfo(found);
+    if (lookup.address.empty()) {
+        lookup.outcome = HostLookup::Outcome::NoAnswer;
+        lookup.reason = "no address could be read from the answer";
+    }
+    return lookup;
+}
+
+}  // namespace quilvex

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <string>
+
 namespace quilvex {
 
 // Standard output carries CR LF as they stand, never translated.
@@ -14,9 +16,28 @@ bool StandardOutputWasOpen();
 
 // Whether a status line rewritten in place can be shown.
 bool StandardErrorIsTerminal();
+bool StandardOutputIsTerminal();
+// Both streams are one terminal, however each was opened.
+bool StandardStreamsShareTerminal();
 
-// Calls the slot on the receiver, on its own thread, at SIGINT, SIGTERM or
-// SIGHUP (Ctrl+C, Ctrl+Break or closing the console on Windows).
+// Calls the slot on the receiver, on its own thread, at SIGINT, SIGTERM,
+// SIGHUP, SIGQUIT or SIGUSR2 (Ctrl+C, Ctrl+Break or closing the console on
+// Windows). SIGUSR1 is ignored: it is kept for a later use.
 void QuitOnStopSignal(QObject* receiver, const char* slot);
+
+// A write to a pipe nobody reads any more fails instead of ending the
+// program, for runs whose standard output carries no ticks: a log reader
+// going away must not end the run and leave a virtual port behind.
+void SurviveClosedPipes();
+
+// A host name or address text looked up: the first address, IPv4 first,
+// as numeric text.
+struct HostLookup {
+    enum class Outcome { Numeric, Found, NoSuchName, NoAnswer };
+    Outcome outcome = Outcome::NoAnswer;
+    std::string address;
+    std::string reason;  // the resolver's words when nothing was found
+};
+HostLookup LookUpHost(const std::string& host);
 
 }  // namespace quilvex

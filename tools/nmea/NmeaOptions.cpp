@@ -1,13 +1,53 @@
 #include "NmeaOptions.hpp"
 
+#include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <charconv>
+#include <map>
+#include <set>
 
 namespace quilvex {
 namespace {
+
+// Options that may be given more than once; every other one at most once.
+const std::set<QString> kRepeatable{"tcp", "udp"};
+
+// Options that cannot go together: the first with each of the others.
+const struct {
+    QString option;
+    QStringList with;
+} kConflicts[] = {
+    {"list", {"list-ports", "port", "rate", "tcp", "udp", "pty", "count", "at"}},
+    {"list-ports", {"port", "rate", "tcp", "udp", "pty", "count", "at"}},
+};
+
+// One rule for --at, in the same words as the README and the man page.
+constexpr const char* kStampedRule =
+    "Stamped ticks go as fast as standard output or a serial port takes them, and every other output gets "
+    "those same ticks, skipping those it cannot take; when neither is among the outputs (only TCP, UDP or "
+    "virtual ports), one goes each second.";
+
+constexpr const char* kHelpEnd = R"(
+Examples:
+  quilvex-nmea --port /dev/ttyUSB0 --rate 9600   a serial port
+  quilvex-nmea --tcp 10110                       NMEA over TCP on 127.0.0.1:10110
+  quilvex-nmea --udp 127.0.0.1:10111             one datagram per tick
+  quilvex-nmea --pty /tmp/gps                    a virtual serial port at /tmp/gps
+  quilvex-nmea --port COM3 --tcp 0.0.0.0:10110 --udp 192.168.1.255:10110 --pty /tmp/gps
+                                                 all at once
+With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
+SIGQUIT or SIGUSR2) unless --count is given.
+
+Exit status:
+  0  done: the count reached, or a stop signal, and every byte out
+  1  an output failed: it could not be opened, went away, or refused a write
+  2  a bad command line
+  3  bytes still held at the end (a stopped line, a standard output nobody reads)
+)";
 
 // Digits only: no sign (so no "-0"), no blanks, no point.
 std::optional<long long> WholeNumber(const std::string& text)
@@ -33,12 +73,71 @@ std::optional<int> SlotOf(const std::string& pref)
     return std::nullopt;
 }
 
-NmeaCommand Fail(std::string message)
+NmeaCommand Fail(std::string message, int status = kExitUsage)
 {
-    return {NmeaCommand::Action::Fail, {}, "quilvex-nmea: " + std::move(message)};
+    return {NmeaCommand::Action::Fail, {}, "quilvex-nmea: " + std::move(message), status};
+}
+
+bool IsIPv6(const std::string& host)
+{
+    return host.find(':') != std::string::npos;
+}
+
+// A server on the wildcard address of a family listens on each of its addresses.
+bool Overlap(const NetworkAddress& a, const NetworkAddress& b)
+{
+    auto covers = [](const std::string& wildcard, const std::string& host) {
+        return (wildcard == "0.0.0.0" && !IsIPv6(host)) || (wildcard == "::" && IsIPv6(host));
+    };
+    return a.port == b.port && (a.host == b.host || covers(a.host, b.host) || covers(b.host, a.host));
+}
+
+// Each text as an address with a numeric host, in the order given; the
+// first pair that names one address twice is refused.
+std::optional<NmeaCommand> Resolve(const char* option, const QStringList& texts, std::string_view defaultHost,
+                                   std::vector<NetworkTarget>& targets, bool tcp)
+{
+    for (const QString& value : texts) {
+        const std::string given = value.toStdString();
+        auto address = ParseNetworkAddress(given, defaultHost);
+        if (!address || (!tcp && !value.contains(':')))
+            return Fail(std::string(option) +
+                        (tcp ? " takes [HOST:]PORT with a port from 1 to 65535, not \""
+                             : " takes HOST:PORT, such as 127.0.0.1:10110, not \"") +
+                        given + "\"");
+        const HostLookup lookup = LookUpHost(address->host);
+        switch (lookup.outcome) {
+        case HostLookup::Outcome::NoSuchName:
+            return Fail(std::string(option) + " " + given + ": no host named \"" + address->host + "\" (" +
+                        lookup.reason + ")");
+        case HostLookup::Outcome::NoAnswer:
+            return Fail(std::string(option) + " " + given + ": cannot look up \"" + address->host + "\": " +
+                            lookup.reason,
+                        kExitOutputFailed);
+        case HostLookup::Outcome::Found:
+        case HostLookup::Outcome::Numeric:
+            break;
+        }
+        NetworkTarget target{given, lookup.outcome == HostLookup::Outcome::Found ? address->host : "",
+                             {lookup.address, address->port}};
+        for (const NetworkTarget& earlier : targets) {
+            if (tcp ? Overlap(earlier.address, target.address)
+                    : earlier.address.host == target.address.host && earlier.address.port == target.address.port)
+                return Fail(std::string(option) + " " + target.text() + " is given twice: \"" + earlier.given +
+                            "\" and \"" + given + "\"");
+        }
+        targets.push_back(std::move(target));
+    }
+    return std::nullopt;
 }
 
 }  // namespace
+
+std::string NetworkTarget::text() const
+{
+    const std::string host = IsIPv6(address.host) ? "[" + address.host + "]" : address.host;
+    return host + ":" + std::to_string(address.port);
+}
 
 NmeaCommand ParseNmeaCommand(const QStringList& arguments)
 {
@@ -52,27 +151,46 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
                                   "NAME|SLOT");
     const QCommandLineOption list("list", "List the 47 slots: slot, name, latitude, longitude, romanisation.");
     const QCommandLineOption listPorts("list-ports", "List the serial ports this system has.");
-    const QCommandLineOption at("at", "Fixed UTC instant, e.g. 2010-09-16T04:51:35.127Z; ticks then advance 1 s each, without waiting on standard output or a port.", "INSTANT");
-    const QCommandLineOption count("count", "Number of ticks (default 1); 0 runs until interrupted.", "N");
+    const QCommandLineOption at("at", QString("Fixed UTC instant, e.g. 2010-09-16T04:51:35.127Z, instead of the clock; each further tick is one second later. ") + kStampedRule, "INSTANT");
+    const QCommandLineOption count("count", "Number of ticks; 0 runs until stopped. Default: 1 to standard output alone; until stopped with --port, --tcp, --udp or --pty.", "N");
     const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
-    const QCommandLineOption rate("rate", "Line rate in bit/s with --port (default " +
+    const QCommandLineOption rate("rate", "Line rate in bit/s with --port, 1 to " + QString::number(kHighestRate) + " (default " +
                                               QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) + ").",
                                   "RATE");
-    const QCommandLineOption tcp("tcp", "Serve NMEA over TCP on [HOST:]PORT (host 127.0.0.1 unless given).", "[HOST:]PORT");
-    const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT.", "HOST:PORT");
+    const QCommandLineOption tcp("tcp", "Serve NMEA over TCP on [HOST:]PORT (host 127.0.0.1 unless given; a name is looked up once); may be given again.", "[HOST:]PORT");
+    const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT; may be given again.", "HOST:PORT");
     const QCommandLineOption pty("pty", "Make a virtual serial port linked at PATH (which must not exist).", "PATH");
     const QCommandLineOption quiet("quiet", "Print nothing but errors.");
-    parser.addOptions({help, version, pref, list, listPorts, at, count, port, rate, tcp, udp, pty, quiet});
+    const QList<QCommandLineOption> options{help, version, pref, list, listPorts, at, count, port, rate, tcp, udp, pty, quiet};
+    parser.addOptions(options);
 
     if (!parser.parse(arguments))
         return Fail(parser.errorText().toStdString() + " (--help lists the options)");
     if (!parser.positionalArguments().isEmpty())
         return Fail("unexpected argument \"" + parser.positionalArguments().first().toStdString() +
                     "\" (--help lists the options)");
-    if (parser.isSet(help))
-        return {NmeaCommand::Action::Help, {}, parser.helpText().toStdString()};
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf('\n'), "Usage: quilvex-nmea [options]");
+        return {NmeaCommand::Action::Help, {}, text.toStdString() + kHelpEnd};
+    }
     if (parser.isSet(version))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
+
+    std::map<QString, int> given;  // by each option's long name
+    for (const QString& name : parser.optionNames()) {
+        for (const QCommandLineOption& option : options) {
+            if (option.names().contains(name) && ++given[option.names().last()] == 2 &&
+                !kRepeatable.contains(option.names().last()))
+                return Fail("--" + option.names().last().toStdString() + " may be given only once");
+        }
+    }
+    for (const auto& conflict : kConflicts) {
+        for (const QString& other : conflict.with) {
+            if (given.contains(conflict.option) && given.contains(other))
+                return Fail("--" + conflict.option.toStdString() + " cannot go with --" + other.toStdString());
+        }
+    }
 
     NmeaCommand command;
     if (parser.isSet(list))
@@ -94,16 +212,13 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
             return Fail("\"" + text +
                         "\" is not a UTC instant like 2010-09-16T04:51:35.127Z (a real date and time, Z at the end)");
     }
+    std::optional<long long> counted;
     if (parser.isSet(count)) {
         const std::string text = parser.value(count).toStdString();
-        const auto n = WholeNumber(text);
-        if (!n)
+        counted = WholeNumber(text);
+        if (!counted)
             return Fail("--count takes a whole number of ticks, 0 or more, not \"" + text + "\"");
-        o.count = *n;
     }
-    if (o.at && o.count > 0 && *o.at + std::chrono::seconds(o.count - 1) > kLastStampedInstant)
-        return Fail("--at " + parser.value(at).toStdString() + " with --count " + std::to_string(o.count) +
-                    " would pass the end of year 9999");
     if (parser.isSet(port))
         o.port = parser.value(port).toStdString();
     if (parser.isSet(rate)) {
@@ -111,19 +226,14 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
             return Fail("--rate goes with --port");
         o.rate = parser.value(rate).toStdString();
         const auto n = WholeNumber(o.rate);
-        if (!n || *n <= 0)
-            return Fail("--rate takes a whole number of bit/s above 0, such as 4800, not \"" + o.rate + "\"");
+        if (!n || *n <= 0 || *n > kHighestRate)
+            return Fail("--rate takes a whole number of bit/s from 1 to " + std::to_string(kHighestRate) +
+                        ", such as 4800, not \"" + o.rate + "\"");
     }
-    for (const QString& value : parser.values(tcp)) {
-        o.tcp.push_back(value.toStdString());
-        if (!ParseNetworkAddress(o.tcp.back(), kLocalHost))
-            return Fail("--tcp takes [HOST:]PORT with a port from 1 to 65535, not \"" + o.tcp.back() + "\"");
-    }
-    for (const QString& value : parser.values(udp)) {
-        o.udp.push_back(value.toStdString());
-        if (!value.contains(':') || !ParseNetworkAddress(o.udp.back(), {}))
-            return Fail("--udp takes HOST:PORT, such as 127.0.0.1:10110, not \"" + o.udp.back() + "\"");
-    }
+    if (auto failed = Resolve("--tcp", parser.values(tcp), kLocalHost, o.tcp, true))
+        return *failed;
+    if (auto failed = Resolve("--udp", parser.values(udp), {}, o.udp, false))
+        return *failed;
     if (parser.isSet(pty)) {
 #ifdef _WIN32
         return Fail("--pty is not available on Windows; use --tcp or a virtual COM port pair");
@@ -133,6 +243,11 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
             return Fail("--pty takes the path where the virtual port appears, such as /tmp/gps");
 #endif
     }
+    // Standard output alone is a quick look; anything else runs until stopped.
+    o.count = counted.value_or(o.toStandardOutput() ? 1 : 0);
+    if (o.at && o.count > 0 && o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *o.at).count())
+        return Fail("--at " + parser.value(at).toStdString() + " with --count " + std::to_string(o.count) +
+                    " would pass the end of year 9999");
     o.quiet = parser.isSet(quiet);
     return command;
 }

@@ -13,16 +13,34 @@
 
 namespace quilvex {
 
+// Exit statuses of quilvex-nmea.
+enum ExitStatus {
+    kExitDone = 0,         // count reached, or stopped by a signal, every byte out
+    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write
+    kExitUsage = 2,        // a bad command line
+    kExitHeld = 3,         // ended with bytes that a held line never took
+};
+
+// A --tcp or --udp address with its host name looked up.
+struct NetworkTarget {
+    std::string given;       // as typed, for messages
+    std::string name;        // the host name looked up; empty for a numeric host
+    NetworkAddress address;  // always a numeric host
+    std::string text() const;  // HOST:PORT, an IPv6 host in brackets
+};
+
 struct NmeaOptions {
     int slot = LookupPrefecture(kDefaultPrefecture);
     std::optional<UtcInstant> at;  // synthetic time stamps instead of the clock
-    long long count = 1;           // 0: until interrupted
+    long long count = 1;           // 0: until stopped
     std::optional<std::string> port;
     std::string rate{kDefaultRate};
-    std::vector<std::string> tcp;  // [HOST:]PORT as given
-    std::vector<std::string> udp;  // HOST:PORT as given
+    std::vector<NetworkTarget> tcp;
+    std::vector<NetworkTarget> udp;
     std::optional<std::string> pty;
     bool quiet = false;
+
+    bool toStandardOutput() const { return !port && tcp.empty() && udp.empty() && !pty; }
 };
 
 struct NmeaCommand {
@@ -30,8 +48,10 @@ struct NmeaCommand {
     Action action = Action::Run;
     NmeaOptions options;
     std::string text;  // help, version or the error message
+    int status = kExitUsage;  // with Fail
 };
 
+// Host names are looked up here, before any event loop runs.
 NmeaCommand ParseNmeaCommand(const QStringList& arguments);
 
 }  // namespace quilvex

@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 
+#include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 
 namespace quilvex {
 namespace {
@@ -14,10 +16,18 @@ namespace {
 constexpr int kStampedBatch = 64;  // stamped ticks handed over at once
 constexpr std::chrono::milliseconds kDrainAtEnd{5000};
 constexpr std::chrono::milliseconds kDrainAtSignal{80};
+constexpr qint64 kSkipNoticeEveryMs = 60000;  // seconds without a tick are told at most this often
 
 std::string Ticks(long long n)
 {
     return std::to_string(n) + (n == 1 ? " tick" : " ticks");
+}
+
+std::string Seconds(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", s);
+    return text;
 }
 
 }  // namespace
@@ -29,8 +39,13 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
     connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
     connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
     connect(&m_run, &TickRun::finished, this, &TickRunner::ended);
+    connect(&m_run, &TickRun::becameIdle, this, &TickRunner::sayHeldNotices);
     if (!m_options.quiet)
         connect(&m_run, &TickRun::notice, this, [this](const QString& line) { say(line.toStdString()); });
+    m_sharedTerminal = m_options.toStandardOutput() && StandardStreamsShareTerminal();
+    m_statusLine = !m_options.quiet && StandardErrorIsTerminal() && !m_sharedTerminal;
+    const char* debug = std::getenv("QUILVEX_TICK_DEBUG");
+    m_timingDebug = debug && *debug && std::string(debug) != "0";
 }
 
 TickRunner::~TickRunner() = default;
@@ -39,9 +54,11 @@ TickSentences TickRunner::nextTick()
 {
     const PrefectureRow& row = PrefectureTable[m_options.slot];
     ++m_ticks;
-    TickSentences tick = m_options.at
-        ? ComposeTickAt(*m_options.at + std::chrono::seconds(m_ticks - 1), row.lat, row.lon)
-        : ComposeTickNow(row.lat, row.lon);
+    // A real-time tick carries the instant it goes, as the timer read it.
+    TickSentences tick = ComposeTickAt(
+        m_options.at ? *m_options.at + std::chrono::seconds(m_ticks - 1)
+                     : std::chrono::floor<std::chrono::milliseconds>(m_seconds.timing().at),
+        row.lat, row.lon);
     const std::string stamp = tick[0].substr(7, 9);  // hhmmss.cc
     m_lastStamp = stamp.substr(0, 2) + ":" + stamp.substr(2, 2) + ":" + stamp.substr(4);
     return tick;
@@ -52,11 +69,31 @@ bool TickRunner::done() const
     return m_options.count != 0 && m_ticks >= m_options.count;
 }
 
-void TickRunner::say(const std::string& line) const
+long long TickRunner::skipped() const
 {
+    return m_run.skippedTicks() + (m_options.at ? 0 : m_seconds.skippedSeconds());
+}
+
+void TickRunner::say(const std::string& line)
+{
+    // On a terminal shared with the ticks, a line waits for the tick being written.
+    if (m_sharedTerminal && !m_run.pacedIdle()) {
+        m_heldNotices.push_back(line);
+        return;
+    }
     if (m_statusLineShown)
         std::fputs("\r\x1b[K", stderr);
     std::fprintf(stderr, "quilvex-nmea: %s\n", line.c_str());
+}
+
+void TickRunner::sayHeldNotices()
+{
+    if (!m_run.pacedIdle())
+        return;
+    std::vector<std::string> lines;
+    lines.swap(m_heldNotices);
+    for (const std::string& line : lines)
+        say(line);
 }
 
 void TickRunner::start()
@@ -65,11 +102,19 @@ void TickRunner::start()
         outputFailed(*error);
         return;
     }
+    m_clock.start();
     m_paced = m_run.paces() && m_options.at;
     if (!m_options.quiet) {
         const PrefectureRow& row = PrefectureTable[m_options.slot];
         std::string line = "sending " + std::string(row.name) + " (" + std::string(row.latin) + ", " +
                            std::string(row.lat) + " N, " + std::string(row.lon) + " E) to " + m_run.describe();
+        std::string names;
+        for (const auto* targets : {&m_options.tcp, &m_options.udp})
+            for (const NetworkTarget& target : *targets)
+                if (!target.name.empty())
+                    names += (names.empty() ? "" : ", ") + target.name + " is " + target.address.host;
+        if (!names.empty())
+            line += " (" + names + ")";
         if (m_options.count == 0)
             line += "; Ctrl+C stops";
         say(line);
@@ -100,10 +145,39 @@ void TickRunner::realTimeTick()
         return;
     if (!stampsRunOut()) {
         m_run.send(nextTick());
+        reportTiming();
         showStatus();
     }
     if (done())
         finish(kExitDone, kDrainAtEnd);
+}
+
+// Seconds that got no tick are told, at most once a minute; with
+// QUILVEX_TICK_DEBUG set, every tick's timing is.
+void TickRunner::reportTiming()
+{
+    const TickSchedule::Timing& t = m_seconds.timing();
+    if (m_timingDebug) {
+        const auto offset = t.offset.count();
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "tick %lld at %s UTC: %.3f ms late, wall-monotonic %" PRId64 ".%09" PRId64 " s, stepped %+lld ms, %lld skipped",
+                      m_ticks, m_lastStamp.c_str(), double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
+                      std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
+        say(line);
+    }
+    if (m_options.at || t.skipped == 0)
+        return;
+    m_unsaidSkips += t.skipped;
+    const qint64 now = m_clock.elapsed();
+    if (m_options.quiet || (m_lastSkipNoticeMs >= 0 && now - m_lastSkipNoticeMs < kSkipNoticeEveryMs))
+        return;
+    const bool stepped = std::chrono::abs(t.stepped) >= TickSchedule::kStepAtLeast;
+    const double by = std::chrono::duration<double>(stepped ? t.stepped : t.late - t.stepped).count();
+    say(std::to_string(m_unsaidSkips) + (m_unsaidSkips == 1 ? " second" : " seconds") + " got no tick: " +
+        (stepped ? "the clock stepped forward " + Seconds(by) : "the timer woke " + Seconds(by) + " late (a busy machine)"));
+    m_unsaidSkips = 0;
+    m_lastSkipNoticeMs = now;
 }
 
 void TickRunner::sendStamped()
@@ -122,12 +196,12 @@ void TickRunner::sendStamped()
 
 void TickRunner::showStatus()
 {
-    if (m_options.quiet || !StandardErrorIsTerminal())
+    if (!m_statusLine)
         return;
     std::string state;
     if (const int n = m_run.consumers(); n >= 0)
         state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
-    std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", Ticks(m_ticks).c_str(), m_run.skippedTicks(),
+    std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", Ticks(m_ticks).c_str(), skipped(),
                  m_lastStamp.c_str(), state.c_str());
     m_statusLineShown = true;
 }
@@ -155,6 +229,7 @@ void TickRunner::finish(int status, std::chrono::milliseconds drainLimit)
 
 void TickRunner::ended(const std::vector<OutputEnding>& endings)
 {
+    sayHeldNotices();
     for (const OutputEnding& ending : endings) {
         if (ending.heldBytes > 0 && m_status != kExitOutputFailed) {
             say(std::to_string(ending.heldBytes) + " bytes could not leave " + ending.what + ": the line is held");
@@ -164,8 +239,12 @@ void TickRunner::ended(const std::vector<OutputEnding>& endings)
     for (const OutputEnding& ending : endings)
         if (ending.skippedTicks > 0)
             say(ending.what + ": " + Ticks(ending.skippedTicks) + " skipped while the consumer was busy");
-    if (m_statusLineShown && !m_options.quiet)
-        std::fputs("\r\x1b[K", stderr);
+    // On a terminal one line stays in place of the status line.
+    if (!m_options.quiet && StandardErrorIsTerminal() && m_clock.isValid()) {
+        m_statusLineShown = true;  // erases the status line, or a ^C the terminal echoed
+        say(Ticks(m_ticks) + ", " + std::to_string(skipped()) + " skipped in " +
+            Seconds(double(m_clock.elapsed()) / 1000.0));
+    }
     QCoreApplication::exit(m_status);
 }
 

@@ -5,20 +5,13 @@
 #include "Tick.hpp"
 #include "TickRun.hpp"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <memory>
 #include <vector>
 
 namespace quilvex {
-
-// Exit statuses of quilvex-nmea.
-enum ExitStatus {
-    kExitDone = 0,         // count reached, or stopped by a signal, every byte out
-    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write
-    kExitUsage = 2,        // a bad command line
-    kExitHeld = 3,         // ended with bytes that a held line never took
-};
 
 // One quilvex-nmea invocation: when ticks are due (each second, or stamped
 // batches as fast as standard output or a port takes them), how many, the
@@ -45,8 +38,11 @@ private:
     void outputFailed(const OutputError& error);
     void finish(int status, std::chrono::milliseconds drainLimit);
     void ended(const std::vector<OutputEnding>& endings);
-    void say(const std::string& line) const;
+    void say(const std::string& line);
+    void sayHeldNotices();
     void showStatus();
+    void reportTiming();
+    long long skipped() const;
 
     NmeaOptions m_options;
     TickRun m_run;
@@ -56,7 +52,16 @@ private:
     SecondTimer m_seconds;
     bool m_finishing = false;
     int m_status = kExitDone;
+    // Ticks on the terminal that standard error shares: no status line, and
+    // notices wait until the ticks handed over are written.
+    bool m_sharedTerminal = false;
+    bool m_statusLine = false;
     bool m_statusLineShown = false;
+    std::vector<std::string> m_heldNotices;
+    QElapsedTimer m_clock;  // since the outputs opened
+    bool m_timingDebug = false;
+    long long m_unsaidSkips = 0;  // seconds without a tick not yet told
+    qint64 m_lastSkipNoticeMs = -1;
 };
 
 }  // namespace quilvex

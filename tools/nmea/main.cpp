@@ -53,15 +53,21 @@ std::string SlotList()
     return text;
 }
 
+// Column names for a person; a program reading the list gets rows only.
+std::string Header(const char* names)
+{
+    return StandardOutputIsTerminal() ? names : "";
+}
+
 std::vector<std::unique_ptr<TickOutput>> OutputsOf(const NmeaOptions& o)
 {
     std::vector<std::unique_ptr<TickOutput>> outputs;
     if (o.port)
         outputs.push_back(MakePortOutput(QString::fromStdString(*o.port), QString::fromStdString(o.rate)));
-    for (const std::string& text : o.tcp)
-        outputs.push_back(std::make_unique<TcpOutput>(text, ParseNetworkAddress(text, kLocalHost)));
-    for (const std::string& text : o.udp)
-        outputs.push_back(std::make_unique<UdpOutput>(text, *ParseNetworkAddress(text, {})));
+    for (const NetworkTarget& target : o.tcp)
+        outputs.push_back(std::make_unique<TcpOutput>(target.given, target.address));
+    for (const NetworkTarget& target : o.udp)
+        outputs.push_back(std::make_unique<UdpOutput>(target.text(), target.address));
 #ifndef _WIN32
     if (o.pty)
         outputs.push_back(std::make_unique<PtyOutput>(*o.pty));
@@ -83,20 +89,26 @@ int main(int argc, char* argv[])
     switch (command.action) {
     case NmeaCommand::Action::Fail:
         std::fprintf(stderr, "%s\n", command.text.c_str());
-        return kExitUsage;
+        return command.status;
     case NmeaCommand::Action::Help:
     case NmeaCommand::Action::Version:
         return PrintToStandardOutput(command.text);
     case NmeaCommand::Action::List:
-        return PrintToStandardOutput(SlotList());
-    case NmeaCommand::Action::ListPorts:
-        return PrintToStandardOutput(FormatPortList(SystemPorts()));
+        return PrintToStandardOutput(Header("slot\tname\tlatitude\tlongitude\tromanisation\n") + SlotList());
+    case NmeaCommand::Action::ListPorts: {
+        const auto ports = SystemPorts();
+        return PrintToStandardOutput(
+            (ports.empty() ? "" : Header("port\tdescription\tmanufacturer\tserial number\tby-id name\n")) +
+            FormatPortList(ports));
+    }
     case NmeaCommand::Action::Run:
         break;
     }
     const NmeaOptions& o = command.options;
-    if (!g_stdoutOpen && !o.port && o.tcp.empty() && o.udp.empty() && !o.pty)
+    if (!g_stdoutOpen && o.toStandardOutput())
         return PrintToStandardOutput({});  // the ticks would go nowhere
+    if (!o.toStandardOutput())
+        SurviveClosedPipes();
 
     TickRunner runner(o, OutputsOf(o));
     QuitOnStopSignal(&runner, "stop");
