@@ -1,7 +1,5 @@
 #include "ConsolePlatform.hpp"
 
-#include <QMetaObject>
-
 #ifdef _WIN32
 
 #include <fcntl.h>
@@ -14,15 +12,6 @@
 
 namespace quilvex {
 namespace {
-QObject* g_receiver = nullptr;
-const char* g_slot = nullptr;
-
-BOOL WINAPI OnConsoleControl(DWORD)
-{
-    QMetaObject::invokeMethod(g_receiver, g_slot, Qt::QueuedConnection);
-    return TRUE;
-}
-
 void StartResolver()
 {
     static const bool started = [] {
@@ -59,20 +48,11 @@ bool StandardOutputWasOpen()
     return _get_osfhandle(1) != -1;
 }
 
-void QuitOnStopSignal(QObject* receiver, const char* slot)
-{
-    g_receiver = receiver;
-    g_slot = slot;
-    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-}
-
 void SurviveClosedPipes() {}
 
 }  // namespace quilvex
 
 #else
-
-#include <QSocketNotifier>
 
 #include <csignal>
 #include <fcntl.h>
@@ -83,15 +63,6 @@ void SurviveClosedPipes() {}
 
 namespace quilvex {
 namespace {
-int g_signalPipe[2] = {-1, -1};
-
-// Only write() is safe in a handler; the event loop does the rest.
-void OnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
-}
-
 void StartResolver() {}
 }  // namespace
 
@@ -125,28 +96,6 @@ bool StandardOutputWasOpen()
         }
     }
     return open;
-}
-
-void QuitOnStopSignal(QObject* receiver, const char* slot)
-{
-    ::signal(SIGUSR1, SIG_IGN);
-    if (::pipe(g_signalPipe) != 0)
-        return;
-    ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, receiver);
-    QObject::connect(notifier, &QSocketNotifier::activated, receiver, [receiver, slot] {
-        char byte;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
-        QMetaObject::invokeMethod(receiver, slot, Qt::QueuedConnection);
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    // Restarted calls: a write blocked on standard output goes on waiting in
-    // its own thread while the event loop ends the run.
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR2})
-        ::sigaction(signal, &action, nullptr);
 }
 
 void SurviveClosedPipes()

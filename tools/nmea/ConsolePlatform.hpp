@@ -20,11 +20,6 @@ bool StandardOutputIsTerminal();
 // Both streams are one terminal, however each was opened.
 bool StandardStreamsShareTerminal();
 
-// Calls the slot on the receiver, on its own thread, at SIGINT, SIGTERM,
-// SIGHUP, SIGQUIT or SIGUSR2 (Ctrl+C, Ctrl+Break or closing the console on
-// Windows). SIGUSR1 is ignored: it is kept for a later use.
-void QuitOnStopSignal(QObject* receiver, const char* slot);
-
 // A write to a pipe nobody reads any more fails instead of ending the
 // program, for runs whose standard output carries no ticks: a log reader
 // going away must not end the run and leave a virtual port behind.

@@ -2,6 +2,7 @@
 #include "NmeaOptions.hpp"
 #include "PortListing.hpp"
 #include "PortOutput.hpp"
+#include "ProcessSignals.hpp"
 #include "PrefectureTable.hpp"
 #include "StdoutOutput.hpp"
 #include "TcpOutput.hpp"
@@ -111,7 +112,10 @@ int main(int argc, char* argv[])
         SurviveClosedPipes();
 
     TickRunner runner(o, OutputsOf(o));
-    QuitOnStopSignal(&runner, "stop");
+    WatchProcessSignals(&runner, [&runner](ProcessSignal signal) {
+        if (signal == ProcessSignal::Stop)
+            runner.stop();
+    });
     // Exit codes set before the loop starts would be lost, so start inside it.
     QTimer::singleShot(0, &runner, &TickRunner::start);
     return QCoreApplication::exec();
