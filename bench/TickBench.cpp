@@ -33,7 +33,7 @@ BENCHMARK(LookupSnapshotAndCompose);
 
 void FrameOneSentence(benchmark::State& state)
 {
-    const std::string body = ComposeRMC(kTexts, PrefectureTable[13].lat, PrefectureTable[13].lon);
+    const std::string body = ComposeRMC(kTexts, {PrefectureTable[13].lat, "N", PrefectureTable[13].lon, "E"});
     for (auto _ : state)
         benchmark::DoNotOptimize(FrameSentence(body));
 }

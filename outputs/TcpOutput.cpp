@@ -100,7 +100,7 @@ void TcpOutput::drop(QTcpSocket* socket, const QString& why)
     emit notice(QStringLiteral("TCP client %1 %2 (%3 now)").arg(peer, why).arg(clientCount()));
 }
 
-void TcpOutput::sendTick(const TickSentences& tick)
+void TcpOutput::sendTick(const Tick& tick)
 {
     const std::string ticks = JoinTick(tick);
     std::vector<QTcpSocket*> stalled;

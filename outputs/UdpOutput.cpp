@@ -23,7 +23,7 @@ void UdpOutput::close()
     m_socket.abort();
 }
 
-void UdpOutput::sendTick(const TickSentences& tick)
+void UdpOutput::sendTick(const Tick& tick)
 {
     const std::string ticks = JoinTick(tick);
     if (m_host.isNull())

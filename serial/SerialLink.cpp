@@ -158,7 +158,7 @@ void SerialLink::write(std::string_view sentence)
     m_port.write(sentence.data(), static_cast<qint64>(sentence.size()));
 }
 
-void SerialLink::sendTick(const TickSentences& tick)
+void SerialLink::sendTick(const Tick& tick)
 {
     if (!m_port.isOpen())
         return;

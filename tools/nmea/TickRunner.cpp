@@ -34,11 +34,11 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-TickSentences TickRunner::nextTick()
+Tick TickRunner::nextTick()
 {
     const PrefectureRow& row = PrefectureTable[m_options.slot];
     ++m_ticks;
-    TickSentences tick = m_options.at
+    Tick tick = m_options.at
         ? ComposeTickAt(*m_options.at + std::chrono::seconds(m_ticks - 1), row.lat, row.lon)
         : ComposeTickNow(row.lat, row.lon);
     const std::string stamp = tick[0].substr(7, 9);  // hhmmss.cc
@@ -116,7 +116,7 @@ void TickRunner::realTimeTick()
     if (m_finishing)
         return;
     if (!stampsRunOut()) {
-        const TickSentences tick = nextTick();
+        const Tick tick = nextTick();
         for (const auto& output : m_outputs)
             output->sendTick(tick);
         showStatus();
@@ -135,7 +135,7 @@ void TickRunner::sendStamped()
     }
     std::string batch;
     for (int i = 0; i < kStampedBatch && !done() && !stampsRunOut(); ++i) {
-        const TickSentences tick = nextTick();
+        const Tick tick = nextTick();
         batch += JoinTick(tick);
         for (const auto& output : m_outputs)
             if (!output->paces())
