@@ -1,5 +1,6 @@
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
+#include "Receiver.hpp"
 #include "Sentences.hpp"
 #include "Tick.hpp"
 
@@ -31,9 +32,19 @@ void LookupSnapshotAndCompose(benchmark::State& state)
 }
 BENCHMARK(LookupSnapshotAndCompose);
 
+// The standard stream: the sky placed and its DOPs solved at every tick.
+void ComposeStandardTickWithSky(benchmark::State& state)
+{
+    const SystemTimeRecord utc = SystemTimeAt(*ParseUtcInstant("2010-09-16T04:51:35.127Z"));
+    const Receiver receiver{.format = NmeaFormat::Standard, .talker = Talker::GN, .speedKnots = 12, .courseDeg = 45};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ComposeTick(receiver, utc, "13"));
+}
+BENCHMARK(ComposeStandardTickWithSky);
+
 void FrameOneSentence(benchmark::State& state)
 {
-    const std::string body = ComposeRMC(kTexts, PrefectureTable[13].lat, PrefectureTable[13].lon);
+    const std::string body = ComposeRMC(kTexts, {PrefectureTable[13].lat, "N", PrefectureTable[13].lon, "E"});
     for (auto _ : state)
         benchmark::DoNotOptimize(FrameSentence(body));
 }

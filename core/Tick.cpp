@@ -4,33 +4,36 @@
 
 namespace quilvex {
 
-TickSentences ComposeTick(const TimeTexts& t, std::string_view lat, std::string_view lon)
+Tick ComposeTick(const TimeTexts& t, std::string_view lat, std::string_view lon)
 {
-    return {
+    const PlaceTexts place{lat, "N", lon, "E"};
+    Tick tick{{
         FrameSentence(ComposeZDA(t)),
-        FrameSentence(ComposeGGA(t, lat, lon)),
-        FrameSentence(ComposeGLL(t, lat, lon)),
+        FrameSentence(ComposeGGA(t, place)),
+        FrameSentence(ComposeGLL(t, place)),
         FrameSentence(ComposeVTG()),
-        FrameSentence(ComposeRMC(t, lat, lon)),
+        FrameSentence(ComposeRMC(t, place)),
         std::string(kFramedGSA),
-    };
+    }};
+    tick.skyFrom = tick.sentences.size();
+    return tick;
 }
 
-TickSentences ComposeTickNow(std::string_view lat, std::string_view lon)
+Tick ComposeTickNow(std::string_view lat, std::string_view lon)
 {
     ReadUtcTime();
     return ComposeTick(MakeTimeTexts(SysTime, ReadLocalHourText()), lat, lon);
 }
 
-TickSentences ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon)
+Tick ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon)
 {
     return ComposeTick(MakeTimeTexts(SystemTimeAt(instant), LocalHourTextAt(instant)), lat, lon);
 }
 
-std::string JoinTick(const TickSentences& tick)
+std::string JoinTick(const Tick& tick)
 {
     std::string all;
-    for (const std::string& sentence : tick)
+    for (const std::string& sentence : tick.sentences)
         all += sentence;
     return all;
 }

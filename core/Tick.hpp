@@ -3,26 +3,37 @@
 #include "TimeTexts.hpp"
 #include "modGeneral.hpp"
 
-#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quilvex {
 
-// One tick's output: six framed sentences in line order (ZDA, GGA, GLL, VTG,
-// RMC, GSA), each kept separate so it can go out as one write.
-using TickSentences = std::array<std::string, 6>;
+// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
+// GSA, then the GSV group from `skyFrom` on, if any), each kept separate so it
+// can go out as one write.
+struct Tick {
+    std::vector<std::string> sentences;
+    std::size_t skyFrom = 0;
 
-TickSentences ComposeTick(const TimeTexts& t, std::string_view lat, std::string_view lon);
+    const std::string& operator[](std::size_t i) const { return sentences[i]; }
+    std::size_t size() const { return sentences.size(); }
+    auto begin() const { return sentences.begin(); }
+    auto end() const { return sentences.end(); }
+};
+
+// The classic six, the seat's texts sent as they stand.
+Tick ComposeTick(const TimeTexts& t, std::string_view lat, std::string_view lon);
 
 // A real-time tick: snapshots the UTC clock into SysTime, then reads the
 // local hour, then composes.
-TickSentences ComposeTickNow(std::string_view lat, std::string_view lon);
+Tick ComposeTickNow(std::string_view lat, std::string_view lon);
 
 // A stamped tick at a given instant, with the local hour of that instant.
-TickSentences ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon);
+Tick ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon);
 
 // What a whole tick puts on the line, for a reader that wants it in one piece.
-std::string JoinTick(const TickSentences& tick);
+std::string JoinTick(const Tick& tick);
 
 }  // namespace quilvex

@@ -261,7 +261,7 @@ long long PtyOutput::waiting() const
     return unread + static_cast<long long>(m_pending.size());
 }
 
-void PtyOutput::sendTick(const TickSentences& tick)
+void PtyOutput::sendTick(const Tick& tick)
 {
     if (m_master < 0)
         return;

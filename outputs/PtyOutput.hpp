@@ -24,7 +24,7 @@ public:
 
     std::optional<OutputError> open() override;
     void close() override;  // removes the link
-    void sendTick(const TickSentences& tick) override;
+    void sendTick(const Tick& tick) override;
     long long waiting() const override;
     std::string describe() const override { return "virtual port " + m_path + " (" + m_slavePath + ")"; }
 

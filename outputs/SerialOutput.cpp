@@ -158,7 +158,7 @@ void SerialOutput::write(std::string_view sentence)
     m_port.write(sentence.data(), static_cast<qint64>(sentence.size()));
 }
 
-void SerialOutput::sendTick(const TickSentences& tick)
+void SerialOutput::sendTick(const Tick& tick)
 {
     if (!m_port.isOpen())
         return;

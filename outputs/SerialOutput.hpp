@@ -30,7 +30,7 @@ public:
     // One framed sentence as one write, queued in order.
     void write(std::string_view sentence);
 
-    void sendTick(const TickSentences& tick) override;
+    void sendTick(const Tick& tick) override;
     void sendStamped(const std::string& ticks) override;
     bool paces() const override { return true; }
     bool idle() const override;

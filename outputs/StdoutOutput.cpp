@@ -112,7 +112,7 @@ long long StdoutOutput::waiting() const
     return m_writer ? m_writer->unwritten.load() : 0;
 }
 
-void StdoutOutput::sendTick(const TickSentences& tick)
+void StdoutOutput::sendTick(const Tick& tick)
 {
     if (!m_writer)
         return;

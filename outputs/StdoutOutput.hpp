@@ -19,7 +19,7 @@ public:
 
     std::optional<OutputError> open() override;
     void close() override;
-    void sendTick(const TickSentences& tick) override;
+    void sendTick(const Tick& tick) override;
     void sendStamped(const std::string& ticks) override;
     bool paces() const override { return true; }
     bool idle() const override;

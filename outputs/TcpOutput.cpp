@@ -199,7 +199,7 @@ void TcpOutput::drop(Client* client, const QString& why)
         emit notice(QStringLiteral("TCP client %1 %2 (%3 now)").arg(gone->peer, why).arg(clientCount()));
 }
 
-void TcpOutput::sendTick(const TickSentences& tick)
+void TcpOutput::sendTick(const Tick& tick)
 {
     const std::string ticks = JoinTick(tick);
     std::vector<std::pair<Client*, QString>> gone;

@@ -38,7 +38,7 @@ public:
 
     std::optional<OutputError> open() override;
     void close() override;
-    void sendTick(const TickSentences& tick) override;
+    void sendTick(const Tick& tick) override;
     long long waiting() const override { return 0; }  // a client's loss is no loss of the run
     std::string describe() const override;
     int consumers() const override { return clientCount(); }

@@ -28,7 +28,7 @@ public:
 
     // A real-time tick: sent whole, skipped while the consumer still takes
     // the previous one, or put in place of one a held line never took.
-    virtual void sendTick(const TickSentences& tick) = 0;
+    virtual void sendTick(const Tick& tick) = 0;
 
     // Stamped ticks, many at a time, for an output that paces() the run: it
     // takes every batch, and the run waits until it is idle() for the next.

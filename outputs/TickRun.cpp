@@ -43,16 +43,16 @@ void TickRun::close()
         output->close();
 }
 
-void TickRun::send(const TickSentences& tick)
+void TickRun::send(const Tick& tick)
 {
     for (TickOutput* output : m_outputs)
         output->sendTick(tick);
 }
 
-void TickRun::sendStamped(const std::vector<TickSentences>& ticks)
+void TickRun::sendStamped(const std::vector<Tick>& ticks)
 {
     std::string batch;
-    for (const TickSentences& tick : ticks) {
+    for (const Tick& tick : ticks) {
         batch += JoinTick(tick);
         for (TickOutput* output : m_outputs)
             if (!output->paces())

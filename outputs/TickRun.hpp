@@ -40,10 +40,10 @@ public:
     void close();
 
     // A real-time tick to every output.
-    void send(const TickSentences& tick);
+    void send(const Tick& tick);
     // Stamped ticks: the whole batch to each output that paces the run, and
     // each tick in turn to the others.
-    void sendStamped(const std::vector<TickSentences>& ticks);
+    void sendStamped(const std::vector<Tick>& ticks);
     bool paces() const;        // some output takes stamped ticks at its own pace
     bool pacedIdle() const;    // every such output has taken the last batch
 

@@ -53,7 +53,7 @@ void UdpOutput::tell(const QString& reason)
 
 // Sent with the system's own call, whose reason Qt does not pass on when a
 // datagram was refused.
-void UdpOutput::sendTick(const TickSentences& tick)
+void UdpOutput::sendTick(const Tick& tick)
 {
     if (m_host.isNull())
         return;

@@ -21,7 +21,7 @@ public:
 
     std::optional<OutputError> open() override;
     void close() override;
-    void sendTick(const TickSentences& tick) override;
+    void sendTick(const Tick& tick) override;
     long long waiting() const override { return 0; }
     std::string describe() const override { return "udp " + m_text; }
 

@@ -33,7 +33,7 @@ void SetZone(const char* zone)
 #endif
 }
 
-TickSentences TickAt(const char* instant, int slot = 13)
+Tick TickAt(const char* instant, int slot = 13)
 {
     return ComposeTickAt(ParseUtcInstant(instant).value(), PrefectureTable[slot].lat, PrefectureTable[slot].lon);
 }
@@ -66,7 +66,7 @@ TEST(Core, TimeEdges)
     };
     for (const auto& row : rows) {
         SetZone(row.zone);
-        const TickSentences tick = TickAt(row.instant);
+        const Tick tick = TickAt(row.instant);
         EXPECT_EQ(tick[0], row.zda) << row.instant;
         EXPECT_EQ(tick[4].substr(60, 6), row.rmcDate) << tick[4];
     }

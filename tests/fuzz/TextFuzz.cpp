@@ -1,19 +1,36 @@
 // Every text a user can type goes through its reader: port and rate texts,
-// network addresses, --at instants, prefecture names. Each must give a value
-// or a refusal, never a crash; every tick built from any texts stays framed.
+// network addresses, --at instants, prefecture names, the receiver's
+// settings. Each must give a value or a refusal, never a crash; every tick
+// built from any texts stays framed.
 #include "CoordinateDisplay.hpp"
 #include "InstantText.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
+#include "ReceiverTexts.hpp"
 #include "Sentences.hpp"
 #include "Tick.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 using namespace quilvex;
+
+namespace {
+
+void CheckFramed(const Tick& tick)
+{
+    for (const std::string& s : tick) {
+        const std::size_t star = s.rfind('*');
+        if (s.size() < 6 || s.front() != '$' || star != s.size() - 5 ||
+            FrameSentence(std::string_view(s).substr(1, star - 1)) != s)
+            std::abort();
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -40,11 +57,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= sizeof snapshot)
         std::memcpy(&snapshot, data, sizeof snapshot);
     const TimeTexts texts = MakeTimeTexts(snapshot, std::string(text.substr(0, 2)));
-    for (const std::string& s : ComposeTick(texts, text.substr(0, size / 2), text.substr(size / 2))) {
-        const std::size_t star = s.rfind('*');
-        if (s.size() < 6 || s.front() != '$' || star != s.size() - 5 ||
-            FrameSentence(std::string_view(s).substr(1, star - 1)) != s)
-            std::abort();
-    }
+    CheckFramed(ComposeTick(texts, text.substr(0, size / 2), text.substr(size / 2)));
+
+    const auto position = ParsePosition(text);
+    if (position && (!(std::abs(position->lat) <= 90) || !(std::abs(position->lon) <= 180) ||
+                     !(std::abs(position->altitude.value_or(0)) <= 100000)))
+        std::abort();
+    const auto speed = ParseSpeed(text);
+    const auto course = ParseCourse(text);
+    const auto loss = ParseFixLoss(text);
+    if ((speed && !(*speed >= 0 && *speed <= 1000)) || (course && !(*course >= 0 && *course < 360)) ||
+        (loss && (loss->after < 0 || loss->length < 1)))
+        std::abort();
+    const Receiver receiver{.format = ParseFormat(text).value_or(size % 2 ? NmeaFormat::Standard : NmeaFormat::Classic),
+                            .talker = ParseTalker(text).value_or(Talker::GN),
+                            .slot = static_cast<int>(size % 50),
+                            .position = position,
+                            .speedKnots = speed.value_or(static_cast<double>(size % 7)),
+                            .courseDeg = course.value_or(static_cast<double>(size)),
+                            .fixLoss = {loss.value_or(FixLossWindow{1, 1})}};
+    const Receiver moved = AdvancedTo(receiver, 1 + static_cast<long long>(size) * 1000);
+    if (moved.position && !(std::abs(moved.position->lat) <= 90 && std::abs(moved.position->lon) <= 180))
+        std::abort();
+    CheckFramed(ComposeTick(moved, snapshot, text.substr(0, 2)));
     return 0;
 }

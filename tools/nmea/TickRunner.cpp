@@ -50,12 +50,12 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-TickSentences TickRunner::nextTick()
+Tick TickRunner::nextTick()
 {
     const PrefectureRow& row = PrefectureTable[m_options.slot];
     ++m_ticks;
     // A real-time tick carries the instant it goes, as the timer read it.
-    TickSentences tick = ComposeTickAt(
+    Tick tick = ComposeTickAt(
         m_options.at ? *m_options.at + std::chrono::seconds(m_ticks - 1)
                      : std::chrono::floor<std::chrono::milliseconds>(m_seconds.timing().at),
         row.lat, row.lon);
@@ -188,7 +188,7 @@ void TickRunner::sendStamped()
         finish(kExitDone, kDrainAtEnd);
         return;
     }
-    std::vector<TickSentences> batch;
+    std::vector<Tick> batch;
     for (int i = 0; i < kStampedBatch && !done() && !stampsRunOut(); ++i)
         batch.push_back(nextTick());
     m_run.sendStamped(batch);

@@ -30,7 +30,7 @@ public slots:
     void stop();  // at a stop signal; a second one cuts the drain short
 
 private:
-    TickSentences nextTick();
+    Tick nextTick();
     bool done() const;
     bool stampsRunOut();
     void realTimeTick();

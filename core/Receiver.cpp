@@ -1,0 +1,270 @@
+#include "Receiver.hpp"
+
+#include "PrefectureTable.hpp"
+#include "Sentences.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+namespace quilvex {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kDeg = kPi / 180;
+constexpr double kMeanEarthRadius = 6'371'008.8;  // m
+constexpr double kKnot = 1852.0 / 3600;           // m/s
+
+const PrefectureRow& SeatOf(const Receiver& r)
+{
+    return PrefectureTable[r.slot >= kFirstSlot && r.slot <= kLastSlot ? r.slot : 0];
+}
+
+// "3541.221600" -> 35.687026...: the number a seat's text stands for.
+double DegreesOfText(std::string_view text, std::size_t degreeDigits)
+{
+    double degrees = 0, minutes = 0;
+    if (text.size() > degreeDigits) {
+        std::from_chars(text.data(), text.data() + degreeDigits, degrees);
+        std::from_chars(text.data() + degreeDigits, text.data() + text.size(), minutes);
+    }
+    return degrees + minutes / 60;
+}
+
+GeoPoint PlaceOf(const Receiver& r)
+{
+    if (r.position)
+        return *r.position;
+    const PrefectureRow& seat = SeatOf(r);
+    return {DegreesOfText(seat.lat, 2), DegreesOfText(seat.lon, 3), std::nullopt};
+}
+
+// The isometric latitude, kept finite at the poles.
+double Isometric(double phi)
+{
+    const double limit = kPi / 2 - 1e-12;
+    return std::log(std::tan(kPi / 4 + std::clamp(phi, -limit, limit) / 2));
+}
+
+void MoveAlongRhumb(GeoPoint& p, double& courseDeg, double distance)
+{
+    double phi = p.lat * kDeg, lambda = p.lon * kDeg, delta = distance / kMeanEarthRadius;
+    // Up a meridian or a spiral, the pole comes after a finite way; past it
+    // the track goes on down the far side.
+    for (;;) {
+        const double cosTheta = std::cos(courseDeg * kDeg);
+        if (cosTheta == 0)
+            break;
+        const double toPole = ((cosTheta > 0 ? kPi / 2 : -kPi / 2) - phi) / cosTheta;
+        if (!(delta > toPole))
+            break;
+        // From a pole, a whole circuit over both comes back to it unchanged.
+        delta = std::fmod(delta - toPole, 2 * kPi / std::abs(cosTheta));
+        phi = cosTheta > 0 ? kPi / 2 : -kPi / 2;
+        lambda += kPi;
+        courseDeg = courseDeg <= 180 ? 180 - courseDeg : 540 - courseDeg;
+    }
+    const double theta = courseDeg * kDeg;
+    const double dPhi = delta * std::cos(theta);
+    const double phi2 = std::clamp(phi + dPhi, -kPi / 2, kPi / 2);
+    const double dPsi = Isometric(phi2) - Isometric(phi);
+    const double q = std::abs(dPsi) > 1e-12 ? dPhi / dPsi : std::max(std::cos(phi), 1e-12);
+    if (courseDeg != 0 && courseDeg != 180)
+        lambda += delta * std::sin(theta) / q;
+    p.lat = phi2 / kDeg;
+    p.lon = std::fmod(lambda / kDeg + 180, 360);
+    p.lon += p.lon < 0 ? 180 : -180;
+}
+
+std::string Padded(long long value, std::size_t width)
+{
+    const std::string digits = std::to_string(value);
+    std::string text(width > digits.size() ? width - digits.size() : 0, '0');
+    return text += digits;
+}
+
+// Fixed-point text, the whole part padded with zeros to `width` characters
+// in all; never "-0.0".
+std::string Decimal(double value, int decimals, std::size_t width = 0)
+{
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
+    std::string text(buffer, end);
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    if (text.front() != '-' && text.size() < width)
+        text.insert(0, width - text.size(), '0');
+    return text;
+}
+
+// A true course to a tenth, never "360.0".
+std::string CourseText(double deg, std::size_t width)
+{
+    const double tenths = std::round(deg * 10);
+    return Decimal(tenths >= 3600 ? 0 : tenths / 10, 1, width);
+}
+
+// "ddmm.mmmmm": minutes rounded, and a carry into the degrees where it comes
+// to sixty.
+std::string DegreesMinutes(double degrees, std::size_t degreeDigits, int fractionDigits)
+{
+    long long scale = 1;
+    for (int i = 0; i < fractionDigits; ++i)
+        scale *= 10;
+    const long long units = std::llround(std::abs(degrees) * 60 * static_cast<double>(scale));
+    std::string text = Padded(units / (60 * scale), degreeDigits);
+    text += Padded(units / scale % 60, 2);
+    text += '.';
+    return text += Padded(units % scale, static_cast<std::size_t>(fractionDigits));
+}
+
+struct Place {
+    std::string lat, ns, lon, ew;
+    PlaceTexts texts() const { return {lat, ns, lon, ew}; }
+};
+
+Place FormattedPlace(const GeoPoint& p, int fractionDigits)
+{
+    std::string lat = DegreesMinutes(p.lat, 2, fractionDigits), lon = DegreesMinutes(p.lon, 3, fractionDigits);
+    // What rounds to zero is neither south nor west.
+    const bool south = p.lat < 0 && lat.find_first_not_of("0.") != std::string::npos;
+    const bool west = p.lon < 0 && lon.find_first_not_of("0.") != std::string::npos;
+    return {std::move(lat), south ? "S" : "N", std::move(lon), west ? "W" : "E"};
+}
+
+std::vector<std::string> NoFixBodies(std::string zda, const TimeTexts& t)
+{
+    return {std::move(zda),      ComposeNoFixGGA(t), ComposeNoFixGLL(t),
+            ComposeNoFixVTG(),   ComposeNoFixRMC(t), ComposeGSA("1", {}, kNoFixDops)};
+}
+
+std::vector<std::string> ClassicBodies(const Receiver& r, const TimeTexts& t)
+{
+    if (!HasFix(r))
+        return NoFixBodies(ComposeZDA(t), t);
+    const bool moving = r.speedKnots > 0;
+    const GeoPoint p = PlaceOf(r);
+    const PrefectureRow& seat = SeatOf(r);
+    // Still at the seat: its texts as they stand.
+    const Place place = r.position || moving ? FormattedPlace(p, 6)
+                                             : Place{std::string(seat.lat), "N", std::string(seat.lon), "E"};
+    const std::string altitude = p.altitude ? Decimal(*p.altitude, 1) : "0";
+    std::string vtg = ComposeVTG(), rmc = ComposeRMC(t, place.texts());
+    if (moving) {
+        const std::string course = CourseText(r.courseDeg, 0);
+        vtg = ComposeVTG(course, course, Decimal(r.speedKnots, 1), Decimal(r.speedKnots * 1.852, 1));
+        rmc = ComposeRMC(t, place.texts(), Decimal(r.speedKnots, 1, 5), CourseText(r.courseDeg, 5));
+    }
+    return {ComposeZDA(t), ComposeGGA(t, place.texts(), altitude), ComposeGLL(t, place.texts()),
+            std::move(vtg), std::move(rmc), ComposeGSA("3", {}, "0,0,0")};
+}
+
+UtcInstant InstantOf(const SystemTimeRecord& utc)
+{
+    using namespace std::chrono;
+    return sys_days{year{utc.wYear} / month{utc.wMonth} / day{utc.wDay}} + hours{utc.wHour} +
+           minutes{utc.wMinute} + seconds{utc.wSecond} + milliseconds{utc.wMilliseconds};
+}
+
+std::string DopText(double dop)
+{
+    return Decimal(std::min(dop, 99.99), 2);
+}
+
+// The sky in whole degrees, as GSV carries it; nothing is tracked without a fix.
+std::vector<GsvSatellite> SkyOf(const Receiver& r, const SystemTimeRecord& utc)
+{
+    std::vector<GsvSatellite> sky;
+    for (const SatelliteInView& s : SatellitesInView(PlaceOf(r), InstantOf(utc))) {
+        const int el = static_cast<int>(std::lround(s.elevation));
+        const int snr = HasFix(r) ? static_cast<int>(std::lround(30 + 20 * std::sin(el * kDeg))) : 0;
+        sky.push_back({s.prn, el, static_cast<int>(std::lround(s.azimuth)) % 360, snr});
+    }
+    return sky;
+}
+
+std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, const std::vector<GsvSatellite>& sky)
+{
+    if (!HasFix(r))
+        return NoFixBodies(ComposeStandardZDA(t), t);
+
+    // The twelve highest are used; listed by PRN.
+    std::vector<GsvSatellite> used = sky;
+    std::stable_sort(used.begin(), used.end(), [](const auto& a, const auto& b) { return a.elevation > b.elevation; });
+    used.resize(std::min<std::size_t>(used.size(), 12));
+    std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) { return a.prn < b.prn; });
+    std::vector<int> prns;
+    std::vector<SkyDirection> directions;
+    for (const GsvSatellite& s : used) {
+        prns.push_back(s.prn);
+        directions.push_back({s.elevation, s.azimuth});
+    }
+    const Dop dop = DilutionOfPrecision(directions).value_or(Dop{99.99, 99.99, 99.99});
+    const std::string hdop = DopText(dop.hdop);
+    const std::string dops = DopText(dop.pdop).append(",").append(hdop).append(",").append(DopText(dop.vdop));
+
+    const GeoPoint p = PlaceOf(r);
+    const Place place = FormattedPlace(p, 5);
+    const std::string knots = Decimal(r.speedKnots, 1), course = CourseText(r.courseDeg, 0);
+    return {ComposeStandardZDA(t),
+            ComposeStandardGGA(t, place.texts(), prns.size(), hdop, Decimal(p.altitude.value_or(0), 1)),
+            ComposeGLL(t, place.texts()),
+            ComposeVTG(course, "", knots, Decimal(r.speedKnots * 1.852, 1)),
+            ComposeRMC(t, place.texts(), knots, course, ","),
+            ComposeGSA("3", prns, dops)};
+}
+
+}  // namespace
+
+bool HasFix(const Receiver& r)
+{
+    if (r.fixSwitchedOff)
+        return false;
+    return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
+        return r.second >= w.after && r.second - w.after < w.length;
+    });
+}
+
+Receiver AdvancedTo(Receiver r, long long second)
+{
+    const long long elapsed = second - r.second;
+    r.second = second;
+    if (elapsed > 0 && r.speedKnots > 0) {
+        r.position = PlaceOf(r);
+        MoveAlongRhumb(*r.position, r.courseDeg, r.speedKnots * kKnot * static_cast<double>(elapsed));
+    }
+    return r;
+}
+
+Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour)
+{
+    const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
+    const bool standard = r.format == NmeaFormat::Standard;
+    const std::vector<GsvSatellite> sky = standard ? SkyOf(r, utc) : std::vector<GsvSatellite>{};
+    Tick tick;
+    for (std::string& body : standard ? StandardBodies(r, t, sky) : ClassicBodies(r, t)) {
+        if (r.talker == Talker::GN)
+            body[1] = 'N';
+        tick.sentences.push_back(FrameSentence(body));
+    }
+    tick.skyFrom = tick.sentences.size();
+    if (standard) {
+        for (const std::string& body : ComposeGSVGroup(sky))  // GPS satellites: GP whatever the talker
+            tick.sentences.push_back(FrameSentence(body));
+    }
+    return tick;
+}
+
+Tick ComposeTickNow(const Receiver& receiver)
+{
+    ReadUtcTime();
+    return ComposeTick(receiver, SysTime, ReadLocalHourText());
+}
+
+Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant)
+{
+    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant));
+}
+
+}  // namespace quilvex

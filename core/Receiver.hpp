@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Sky.hpp"
+#include "Tick.hpp"
+#include "modGeneral.hpp"
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quilvex {
+
+enum class NmeaFormat {
+    Classic,   // the six sentences of the receiver this program first stood in for
+    Standard,  // NMEA 0183 v2.3, with the sky (GSV)
+};
+
+enum class Talker { GP, GN };
+
+// No fix at ticks after .. after + length - 1 (tick 0 is the first).
+struct FixLossWindow {
+    long long after;
+    long long length;
+};
+
+// What a tick carries. The front ends set it; the functions below advance it
+// and compose from it, so a run is reproducible from its settings alone.
+struct Receiver {
+    NmeaFormat format = NmeaFormat::Classic;
+    Talker talker = Talker::GP;
+    int slot = 13;                     // a prefectural seat (東京都), used while `position` is empty
+    std::optional<GeoPoint> position{};  // set, or taken from the seat once moving
+    double speedKnots = 0;
+    double courseDeg = 0;              // true
+    std::vector<FixLossWindow> fixLoss{};
+    bool fixSwitchedOff = false;       // switched at run time
+    long long second = 0;              // whole seconds since the first tick
+};
+
+bool HasFix(const Receiver& receiver);
+
+// The receiver at a later second: moved along its rhumb line (constant true
+// course) for the seconds gone by, on a sphere of the Earth's mean radius.
+// Over a pole it goes on down the other side, its course turned round.
+Receiver AdvancedTo(Receiver receiver, long long second);
+
+Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour);
+// Real time: snapshots the UTC clock into SysTime first, as the classic tick does.
+Tick ComposeTickNow(const Receiver& receiver);
+Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant);
+
+}  // namespace quilvex

@@ -1,0 +1,110 @@
+#include "ReceiverTexts.hpp"
+
+#include <charconv>
+
+namespace quilvex {
+namespace {
+
+std::size_t DigitsEnd(std::string_view text, std::size_t from)
+{
+    while (from < text.size() && text[from] >= '0' && text[from] <= '9')
+        ++from;
+    return from;
+}
+
+// "[-|+]digits[.digits]" within [low, high].
+std::optional<double> Number(std::string_view text, bool signed_, double low, double high)
+{
+    const bool sign = signed_ && !text.empty() && (text[0] == '-' || text[0] == '+');
+    const std::size_t start = sign ? 1 : 0;
+    std::size_t end = DigitsEnd(text, start);
+    if (end == start)
+        return std::nullopt;
+    if (end < text.size() && text[end] == '.') {
+        const std::size_t fraction = DigitsEnd(text, end + 1);
+        if (fraction == end + 1)
+            return std::nullopt;
+        end = fraction;
+    }
+    double value = 0;
+    if (end != text.size() || std::from_chars(text.data() + start, text.data() + end, value).ec != std::errc{})
+        return std::nullopt;
+    if (text[0] == '-')
+        value = -value;
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<long long> WholeNumber(std::string_view text)
+{
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] < '0' || text[0] > '9' || ec != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<GeoPoint> ParsePosition(std::string_view text)
+{
+    const std::size_t first = text.find(',');
+    const std::size_t second = first == std::string_view::npos ? first : text.find(',', first + 1);
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    const auto lat = Number(text.substr(0, first), true, -90, 90);
+    const auto lon = Number(text.substr(first + 1, second - first - 1), true, -180, 180);
+    if (!lat || !lon)
+        return std::nullopt;
+    GeoPoint place{*lat, *lon, std::nullopt};
+    if (second != std::string_view::npos) {
+        place.altitude = Number(text.substr(second + 1), true, -1000, 100000);
+        if (!place.altitude)
+            return std::nullopt;
+    }
+    return place;
+}
+
+std::optional<double> ParseSpeed(std::string_view text)
+{
+    return Number(text, false, 0, 1000);
+}
+
+std::optional<double> ParseCourse(std::string_view text)
+{
+    const auto course = Number(text, false, 0, 360);
+    return course && *course < 360 ? course : std::nullopt;
+}
+
+std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
+{
+    const std::size_t plus = text.find('+');
+    if (plus == std::string_view::npos)
+        return std::nullopt;
+    const auto after = WholeNumber(text.substr(0, plus));
+    const auto length = WholeNumber(text.substr(plus + 1));
+    if (!after || !length || *length < 1)
+        return std::nullopt;
+    return FixLossWindow{*after, *length};
+}
+
+std::optional<Talker> ParseTalker(std::string_view text)
+{
+    if (text == "GP")
+        return Talker::GP;
+    if (text == "GN")
+        return Talker::GN;
+    return std::nullopt;
+}
+
+std::optional<NmeaFormat> ParseFormat(std::string_view text)
+{
+    if (text == "classic")
+        return NmeaFormat::Classic;
+    if (text == "standard")
+        return NmeaFormat::Standard;
+    return std::nullopt;
+}
+
+}  // namespace quilvex

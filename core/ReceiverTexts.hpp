@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Receiver.hpp"
+
+#include <optional>
+#include <string_view>
+
+namespace quilvex {
+
+// Command-line texts of the receiver's settings. Numbers are plain decimals:
+// digits, and a point only between digits; no blanks, exponents, NaN or
+// infinity. Anything else, or a value out of range, gives nothing.
+
+// "LAT,LON[,ALT]": signed degrees, latitude -90 to 90, longitude -180 to
+// 180; metres above sea level, -1000 to 100000. "-33.8568,151.2153,58"
+std::optional<GeoPoint> ParsePosition(std::string_view text);
+
+// Knots, 0 to 1000.
+std::optional<double> ParseSpeed(std::string_view text);
+
+// Degrees true, 0 to under 360.
+std::optional<double> ParseCourse(std::string_view text);
+
+// "AFTER+FOR": no fix for FOR ticks (at least one) from tick AFTER on.
+std::optional<FixLossWindow> ParseFixLoss(std::string_view text);
+
+// "GP" or "GN".
+std::optional<Talker> ParseTalker(std::string_view text);
+
+// "classic" or "standard".
+std::optional<NmeaFormat> ParseFormat(std::string_view text);
+
+}  // namespace quilvex
