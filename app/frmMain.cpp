@@ -12,6 +12,9 @@
 #include "TickRun.hpp"
 
 #include <QAbstractItemView>
+#include <QAction>
+#include <QMenu>
+#include <QShortcut>
 #include <QLabel>
 #include <QStyle>
 #include <QMessageBox>
@@ -115,6 +118,17 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     connect(cmbCOM, &PickComboBox::aboutToOpen, this, &frmMain::cmbCOM_DropDown);
     connect(Timer1, &SecondTimer::tick, this, &frmMain::Timer1_Timer);
 
+    // A receiver that loses its fix, on demand: a right click on the window,
+    // or the Menu key or Shift+F10 wherever the focus is.
+    mnuFixOff = new QAction(QStringLiteral("測位を止める"), this);
+    mnuFixOff->setObjectName("mnuFixOff");
+    mnuFixOff->setCheckable(true);
+    addAction(mnuFixOff);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(mnuFixOff, &QAction::toggled, this, &frmMain::mnuFixOff_Click);
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &frmMain::ShowContextMenu);
+
     Form_Load();
 }
 
@@ -215,12 +229,34 @@ void frmMain::cmbCOM_DropDown()
 
 void frmMain::Timer1_Timer()
 {
-    const PrefectureRow& row = PrefectureTable[LookupPrefecture(cmbPref->currentText().toStdString())];
+    m_receiver.slot = LookupPrefecture(cmbPref->currentText().toStdString());
+    const PrefectureRow& row = PrefectureTable[m_receiver.slot];
     Label3->setText(QString::fromStdString(LatitudeDisplayText(row.lat)));
     Label4->setText(QString::fromStdString(LongitudeDisplayText(row.lon)));
     if (m_run)
-        m_run->send(ComposeTickNow(row.lat, row.lon));
+        m_run->send(ComposeTickNow(m_receiver));
     ShowRunState();
+}
+
+// Checked: the ticks from the next one on carry no fix, as a receiver that
+// lost the sky sends them; the clock (ZDA) goes on.
+void frmMain::mnuFixOff_Click(bool checked)
+{
+    m_receiver.fixSwitchedOff = checked;
+    ShowRunState();
+}
+
+void frmMain::ToggleFix()
+{
+    mnuFixOff->toggle();
+}
+
+void frmMain::ShowContextMenu()
+{
+    QMenu menu(this);
+    menu.addActions(actions());
+    const QWidget* focus = focusWidget() ? focusWidget() : this;
+    menu.exec(focus->mapToGlobal(focus->rect().center()));
 }
 
 // The title tells where the ticks go while sending, and whether any were skipped.
@@ -238,6 +274,8 @@ void frmMain::ShowRunState()
         title += QStringLiteral("（接続 %1）").arg(clients);
     if (const long long skipped = m_run->skippedTicks(); skipped > 0)
         title += QStringLiteral("、スキップ %1").arg(skipped);
+    if (!HasFix(m_receiver))
+        title += QStringLiteral("、測位なし");
     setWindowTitle(title);
 }
 

@@ -2,11 +2,13 @@
 
 #include "OutputError.hpp"
 #include "PortListing.hpp"
+#include "Receiver.hpp"
 
 #include <QWidget>
 
 #include <functional>
 
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -29,6 +31,9 @@ public:
     explicit frmMain(PortSource ports = SystemPorts, QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // The fix goes, or comes back (SIGUSR1, like the menu item).
+    void ToggleFix();
+
 private:
     void Form_Load();
     void LoadPrefectures();
@@ -41,6 +46,8 @@ private:
     void StopTransmission();
     void MSComm1_Error(const OutputError& error);
     void ShowRunState();
+    void mnuFixOff_Click(bool checked);
+    void ShowContextMenu();
 
     PickComboBox* cmbCOM;
     PickComboBox* cmbBPS;
@@ -56,9 +63,11 @@ private:
     QLabel* Label7;
     QLabel* Label8;
     SecondTimer* Timer1;
+    QAction* mnuFixOff;
     TickRun* m_run = nullptr;  // while Running; its one output is named MSComm1
     QString m_sendingTo;       // a serial port and rate as they stood at Start
     PortSource m_ports;
+    Receiver m_receiver;  // what each tick carries: the seat picked, and whether there is a fix
 };
 
 }  // namespace quilvex

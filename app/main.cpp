@@ -1,3 +1,4 @@
+#include "ProcessSignals.hpp"
 #include "frmMain.hpp"
 
 #include <QApplication>
@@ -96,6 +97,8 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(":/quilvex/icon.png"));
 
     quilvex::frmMain window;
+    // SIGUSR1 toggles the fix, as the menu item does; stop signals keep their defaults.
+    quilvex::WatchProcessSignals(&window, [&window](quilvex::ProcessSignal) { window.ToggleFix(); }, false);
     window.show();
     g_windowUp = true;
     qInstallMessageHandler(nullptr);

@@ -4,6 +4,7 @@
 #include "frmMain.hpp"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +136,19 @@ void frmMainTest::runScenario()
     const std::string next = Collect(pty, 1100ms);
     QVERIFY2(QString::fromStdString(next).contains(",2612.446300,N,12740.511400,E,"), next.c_str());
     QCOMPARE(Text(w, "Label4"), QString("127度40分30秒"));
+
+    // The context menu's item takes the fix away from the next tick on, and
+    // ToggleFix (SIGUSR1) gives it back; the clock goes on meanwhile.
+    auto* fixOff = w.findChild<QAction*>("mnuFixOff");
+    QVERIFY(w.contextMenuPolicy() == Qt::ActionsContextMenu && w.actions().contains(fixOff));
+    fixOff->trigger();
+    QVERIFY(w.windowTitle().endsWith("、測位なし"));
+    const QStringList lost = QString::fromStdString(Collect(pty, 1100ms)).split("\r\n");
+    QVERIFY2(lost.size() >= 6 && lost[0].startsWith("$GPZDA,") && QRegularExpression(
+        "^\\$GPGGA,\\d{6}\\.\\d\\d,,,,,0,00,99\\.99,,M,,M,,\\*[0-9A-F]{2}$").match(lost[1]).hasMatch(), qPrintable(lost.join('\n')));
+    w.ToggleFix();
+    QVERIFY(!fixOff->isChecked() && !w.windowTitle().contains("測位なし"));
+    QVERIFY(QString::fromStdString(Collect(pty, 1100ms)).contains(",2612.446300,N,12740.511400,E,"));
 
     QTest::keyClick(Find(w, "cmdStop"), Qt::Key_Space);
     QVERIFY(IsStopped(w));
