@@ -109,7 +109,7 @@ std::optional<OutputError> PtyOutput::openDirectory()
         if (target.starts_with('/')) {
             ::close(m_dir);
             m_dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-            walked = "/";
+            walked.assign(1, '/');
         }
     }
     if (m_dir < 0)

@@ -48,7 +48,7 @@ std::string SlotList()
         const PrefectureRow& row = PrefectureTable[slot];
         text += std::to_string(slot);
         for (const std::string_view field : {row.name, row.lat, row.lon, row.latin})
-            text += "\t" + std::string(field);
+            text.append("\t").append(field);
         text += "\n";
     }
     return text;
