@@ -3,6 +3,7 @@
 #include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
 #include "ReceiverTexts.hpp"
+#include "Sentences.hpp"
 
 #include <QCommandLineParser>
 
@@ -44,8 +45,13 @@ Examples:
   quilvex-nmea --pty /tmp/gps                    a virtual serial port at /tmp/gps
   quilvex-nmea --port COM3 --tcp 0.0.0.0:10110 --udp 192.168.1.255:10110 --pty /tmp/gps
                                                  all at once
+  quilvex-nmea --format standard --position -33.8568,151.2153,58 --tcp 10110
+                                                 Sydney, with the sky
+  quilvex-nmea --speed 12 --course 45 --fix-loss 30+10 --pty /tmp/gps
+                                                 under way north-east, no fix at ticks 30-39
 With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
-SIGQUIT or SIGUSR2) unless --count is given.
+SIGQUIT or SIGUSR2) unless --count is given. SIGUSR1 switches the fix off,
+and the next one on again.
 
 Exit status:
   0  done: the count reached, or a stop signal, and every byte out
@@ -148,7 +154,7 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Prints or sends the six NMEA 0183 sentences that Quilvex writes each second.");
+        "Prints or sends the NMEA 0183 sentences of a stand-in GPS receiver, once a second.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption version("version", "Show the version.");
     const QCommandLineOption pref("pref", "Prefecture by Japanese name, romanisation (Tokyo) or slot 1-47 (default " +
@@ -157,17 +163,19 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     const QCommandLineOption list("list", "List the 47 slots: slot, name, latitude, longitude, romanisation.");
     const QCommandLineOption listPorts("list-ports", "List the serial ports this system has.");
     const QCommandLineOption at("at", QString("Fixed UTC instant, e.g. 2010-09-16T04:51:35.127Z, instead of the clock; each further tick is one second later. ") + kStampedRule, "INSTANT");
-    const QCommandLineOption start("start", "Real-time ticks, at each whole second of the clock, stamped from this whole-second UTC instant on, e.g. 2026-12-31T23:59:50Z: each carries INSTANT plus the seconds gone by since the first tick on the monotonic clock.", "INSTANT");
-    const QCommandLineOption format("format", "classic (default): the six sentences Quilvex always sent; standard: NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky.", "classic|standard");
+    const QCommandLineOption start("start", "Real-time ticks, at each whole second of the clock, stamped from this whole-second UTC instant on, e.g. 2026-12-31T23:59:50Z: each carries INSTANT plus the seconds gone by since the first tick on the monotonic clock; not with --at.", "INSTANT");
+    const QCommandLineOption format("format", "classic (default): the six sentences Quilvex always sent; standard: NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky, not the real one.", "classic|standard");
     const QCommandLineOption talker("talker", "Talker of every sentence but GSV: GP (default) or GN.", "GP|GN");
-    const QCommandLineOption position("position", "Any place instead of a prefectural seat: signed decimal degrees (south and west negative) and metres above mean sea level, e.g. -33.8568,151.2153,58.", "LAT,LON[,ALT]");
+    const QCommandLineOption position("position", "Any place instead of a prefectural seat: signed decimal degrees (south and west negative) and metres above mean sea level, e.g. -33.8568,151.2153,58; not with --pref.", "LAT,LON[,ALT]");
     const QCommandLineOption speed("speed", "Speed over ground in knots, 0 to 1000: the place moves along a rhumb line.", "KNOTS");
     const QCommandLineOption course("course", "True course in degrees, 0 to under 360 (default 0).", "DEGREES");
     const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted from the first tick (tick 0) in whole seconds: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
     const QCommandLineOption count("count", "Number of ticks; 0 runs until stopped. Default: 1 to standard output alone; until stopped with --port, --tcp, --udp or --pty.", "N");
     const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
     const QCommandLineOption rate("rate", "Line rate in bit/s with --port, 1 to " + QString::number(kHighestRate) + " (default " +
-                                              QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) + ").",
+                                              QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) +
+                                              "). Below " + QString::number((WidestStandardTick().whole * 100 + 8) / 9) + " bit/s"
+                                              " the standard sentences carry their sky one GSV sentence a tick.",
                                   "RATE");
     const QCommandLineOption tcp("tcp", "Serve NMEA over TCP on [HOST:]PORT (host 127.0.0.1 unless given; a name is looked up once); may be given again.", "[HOST:]PORT");
     const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT; may be given again.", "HOST:PORT");

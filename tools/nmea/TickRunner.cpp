@@ -182,9 +182,9 @@ void TickRunner::start()
                     names += (names.empty() ? "" : ", ") + target.name + " is " + target.address.host;
         if (!names.empty())
             line += " (" + names + ")";
-        if (const auto rate = std::atoll(m_options.rate.c_str()); m_options.receiver.format == NmeaFormat::Standard &&
-                                                                  m_options.port && !TcpPortText(*m_options.port) &&
-                                                                  !CarriesWholeStandardTick(rate))
+        const bool slowPort = m_options.port && !TcpPortText(*m_options.port) &&
+                              !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
+        if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
         if (m_options.count == 0)
             line += "; Ctrl+C stops";
