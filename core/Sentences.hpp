@@ -60,4 +60,12 @@ std::string ComposeNoFixVTG();
 std::string ComposeNoFixRMC(const TimeTexts& t);
 inline constexpr std::string_view kNoFixDops = "99.99,99.99,99.99";
 
+// The longest standard tick: every field at its widest, twelve satellites
+// used and sixteen in view (four GSV sentences). Its bytes, and those of its
+// sentences before the sky plus its longest GSV sentence.
+struct TickLength {
+    std::size_t whole, withOneGsv;
+};
+TickLength WidestStandardTick();
+
 }  // namespace quilvex

@@ -30,6 +30,12 @@ Tick ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lo
     return ComposeTick(MakeTimeTexts(SystemTimeAt(instant), LocalHourTextAt(instant)), lat, lon);
 }
 
+bool CarriesWholeStandardTick(long long bitsPerSecond)
+{
+    static const std::size_t bytes = WidestStandardTick().whole;
+    return static_cast<long long>(bytes) * 10 * 10 <= bitsPerSecond * 9;
+}
+
 std::string JoinTick(const Tick& tick)
 {
     std::string all;

@@ -33,6 +33,11 @@ Tick ComposeTickNow(std::string_view lat, std::string_view lon);
 // A stamped tick at a given instant, with the local hour of that instant.
 Tick ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon);
 
+// Whether a serial line at this rate (8N1: ten bits a byte) carries the
+// longest standard tick within 90 % of a second. A slower one gets the sky
+// one GSV sentence a tick, in turn, so the rest still comes every second.
+bool CarriesWholeStandardTick(long long bitsPerSecond);
+
 // What a whole tick puts on the line, for a reader that wants it in one piece.
 std::string JoinTick(const Tick& tick);
 

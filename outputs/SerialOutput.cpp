@@ -3,6 +3,7 @@
 #include "HeldLine.hpp"
 #include "PortPlatform.hpp"
 
+#include <algorithm>
 #include <type_traits>
 
 namespace quilvex {
@@ -131,6 +132,8 @@ std::optional<OutputError> SerialOutput::open()
         m_port.clearError();
         return errorOn(OutputErrorKind::RateRefused, reason);
     }
+    m_wholeTicks = CarriesWholeStandardTick(line->rate);
+    m_nextGsv = 0;
     return std::nullopt;
 }
 
@@ -165,11 +168,35 @@ void SerialOutput::sendTick(const Tick& tick)
     if (!admit(m_pace, waiting(), [this] { m_port.clear(QSerialPort::Output); }))
         return;
     long long bytes = 0;
-    for (const std::string& sentence : tick) {
+    for (const std::string_view sentence : carried(tick)) {
         write(sentence);
         bytes += static_cast<long long>(sentence.size());
     }
     m_pace.sent(bytes, HeldLine::Clock::now());
+}
+
+// All of a tick, or, on a line too slow for the longest standard tick, the
+// sentences before the sky and one GSV sentence, each in turn: the rest then
+// still comes every second, and the whole sky within a few.
+std::vector<std::string_view> SerialOutput::carried(const Tick& tick)
+{
+    std::vector<std::string_view> sentences(tick.begin(), tick.end());
+    const std::size_t sky = tick.size() - std::min(tick.skyFrom, tick.size());
+    if (m_wholeTicks || sky <= 1)
+        return sentences;
+    if (m_nextGsv >= sky)
+        m_nextGsv = 0;
+    sentences.resize(tick.skyFrom);
+    sentences.push_back(tick[tick.skyFrom + m_nextGsv++]);
+    return sentences;
+}
+
+std::string SerialOutput::lineBytes(const Tick& tick)
+{
+    std::string bytes;
+    for (const std::string_view sentence : carried(tick))
+        bytes += sentence;
+    return bytes;
 }
 
 void SerialOutput::sendStamped(const std::string& ticks)

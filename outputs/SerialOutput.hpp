@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <string_view>
+#include <vector>
 
 namespace quilvex {
 
@@ -32,6 +33,7 @@ public:
 
     void sendTick(const Tick& tick) override;
     void sendStamped(const std::string& ticks) override;
+    std::string lineBytes(const Tick& tick) override;
     bool paces() const override { return true; }
     bool idle() const override;
     // Written but not yet on the line: ours and the driver's queue.
@@ -39,6 +41,7 @@ public:
     std::string describe() const override;
 
 private:
+    std::vector<std::string_view> carried(const Tick& tick);
     void onPortError(QSerialPort::SerialPortError error);
     OutputError errorOn(OutputErrorKind kind, std::string reason = {}) const;
 
@@ -48,6 +51,8 @@ private:
     std::string m_device;
     bool m_opening = false;
     HeldLine m_pace;
+    bool m_wholeTicks = true;   // fast enough for the longest standard tick
+    std::size_t m_nextGsv = 0;  // otherwise the GSV sentence the next tick carries
 };
 
 }  // namespace quilvex

@@ -34,6 +34,8 @@ public:
     // takes every batch, and the run waits until it is idle() for the next.
     // The others get stamped ticks one by one through sendTick().
     virtual void sendStamped(const std::string&) {}
+    // What a paced output puts on its line for one stamped tick.
+    virtual std::string lineBytes(const Tick& tick) { return JoinTick(tick); }
     virtual bool paces() const { return false; }
     virtual bool idle() const { return true; }
 

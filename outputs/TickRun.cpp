@@ -51,16 +51,18 @@ void TickRun::send(const Tick& tick)
 
 void TickRun::sendStamped(const std::vector<Tick>& ticks)
 {
-    std::string batch;
+    std::vector<std::string> batches(m_outputs.size());
     for (const Tick& tick : ticks) {
-        batch += JoinTick(tick);
-        for (TickOutput* output : m_outputs)
-            if (!output->paces())
-                output->sendTick(tick);
+        for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+            if (m_outputs[i]->paces())
+                batches[i] += m_outputs[i]->lineBytes(tick);
+            else
+                m_outputs[i]->sendTick(tick);
+        }
     }
-    for (TickOutput* output : m_outputs)
-        if (output->paces())
-            output->sendStamped(batch);
+    for (std::size_t i = 0; i < m_outputs.size(); ++i)
+        if (m_outputs[i]->paces())
+            m_outputs[i]->sendStamped(batches[i]);
 }
 
 bool TickRun::paces() const

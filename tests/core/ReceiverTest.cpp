@@ -3,6 +3,7 @@
 #include "Receiver.hpp"
 #include "ReceiverTexts.hpp"
 #include "Sentences.hpp"
+#include "WorkedExample.hpp"
 
 #include <gtest/gtest.h>
 
@@ -30,28 +31,12 @@ TEST(Receiver, GoldenTicks)
 {
     const struct {
         Receiver receiver;
-        const char* bytes;
+        std::string_view bytes;
     } rows[] = {
         {{.format = NmeaFormat::Standard, .talker = Talker::GN, .position = GeoPoint{-33.8568, 151.2153, 58.0},
           .speedKnots = 12.4, .courseDeg = 45},
-         "$GNZDA,045135.12,16,09,2010,00,00*70\r\n"
-         "$GNGGA,045135.12,3351.40800,S,15112.91800,E,1,09,0.82,58.0,M,0.0,M,,*5A\r\n"
-         "$GNGLL,3351.40800,S,15112.91800,E,045135.12,A,A*61\r\n"
-         "$GNVTG,45.0,T,,M,12.4,N,23.0,K,A*24\r\n"
-         "$GNRMC,045135.12,A,3351.40800,S,15112.91800,E,12.4,45.0,160910,,,A*5F\r\n"
-         "$GNGSA,A,3,03,04,07,11,12,14,19,22,23,,,,1.34,0.82,1.06*18\r\n"
-         "$GPGSV,3,1,09,03,69,117,49,04,38,076,42,07,67,207,48,11,10,141,33*76\r\n"
-         "$GPGSV,3,2,09,12,45,348,44,14,15,094,35,19,06,287,32,22,22,225,37*75\r\n"
-         "$GPGSV,3,3,09,23,06,019,32*4E\r\n"},
-        {{.format = NmeaFormat::Standard, .fixLoss = {{0, 1}}},
-         "$GPZDA,045135.12,16,09,2010,00,00*6E\r\n"
-         "$GPGGA,045135.12,,,,,0,00,99.99,,M,,M,,*63\r\n"
-         "$GPGLL,,,,,045135.12,V,N*4F\r\n"
-         "$GPVTG,,T,,M,,N,,K,N*2C\r\n"
-         "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\r\n"
-         "$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\r\n"
-         "$GPGSV,2,1,07,08,12,291,,12,45,172,,13,38,310,,16,68,000,*78\r\n"
-         "$GPGSV,2,2,07,19,18,248,,23,55,085,,24,29,049,*4D\r\n"},
+         kStandardExampleTick},
+        {{.format = NmeaFormat::Standard, .fixLoss = {{0, 1}}}, kNoFixExampleTick},
         {{.position = GeoPoint{-34.6037, -58.3816, 25.0}, .speedKnots = 5, .courseDeg = 270},
          "$GPZDA,045135.12,16,09,2010,13,51*68\r\n"
          "$GPGGA,045135.12,3436.222000,S,05822.896000,W,1,08,0.9,25.0,M,0,M,5.0,1012*5D\r\n"
@@ -78,7 +63,11 @@ TEST(Receiver, GoldenTicks)
         const Tick tick = ComposeTick(row.receiver, kUtc, "13");
         EXPECT_EQ(JoinTick(tick), row.bytes);
         EXPECT_EQ(tick.skyFrom, 6u);
+        EXPECT_LE(JoinTick(tick).size(), WidestStandardTick().whole);
     }
+    // 633 bytes need 7034 bit/s; with one GSV sentence, 423 go at 4800.
+    EXPECT_TRUE(WidestStandardTick().whole == 633 && WidestStandardTick().withOneGsv == 423);
+    EXPECT_TRUE(!CarriesWholeStandardTick(7033) && CarriesWholeStandardTick(7034));
     // Unmoved at any seat, the receiver is the classic tick byte for byte.
     const TimeTexts texts = MakeTimeTexts(kUtc, "13");
     for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {

@@ -1,11 +1,16 @@
 """Independent NMEA readers take quilvex-nmea's output: pynmea2 on stamped ticks of
-every slot, and a live gpsd through a serial line and over TCP."""
+every slot in both formats, and a live gpsd through a serial line and over TCP:
+the sky, a fix switched off and on by SIGUSR1, a moving receiver."""
 
 import contextlib
+import datetime
 import json
+import math
 import os
+import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -25,8 +30,8 @@ def slots():
     return [line.split("\t") for line in listing.splitlines()]
 
 
-def stamped(slot, instant, count=1):
-    return subprocess.run([TOOL, "--quiet", "--pref", slot, "--at", instant, "--count", str(count)],
+def stamped(slot, instant, *more):
+    return subprocess.run([TOOL, "--quiet", "--pref", slot, "--at", instant, *more],
                           capture_output=True, env=ENV, check=True).stdout
 
 
@@ -41,23 +46,43 @@ def start(stack, args):
     child = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     stack.callback(child.wait, timeout=5)
     stack.callback(child.terminate)
+    return child
 
 
-def first_fix(stack, source, tmp):
-    """The first 3-D fix a private gpsd reports from the source, within 15 s."""
+def watch(stack, source, tmp, raw=False):
+    """What a private gpsd reading the source reports: JSON objects, and with
+    raw the NMEA sentences too, as text."""
     port = free_port()
     # -b: never write to the device; a private instance, never the system's.
     start(stack, ["gpsd", "-N", "-n", "-b", "-S", str(port), "-F", os.path.join(tmp, f"gpsd-{port}.sock"), source])
     deadline = time.monotonic() + 15
-    while time.monotonic() < deadline:
-        with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), timeout=15) as c:
-            c.sendall(b'?WATCH={"enable":true,"json":true}\n')
-            for line in c.makefile():
-                report = json.loads(line)
-                if report.get("class") == "TPV" and report.get("mode") == 3 and "lat" in report:
-                    return report
-        time.sleep(0.2)
-    raise AssertionError(f"gpsd gave no 3-D fix from {source}")
+    while True:
+        try:
+            client = stack.enter_context(socket.create_connection(("127.0.0.1", port), timeout=15))
+            break
+        except OSError:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.2)
+    client.sendall(b'?WATCH={"enable":true,"json":true%s}\n' % (b',"raw":1' if raw else b""))
+    for line in client.makefile():
+        yield json.loads(line) if line.startswith("{") else line.strip()
+
+
+def first(reports, wanted, what):
+    """The first report wanted, within 15 s; the delay goes to standard error."""
+    begin = time.monotonic()
+    for report in reports:
+        if wanted(report):
+            print(f"{what}: {time.monotonic() - begin:.1f} s", file=sys.stderr)
+            return report
+        if time.monotonic() - begin > 15:
+            break
+    raise AssertionError(f"gpsd reported no {what} within 15 s")
+
+
+def tpv(*modes):
+    return lambda r: isinstance(r, dict) and r.get("class") == "TPV" and r.get("mode") in modes and (3 not in modes or "lat" in r)
 
 
 class Peers(unittest.TestCase):
@@ -73,6 +98,13 @@ class Peers(unittest.TestCase):
                         self.assertAlmostEqual(fix.latitude, degrees(lat, 2), places=9)
                         self.assertAlmostEqual(fix.longitude, degrees(lon, 3), places=9)
                     self.assertEqual((gga.gps_qual, gsa.mode_fix_type, float(vtg.spd_over_grnd_kmph)), (1, "3", 0.0))
+                    # The standard ZDA carries a zone of 00,00, so it reads as the UTC stamp.
+                    standard = stamped(slot, instant, "--format", "standard").decode("ascii").split("\r\n")
+                    sentences = [pynmea2.parse(s, check=True) for s in standard[:-1]]
+                    stamp = datetime.datetime.fromisoformat(instant[:20] + f"{hundredths:02}0+00:00")
+                    self.assertEqual(sentences[0].datetime, stamp)
+                    self.assertEqual(sentences[1].gps_qual, 1)
+                    self.assertAlmostEqual(sentences[1].latitude, degrees(lat, 2), places=6)
 
     def test_live_gpsd_through_a_serial_line_and_over_tcp(self):
         with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
@@ -84,10 +116,55 @@ class Peers(unittest.TestCase):
             start(stack, [TOOL, "--quiet", "--pref", "愛知県", "--port", out, "--tcp", str(tcp), "--count", "0"])
             for source in (into, f"tcp://127.0.0.1:{tcp}"):
                 with self.subTest(source=source):
-                    report = first_fix(stack, source, tmp)
+                    report = first(watch(stack, source, tmp), tpv(3), "a fix from " + source[:3])
                     self.assertAlmostEqual(report["lat"], degrees("3510.4896", 2), delta=1e-6)
                     self.assertAlmostEqual(report["lon"], degrees("13654.238600", 3), delta=1e-6)
                     self.assertEqual(report["time"][-5:], ".000Z")
+
+    def test_gpsd_sky_and_the_fix_switched_by_sigusr1(self):
+        with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
+            tcp = free_port()
+            tool = start(stack, [TOOL, "--quiet", "--format", "standard", "--position", "-33.8568,-70.6483,520",
+                                 "--tcp", str(tcp), "--count", "0"])
+            reports = watch(stack, f"tcp://127.0.0.1:{tcp}", tmp, raw=True)
+            gga = {}
+
+            def sky(r):
+                if isinstance(r, str) and r.startswith("$GPGGA,"):
+                    gga["hdop"] = float(r.split(",")[8])
+                return isinstance(r, dict) and r.get("class") == "SKY" and "hdop" in gga
+
+            report = first(reports, sky, "SKY")
+            used = sum(s["used"] for s in report["satellites"])
+            self.assertGreaterEqual(used, 4)
+            self.assertGreaterEqual(len(report["satellites"]), used)
+            self.assertEqual(report["hdop"], gga["hdop"])
+            fix = first(reports, tpv(3), "a 3-D fix")
+            self.assertAlmostEqual(fix["lat"], -33.8568, delta=2e-6)
+            self.assertAlmostEqual(fix["lon"], -70.6483, delta=2e-6)
+            for modes in ((0, 1), (3,)):
+                tool.send_signal(signal.SIGUSR1)
+                first(reports, tpv(*modes), f"mode {modes} after SIGUSR1")
+
+    def test_gpsd_follows_a_moving_receiver(self):
+        metres_a_second = 12 * 1852 / 3600
+        with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
+            tcp = free_port()
+            start(stack, [TOOL, "--quiet", "--position", "40.6892,-74.0445", "--speed", "12", "--course", "45",
+                          "--tcp", str(tcp), "--count", "0"])
+            reports = watch(stack, f"tcp://127.0.0.1:{tcp}", tmp)
+            fixes = []
+            while len(fixes) < 3:
+                fixes.append(first(reports, lambda r: tpv(3)(r) and "speed" in r and
+                                   (not fixes or r["time"] != fixes[-1]["time"]), "a moving fix"))
+            for a, b in zip(fixes, fixes[1:]):
+                seconds = (datetime.datetime.fromisoformat(b["time"][:-1]) -
+                           datetime.datetime.fromisoformat(a["time"][:-1])).total_seconds()
+                north = math.radians(b["lat"] - a["lat"]) * 6371008.8
+                east = math.radians(b["lon"] - a["lon"]) * 6371008.8 * math.cos(math.radians(a["lat"]))
+                self.assertAlmostEqual(math.hypot(north, east) / seconds, metres_a_second, delta=0.05 * metres_a_second)
+                self.assertAlmostEqual(b["speed"], metres_a_second, delta=0.05 * metres_a_second)
+                self.assertAlmostEqual(b["track"], 45, delta=0.1)
 
 
 if __name__ == "__main__":

@@ -115,7 +115,8 @@ bool OutputAsExpected(const std::string& out, std::string_view expected)
 // one are checked where they are used), by romanisation and slot; then one
 // row per way a run is refused. FILE is a file with content, HELD another
 // name of a port held open, BUSY a TCP address in use, FREE a free one, NEW
-// a path that does not exist, PTY a terminal nobody reads. 2>TTY puts
+// a path that does not exist, PTY a terminal nobody reads, READ a port whose
+// bytes stand in for standard output in the row. 2>TTY puts
 // standard error (and 1>TTY standard output) on a terminal, without --quiet.
 // Stamps at the end of year 9999 show whether a run would go on: it stops
 // there with exit 2. For the virtual port, LIVE is a link to a port in use,
@@ -125,6 +126,7 @@ bool OutputAsExpected(const std::string& out, std::string_view expected)
 TEST(NmeaTool, CommandLines)
 {
     const char* lastSecond = "9999-12-31T23:59:59Z";
+    const char* sydney = "-33.8568,151.2153,58";
     const struct {
         QStringList args;
         int exitCode;
@@ -134,6 +136,34 @@ TEST(NmeaTool, CommandLines)
         {{"--at", "2010-09-16T04:51:35.127Z"}, 0, "", kWorkedExampleTick},
         {{"--pref", "tokyo", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kWorkedExampleTick},
         {{"--pref", "13", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kWorkedExampleTick},
+        {{"--format", "standard", "--talker", "GN", "--position", sydney, "--speed", "12.4", "--course", "45", "--at",
+          "2010-09-16T04:51:35.127Z", "2>TTY"}, 0,
+         "sending -33.856800, 151.215300, 58 m, standard sentences, talker GN, moving 12.4 kn on course 45° to standard output\n",
+         kStandardExampleTick},
+        {{"--format", "standard", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kNoFixExampleTick},
+        {{"--fix-loss", "1+1", "--at", "2010-09-16T04:51:35.127Z", "--count", "3", "2>TTY"}, 0,
+         "fix lost at tick 1 (--fix-loss)\nquilvex-nmea: fix back at tick 2\n",
+         "$GPZDA,045135.12,...,E,1,08,...$GPZDA,045136.12,...$GPGGA,045136.12,,,,,0,00,99.99,...$GPZDA,045137.12,...,E,1,08,"},
+        {{"--port", "READ", "--rate", "4800", "--format", "standard", "--talker", "GN", "--position", sydney, "--at",
+          "2010-09-16T04:51:35.127Z", "--count", "4", "2>TTY"}, 0, "at 4800 bit/s the port gets the sky one GSV sentence a tick",
+         "$GNZDA,045135.12,...*18\r\n$GPGSV,3,1,09,03,69,117,49,04,38,076,42,07,67,207,48,11,10,141,33*76\r\n$GNZDA,045136.12,"
+         "...*18\r\n$GPGSV,3,2,09,12,45,348,44,14,15,094,35,19,06,287,32,22,22,225,37*75\r\n$GNZDA,045137.12,"
+         "...*18\r\n$GPGSV,3,3,09,23,06,019,32*4E\r\n$GNZDA,045138.12,...*18\r\n$GPGSV,3,1,09,"},
+        {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
+         "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
+        {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
+        {{"--start", lastSecond, "--count", "2"}, 2, "--start 9999-12-31T23:59:59Z with --count 2 would pass the end of year 9999"},
+        {{"--start", "2026-12-31T23:59:50.5Z"}, 2, "--start takes a UTC instant in whole seconds like 2026-12-31T23:59:50Z, not \"2026-12-31T23:59:50.5Z\""},
+        {{"--start", "2026-12-31T23:59:50Z", "--at", "2026-12-31T23:59:50Z"}, 2, "quilvex-nmea: --start cannot go with --at\n"},
+        {{"--position", sydney, "--pref", "13"}, 2, "quilvex-nmea: --position cannot go with --pref\n"},
+        {{"--position", "-33.8568,151.2153,5e1"}, 2, "--position takes LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58, not \"-33.8568,151.2153,5e1\""},
+        {{"--position", "-90.5,0"}, 2, "not \"-90.5,0\""},
+        {{"--speed", "1000.1"}, 2, "--speed takes knots from 0 to 1000, such as 12.5, not \"1000.1\""},
+        {{"--course", "360"}, 2, "--course takes degrees true from 0 to under 360, such as 45, not \"360\""},
+        {{"--fix-loss", "1+1", "--fix-loss", "30+"}, 2, "--fix-loss takes AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39, not \"30+\""},
+        {{"--talker", "gn"}, 2, "--talker takes GP or GN, not \"gn\""},
+        {{"--format", "nmea"}, 2, "--format takes classic or standard, not \"nmea\""},
+        {{"--list", "--fix-loss", "1+1"}, 2, "quilvex-nmea: --list cannot go with --fix-loss\n"},
         {{"--pref", "東京"}, 2, "no prefecture named \"東京\""},
         {{"--at", "2010-09-16T24:00:00Z"}, 2, "is not a UTC instant"},
         {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
@@ -156,7 +186,7 @@ TEST(NmeaTool, CommandLines)
         {{"--tcp", "0.0.0.0:10110", "--tcp", "localhost:10110"}, 2, "--tcp 127.0.0.1:10110 is given twice: \"0.0.0.0:10110\" and \"localhost:10110\""},
         {{"--help"}, 0, "", "Usage: quilvex-nmea [options]\n...--pty /tmp/gps ...\nExit status:\n  0  done...\n  1  an output failed...\n  2  a bad command line\n  3  bytes still held"},
         {{"--list"}, 0, "", "1\t北海道\t4303.514500\t14120.504700\tHokkaido\n...\n47\t沖縄県\t"},  // no header into a pipe
-        {{"--port", "PTY", "--count", "1", "2>TTY"}, 0, "UTC\x1b[K\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},
+        {{"--port", "PTY", "--count", "1", "--fix-loss", "0+1", "2>TTY"}, 0, "UTC, no fix\x1b[K\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},
         {{"1>TTY", "2>TTY"}, 0, "0,0,0*2C\r\n\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},  // no status line among the ticks
         {{"--port", "ACM1"}, 1, "port \"ACM1\": only COM1, COM2, ... are port numbers; for a device give its path, such as /dev/ttyACM1"},
         {{"--port", "/dev/null", "--rate", "4000000"}, 1, "port \"/dev/null\": not a serial or terminal device"},
@@ -186,7 +216,7 @@ TEST(NmeaTool, CommandLines)
     ASSERT_TRUE(busy.listen(QHostAddress::LocalHost) && free.listen(QHostAddress::LocalHost));
     const QString freePort = QString::number(free.serverPort());
     free.close();
-    PseudoTerminal terminal, unread;
+    PseudoTerminal terminal, unread, port;
     QFile::link("/dev/pts/99999", dir.filePath("stale"));
     QDir(dir.path()).mkdir("shared");
     ::chmod(dir.filePath("shared").toLocal8Bit(), 01777);
@@ -202,6 +232,7 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("STALE", dir.filePath("stale")).replaceInStrings("HOLD", dir.filePath("hold"));
         args.replaceInStrings("FOREIGN", dir.filePath("shared/link")).replaceInStrings("FREE", freePort);
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
+        args.replaceInStrings("READ", QString::fromStdString(port.slavePath()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
             process->setStandardOutputFile("/dev/full");
@@ -234,7 +265,8 @@ TEST(NmeaTool, CommandLines)
             ::close(reader);
         const std::string shown = onTerminal ? terminal.readAvailable(100ms) : run.err;
         EXPECT_EQ(run.exitCode, row.exitCode) << shown;
-        EXPECT_TRUE(OutputAsExpected(run.out, row.out)) << args.join(' ').toStdString() << "\n" << run.out.substr(0, 400);
+        const std::string out = row.args.contains("READ") ? port.readAvailable(100ms) : run.out;
+        EXPECT_TRUE(OutputAsExpected(out, row.out)) << args.join(' ').toStdString() << "\n" << out.substr(0, 400);
         EXPECT_NE(shown.find(row.says), std::string::npos) << shown;
         EXPECT_TRUE(!onTerminal || shown.ends_with(" s\n")) << "one line after the status line: " << shown;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.exitCode ? 1 : 0) << run.err;

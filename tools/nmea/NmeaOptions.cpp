@@ -2,6 +2,8 @@
 
 #include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
+#include "ReceiverTexts.hpp"
+#include "Sentences.hpp"
 
 #include <QCommandLineParser>
 
@@ -14,15 +16,19 @@ namespace quilvex {
 namespace {
 
 // Options that may be given more than once; every other one at most once.
-const std::set<QString> kRepeatable{"tcp", "udp"};
+const std::set<QString> kRepeatable{"tcp", "udp", "fix-loss"};
 
 // Options that cannot go together: the first with each of the others.
 const struct {
     QString option;
     QStringList with;
 } kConflicts[] = {
-    {"list", {"list-ports", "port", "rate", "tcp", "udp", "pty", "count", "at"}},
-    {"list-ports", {"port", "rate", "tcp", "udp", "pty", "count", "at"}},
+    {"list", {"list-ports", "port", "rate", "tcp", "udp", "pty", "count", "at", "start", "format", "talker",
+              "position", "speed", "course", "fix-loss"}},
+    {"list-ports", {"port", "rate", "tcp", "udp", "pty", "count", "at", "start", "format", "talker", "position",
+                    "speed", "course", "fix-loss"}},
+    {"position", {"pref"}},
+    {"start", {"at"}},
 };
 
 // One rule for --at, in the same words as the README and the man page.
@@ -39,8 +45,13 @@ Examples:
   quilvex-nmea --pty /tmp/gps                    a virtual serial port at /tmp/gps
   quilvex-nmea --port COM3 --tcp 0.0.0.0:10110 --udp 192.168.1.255:10110 --pty /tmp/gps
                                                  all at once
+  quilvex-nmea --format standard --position -33.8568,151.2153,58 --tcp 10110
+                                                 Sydney, with the sky
+  quilvex-nmea --speed 12 --course 45 --fix-loss 30+10 --pty /tmp/gps
+                                                 under way north-east, no fix at ticks 30-39
 With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
-SIGQUIT or SIGUSR2) unless --count is given.
+SIGQUIT or SIGUSR2) unless --count is given. SIGUSR1 switches the fix off,
+and the next one on again.
 
 Exit status:
   0  done: the count reached, or a stop signal, and every byte out
@@ -143,7 +154,7 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Prints or sends the six NMEA 0183 sentences that Quilvex writes each second.");
+        "Prints or sends the NMEA 0183 sentences of a stand-in GPS receiver, once a second.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption version("version", "Show the version.");
     const QCommandLineOption pref("pref", "Prefecture by Japanese name, romanisation (Tokyo) or slot 1-47 (default " +
@@ -152,16 +163,27 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     const QCommandLineOption list("list", "List the 47 slots: slot, name, latitude, longitude, romanisation.");
     const QCommandLineOption listPorts("list-ports", "List the serial ports this system has.");
     const QCommandLineOption at("at", QString("Fixed UTC instant, e.g. 2010-09-16T04:51:35.127Z, instead of the clock; each further tick is one second later. ") + kStampedRule, "INSTANT");
+    const QCommandLineOption start("start", "Real-time ticks, at each whole second of the clock, stamped from this whole-second UTC instant on, e.g. 2026-12-31T23:59:50Z: each carries INSTANT plus the seconds gone by since the first tick on the monotonic clock; not with --at.", "INSTANT");
+    const QCommandLineOption format("format", "classic (default): the six sentences Quilvex always sent; standard: NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky, not the real one.", "classic|standard");
+    const QCommandLineOption talker("talker", "Talker of every sentence but GSV: GP (default) or GN.", "GP|GN");
+    const QCommandLineOption position("position", "Any place instead of a prefectural seat: signed decimal degrees (south and west negative) and metres above mean sea level, e.g. -33.8568,151.2153,58; not with --pref.", "LAT,LON[,ALT]");
+    const QCommandLineOption speed("speed", "Speed over ground in knots, 0 to 1000: the place moves along a rhumb line.", "KNOTS");
+    const QCommandLineOption course("course", "True course in degrees, 0 to under 360 (default 0).", "DEGREES");
+    const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted from the first tick (tick 0) in whole seconds: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
     const QCommandLineOption count("count", "Number of ticks; 0 runs until stopped. Default: 1 to standard output alone; until stopped with --port, --tcp, --udp or --pty.", "N");
     const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
     const QCommandLineOption rate("rate", "Line rate in bit/s with --port, 1 to " + QString::number(kHighestRate) + " (default " +
-                                              QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) + ").",
+                                              QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) +
+                                              "). Below " + QString::number((WidestStandardTick().whole * 100 + 8) / 9) + " bit/s"
+                                              " the standard sentences carry their sky one GSV sentence a tick.",
                                   "RATE");
     const QCommandLineOption tcp("tcp", "Serve NMEA over TCP on [HOST:]PORT (host 127.0.0.1 unless given; a name is looked up once); may be given again.", "[HOST:]PORT");
     const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT; may be given again.", "HOST:PORT");
     const QCommandLineOption pty("pty", "Make a virtual serial port linked at PATH (which must not exist).", "PATH");
     const QCommandLineOption quiet("quiet", "Print nothing but errors.");
-    const QList<QCommandLineOption> options{help, version, pref, list, listPorts, at, count, port, rate, tcp, udp, pty, quiet};
+    const QList<QCommandLineOption> options{help,   version, pref,   list,   listPorts, at,      start,
+                                            format, talker,  position, speed, course, fixLoss, count,
+                                            port,   rate,    tcp,    udp,    pty,       quiet};
     parser.addOptions(options);
 
     if (!parser.parse(arguments))
@@ -203,7 +225,7 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
         const auto slot = SlotOf(name);
         if (!slot)
             return Fail("no prefecture named \"" + name + "\" (--list shows the names and slots)");
-        o.slot = *slot;
+        o.receiver.slot = *slot;
     }
     if (parser.isSet(at)) {
         const std::string text = parser.value(at).toStdString();
@@ -212,6 +234,41 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
             return Fail("\"" + text +
                         "\" is not a UTC instant like 2010-09-16T04:51:35.127Z (a real date and time, Z at the end)");
     }
+    if (parser.isSet(start)) {
+        const std::string text = parser.value(start).toStdString();
+        o.start = ParseUtcInstant(text);
+        if (!o.start || *o.start != std::chrono::floor<std::chrono::seconds>(*o.start))
+            return Fail("--start takes a UTC instant in whole seconds like 2026-12-31T23:59:50Z, not \"" + text + "\"");
+    }
+    Receiver& r = o.receiver;
+    // Each value of an option read into the receiver's setting; the first bad one fails the command.
+    const auto setting = [&](const QCommandLineOption& option, auto parse, auto& into, const char* takes) {
+        if (!parser.isSet(option))
+            return true;
+        for (const QString& value : parser.values(option)) {
+            const std::string text = value.toStdString();
+            const auto parsed = parse(text);
+            if (!parsed) {
+                command = Fail("--" + option.names().last().toStdString() + " takes " + takes + ", not \"" + text + "\"");
+                return false;
+            }
+            if constexpr (requires { into.push_back(*parsed); })
+                into.push_back(*parsed);
+            else
+                into = *parsed;
+        }
+        return true;
+    };
+    if (!setting(format, ParseFormat, r.format, "classic or standard") ||
+        !setting(talker, ParseTalker, r.talker, "GP or GN") ||
+        !setting(position, ParsePosition, r.position,
+                 "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
+                 "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58") ||
+        !setting(speed, ParseSpeed, r.speedKnots, "knots from 0 to 1000, such as 12.5") ||
+        !setting(course, ParseCourse, r.courseDeg, "degrees true from 0 to under 360, such as 45") ||
+        !setting(fixLoss, ParseFixLoss, r.fixLoss,
+                 "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"))
+        return command;
     std::optional<long long> counted;
     if (parser.isSet(count)) {
         const std::string text = parser.value(count).toStdString();
@@ -245,9 +302,10 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     }
     // Standard output alone is a quick look; anything else runs until stopped.
     o.count = counted.value_or(o.toStandardOutput() ? 1 : 0);
-    if (o.at && o.count > 0 && o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *o.at).count())
-        return Fail("--at " + parser.value(at).toStdString() + " with --count " + std::to_string(o.count) +
-                    " would pass the end of year 9999");
+    const auto first = o.at ? o.at : o.start;
+    if (first && o.count > 0 && o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
+        return Fail((o.at ? "--at " + parser.value(at) : "--start " + parser.value(start)).toStdString() +
+                    " with --count " + std::to_string(o.count) + " would pass the end of year 9999");
     o.quiet = parser.isSet(quiet);
     return command;
 }

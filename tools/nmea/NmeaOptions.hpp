@@ -3,6 +3,7 @@
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
+#include "Receiver.hpp"
 #include "modGeneral.hpp"
 
 #include <QStringList>
@@ -30,8 +31,9 @@ struct NetworkTarget {
 };
 
 struct NmeaOptions {
-    int slot = LookupPrefecture(kDefaultPrefecture);
-    std::optional<UtcInstant> at;  // synthetic time stamps instead of the clock
+    Receiver receiver{.slot = LookupPrefecture(kDefaultPrefecture)};  // as the first tick finds it
+    std::optional<UtcInstant> at;     // synthetic time stamps instead of the clock
+    std::optional<UtcInstant> start;  // real-time ticks stamped from here on
     long long count = 1;           // 0: until stopped
     std::optional<std::string> port;
     std::string rate{kDefaultRate};

@@ -3,10 +3,13 @@
 #include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
+#include "Tick.hpp"
 
 #include <QCoreApplication>
 
+#include <charconv>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,11 +33,42 @@ std::string Seconds(double s)
     return text;
 }
 
+// The shortest text that reads back as the number.
+std::string Shortest(double value)
+{
+    char text[32];
+    return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+// The place, the stream and the motion, as the start line names them.
+std::string Describe(const Receiver& r)
+{
+    std::string text;
+    if (r.position) {
+        char place[64];
+        std::snprintf(place, sizeof place, "%.6f, %.6f", r.position->lat, r.position->lon);
+        text = place;
+        if (r.position->altitude)
+            text += ", " + Shortest(*r.position->altitude) + " m";
+    } else {
+        const PrefectureRow& row = PrefectureTable[r.slot];
+        text = std::string(row.name) + " (" + std::string(row.latin) + ", " + std::string(row.lat) + " N, " +
+               std::string(row.lon) + " E)";
+    }
+    if (r.format == NmeaFormat::Standard)
+        text += ", standard sentences";
+    if (r.talker == Talker::GN)
+        text += ", talker GN";
+    if (r.speedKnots > 0 || r.courseDeg > 0)
+        text += ", moving " + Shortest(r.speedKnots) + " kn on course " + Shortest(r.courseDeg) + "°";
+    return text;
+}
+
 }  // namespace
 
 TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
                        QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_run(std::move(outputs))
+    : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_run(std::move(outputs))
 {
     connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
     connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
@@ -50,15 +84,48 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-Tick TickRunner::nextTick()
+// The next tick's second and stamp. A real-time tick carries the instant it
+// goes, as the timer read it; with --start, the start plus the seconds the
+// monotonic clock counted since the first tick, so a step of the wall clock
+// moves no stamp.
+TickRunner::Due TickRunner::nextDue()
 {
-    const PrefectureRow& row = PrefectureTable[m_options.slot];
+    using namespace std::chrono;
+    if (m_options.at)
+        return {m_ticks, *m_options.at + seconds(m_ticks)};
+    const TickSchedule::Timing& timing = m_seconds.timing();
+    if (m_options.start) {
+        const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
+        if (m_ticks == 0)
+            m_firstMonotonic = monotonic;
+        // Ticks come at whole seconds, a few milliseconds either way.
+        long long second = std::llround(duration<double>(monotonic - m_firstMonotonic).count());
+        if (m_ticks > 0)
+            second = std::max(second, m_receiver.second + 1);
+        m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
+        return {second, *m_options.start + seconds(second)};
+    }
+    const auto stamp = floor<milliseconds>(timing.at);
+    if (m_ticks == 0)
+        m_firstSecond = floor<seconds>(stamp);
+    return {(floor<seconds>(stamp) - m_firstSecond).count(), stamp};
+}
+
+Tick TickRunner::tickAt(Due due)
+{
     ++m_ticks;
-    // A real-time tick carries the instant it goes, as the timer read it.
-    Tick tick = ComposeTickAt(
-        m_options.at ? *m_options.at + std::chrono::seconds(m_ticks - 1)
-                     : std::chrono::floor<std::chrono::milliseconds>(m_seconds.timing().at),
-        row.lat, row.lon);
+    m_startSkipped += m_startGaps;
+    m_receiver = AdvancedTo(std::move(m_receiver), due.second);
+    const bool fix = HasFix(m_receiver);
+    if (fix != m_hadFix && !m_options.quiet) {
+        // A fix switched off says so at the signal.
+        if (fix)
+            say("fix back at tick " + std::to_string(due.second));
+        else if (!m_receiver.fixSwitchedOff)
+            say("fix lost at tick " + std::to_string(due.second) + " (--fix-loss)");
+    }
+    m_hadFix = fix;
+    Tick tick = ComposeTickAt(m_receiver, due.instant);
     const std::string stamp = tick[0].substr(7, 9);  // hhmmss.cc
     m_lastStamp = stamp.substr(0, 2) + ":" + stamp.substr(2, 2) + ":" + stamp.substr(4);
     return tick;
@@ -71,6 +138,8 @@ bool TickRunner::done() const
 
 long long TickRunner::skipped() const
 {
+    if (m_options.start)
+        return m_run.skippedTicks() + m_startSkipped;
     return m_run.skippedTicks() + (m_options.at ? 0 : m_seconds.skippedSeconds());
 }
 
@@ -105,9 +174,7 @@ void TickRunner::start()
     m_clock.start();
     m_paced = m_run.paces() && m_options.at;
     if (!m_options.quiet) {
-        const PrefectureRow& row = PrefectureTable[m_options.slot];
-        std::string line = "sending " + std::string(row.name) + " (" + std::string(row.latin) + ", " +
-                           std::string(row.lat) + " N, " + std::string(row.lon) + " E) to " + m_run.describe();
+        std::string line = "sending " + Describe(m_receiver) + " to " + m_run.describe();
         std::string names;
         for (const auto* targets : {&m_options.tcp, &m_options.udp})
             for (const NetworkTarget& target : *targets)
@@ -115,6 +182,10 @@ void TickRunner::start()
                     names += (names.empty() ? "" : ", ") + target.name + " is " + target.address.host;
         if (!names.empty())
             line += " (" + names + ")";
+        const bool slowPort = m_options.port && !TcpPortText(*m_options.port) &&
+                              !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
+        if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
+            line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
         if (m_options.count == 0)
             line += "; Ctrl+C stops";
         say(line);
@@ -129,9 +200,9 @@ void TickRunner::start()
 }
 
 // Stamped ticks stop before a five-digit year; from then on the run is done.
-bool TickRunner::stampsRunOut()
+bool TickRunner::stampsRunOut(UtcInstant next)
 {
-    if (!m_options.at || *m_options.at + std::chrono::seconds(m_ticks) <= kLastStampedInstant)
+    if (next <= kLastStampedInstant)
         return false;
     say("stamped ticks reached the end of year 9999");
     m_status = std::max<int>(m_status, kExitUsage);
@@ -143,8 +214,8 @@ void TickRunner::realTimeTick()
 {
     if (m_finishing)
         return;
-    if (!stampsRunOut()) {
-        m_run.send(nextTick());
+    if (const Due due = nextDue(); !stampsRunOut(due.instant)) {
+        m_run.send(tickAt(due));
         reportTiming();
         showStatus();
     }
@@ -166,13 +237,15 @@ void TickRunner::reportTiming()
                       std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
         say(line);
     }
-    if (m_options.at || t.skipped == 0)
+    const long long skipped = m_options.start ? m_startGaps : t.skipped;
+    if (m_options.at || skipped == 0)
         return;
-    m_unsaidSkips += t.skipped;
+    m_unsaidSkips += skipped;
     const qint64 now = m_clock.elapsed();
     if (m_options.quiet || (m_lastSkipNoticeMs >= 0 && now - m_lastSkipNoticeMs < kSkipNoticeEveryMs))
         return;
-    const bool stepped = std::chrono::abs(t.stepped) >= TickSchedule::kStepAtLeast;
+    // --start stamps follow the monotonic clock: a step skips none of them.
+    const bool stepped = !m_options.start && std::chrono::abs(t.stepped) >= TickSchedule::kStepAtLeast;
     const double by = std::chrono::duration<double>(stepped ? t.stepped : t.late - t.stepped).count();
     say(std::to_string(m_unsaidSkips) + (m_unsaidSkips == 1 ? " second" : " seconds") + " got no tick: " +
         (stepped ? "the clock stepped forward " + Seconds(by) : "the timer woke " + Seconds(by) + " late (a busy machine)"));
@@ -189,8 +262,12 @@ void TickRunner::sendStamped()
         return;
     }
     std::vector<Tick> batch;
-    for (int i = 0; i < kStampedBatch && !done() && !stampsRunOut(); ++i)
-        batch.push_back(nextTick());
+    for (int i = 0; i < kStampedBatch && !done(); ++i) {
+        const Due due = nextDue();
+        if (stampsRunOut(due.instant))
+            break;
+        batch.push_back(tickAt(due));
+    }
     m_run.sendStamped(batch);
 }
 
@@ -201,6 +278,8 @@ void TickRunner::showStatus()
     std::string state;
     if (const int n = m_run.consumers(); n >= 0)
         state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
+    if (!m_hadFix)
+        state += ", no fix";
     std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", Ticks(m_ticks).c_str(), skipped(),
                  m_lastStamp.c_str(), state.c_str());
     m_statusLineShown = true;
@@ -210,6 +289,13 @@ void TickRunner::outputFailed(const OutputError& error)
 {
     say(OutputErrorMessage(error, Language::English));
     finish(kExitOutputFailed, kDrainAtSignal);
+}
+
+void TickRunner::toggleFix()
+{
+    m_receiver.fixSwitchedOff = !m_receiver.fixSwitchedOff;
+    if (!m_options.quiet)
+        say(m_receiver.fixSwitchedOff ? "fix switched off (SIGUSR1)" : "fix switched on again (SIGUSR1)");
 }
 
 void TickRunner::stop()

@@ -28,11 +28,17 @@ public:
 
 public slots:
     void stop();  // at a stop signal; a second one cuts the drain short
+    void toggleFix();  // SIGUSR1
 
 private:
-    Tick nextTick();
+    struct Due {
+        long long second;  // whole seconds since the first tick
+        UtcInstant instant;
+    };
+    Due nextDue();
+    Tick tickAt(Due due);
     bool done() const;
-    bool stampsRunOut();
+    bool stampsRunOut(UtcInstant next);
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);
@@ -45,6 +51,12 @@ private:
     long long skipped() const;
 
     NmeaOptions m_options;
+    Receiver m_receiver;  // as the last tick had it
+    bool m_hadFix = true;
+    std::chrono::nanoseconds m_firstMonotonic{0};  // the first tick's, with --start
+    long long m_startGaps = 0;                     // seconds --start stamps skipped, the last tick's
+    long long m_startSkipped = 0;
+    std::chrono::sys_seconds m_firstSecond{};      // the first real-time tick's
     TickRun m_run;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;

@@ -115,6 +115,8 @@ int main(int argc, char* argv[])
     WatchProcessSignals(&runner, [&runner](ProcessSignal signal) {
         if (signal == ProcessSignal::Stop)
             runner.stop();
+        else
+            runner.toggleFix();
     });
     // Exit codes set before the loop starts would be lost, so start inside it.
     QTimer::singleShot(0, &runner, &TickRunner::start);
