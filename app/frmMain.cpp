@@ -266,7 +266,7 @@ void frmMain::ShowRunState()
         setWindowTitle(kTitle);
         return;
     }
-    // A server is named by the address it listens on, a looked-up name's included.
+    // A server is named by the address it listens on, a host name once looked up.
     const int clients = m_run->consumers();
     QString title = QStringLiteral("%1 — 送信中: %2")
                         .arg(kTitle, clients >= 0 ? QString::fromStdString(m_run->describe()) : m_sendingTo);

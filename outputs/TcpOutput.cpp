@@ -39,6 +39,8 @@ QString Gone(int error)
 
 }  // namespace
 
+// A client is a plain socket: QTcpSocket closes at the client's FIN, and a
+// client that only closed its sending side (nc -N) still reads.
 struct TcpOutput::Client {
     qintptr descriptor;
     QString peer;
