@@ -137,12 +137,12 @@ std::optional<OutputError> PtyOutput::open()
     close();
     resetCounts();
     m_slavePath.clear();
-    auto error = openDirectory();
-    if (!error)
-        error = clearStaleLink();
-    if (error) {
+    auto refused = openDirectory();
+    if (!refused)
+        refused = clearStaleLink();
+    if (refused) {
         close();
-        return error;
+        return refused;
     }
 
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
