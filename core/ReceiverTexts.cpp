@@ -36,6 +36,8 @@ std::optional<double> Number(std::string_view text, bool signed_, double low, do
     return value;
 }
 
+}  // namespace
+
 std::optional<long long> WholeNumber(std::string_view text)
 {
     long long value = 0;
@@ -44,8 +46,6 @@ std::optional<long long> WholeNumber(std::string_view text)
         return std::nullopt;
     return value;
 }
-
-}  // namespace
 
 std::optional<GeoPoint> ParsePosition(std::string_view text)
 {

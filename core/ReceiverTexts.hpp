@@ -15,6 +15,9 @@ namespace quilvex {
 // 180; metres above sea level, -1000 to 100000. "-33.8568,151.2153,58"
 std::optional<GeoPoint> ParsePosition(std::string_view text);
 
+// Digits only: no sign (so no "-0"), no blanks, no point.
+std::optional<long long> WholeNumber(std::string_view text);
+
 // Knots, 0 to 1000.
 std::optional<double> ParseSpeed(std::string_view text);
 

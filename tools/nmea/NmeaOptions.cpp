@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <set>
 
@@ -59,17 +58,6 @@ Exit status:
   2  a bad command line
   3  bytes still held at the end (a stopped line, a standard output nobody reads)
 )";
-
-// Digits only: no sign (so no "-0"), no blanks, no point.
-std::optional<long long> WholeNumber(const std::string& text)
-{
-    long long value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text.front() < '0' || text.front() > '9' || result.ec != std::errc{} ||
-        result.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 // An exact name, its romanisation in any case, or a slot number 1 to 47.
 std::optional<int> SlotOf(const std::string& pref)
