@@ -25,6 +25,12 @@ std::optional<NetworkAddress> ParseNetworkAddress(std::string_view text, std::st
     return address;
 }
 
+std::string NetworkAddressText(const NetworkAddress& address)
+{
+    const bool v6 = address.host.find(':') != std::string::npos;
+    return (v6 ? "[" + address.host + "]" : address.host) + ":" + std::to_string(address.port);
+}
+
 std::optional<std::string_view> TcpPortText(std::string_view portText)
 {
     constexpr std::string_view kScheme = "tcp://";

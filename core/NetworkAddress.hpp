@@ -21,6 +21,9 @@ struct NetworkAddress {
 // (port 0 or beyond 65535, a host with no port).
 std::optional<NetworkAddress> ParseNetworkAddress(std::string_view text, std::string_view defaultHost);
 
+// "HOST:PORT", an IPv6 host in brackets: "127.0.0.1:10110", "[::1]:10110".
+std::string NetworkAddressText(const NetworkAddress& address);
+
 // A window port text "tcp://[HOST]:PORT" gives the address text after the
 // scheme; any other text gives nothing.
 std::optional<std::string_view> TcpPortText(std::string_view portText);

@@ -236,8 +236,7 @@ std::string TcpOutput::describe() const
         return "tcp " + HostPort(m_server.serverAddress(), m_server.serverPort()).toStdString();
     if (!m_address)
         return "tcp " + m_given;
-    const bool v6 = m_address->host.find(':') != std::string::npos;
-    return "tcp " + (v6 ? "[" + m_address->host + "]" : m_address->host) + ":" + std::to_string(m_address->port);
+    return "tcp " + NetworkAddressText(*m_address);
 }
 
 }  // namespace quilvex

@@ -135,6 +135,7 @@ TEST(Core, NetworkAddresses)
     EXPECT_EQ(ParseNetworkAddress(":10110", kLocalHost)->host, "127.0.0.1");  // nothing beyond this machine unasked
     EXPECT_EQ(ParseNetworkAddress("[::1]:65535", kLocalHost)->host, "::1");
     EXPECT_FALSE(ParseNetworkAddress("65536", kLocalHost) || ParseNetworkAddress("host:", kLocalHost));
+    EXPECT_EQ(NetworkAddressText({"::1", 10110}) + NetworkAddressText({"127.0.0.1", 1}), "[::1]:10110127.0.0.1:1");
 }
 
 // The two clocks as the tick timer reads them at each wake-up: on time, the

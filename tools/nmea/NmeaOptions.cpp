@@ -134,8 +134,7 @@ std::optional<NmeaCommand> Resolve(const char* option, const QStringList& texts,
 
 std::string NetworkTarget::text() const
 {
-    const std::string host = IsIPv6(address.host) ? "[" + address.host + "]" : address.host;
-    return host + ":" + std::to_string(address.port);
+    return NetworkAddressText(address);
 }
 
 NmeaCommand ParseNmeaCommand(const QStringList& arguments)
