@@ -219,7 +219,8 @@ std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, c
 
 bool HasFix(const Receiver& r)
 {
-    if (r.fixSwitchedOff)
+    // A receiver that cannot say where it is has no fix to report.
+    if (r.fixSwitchedOff || (!r.position && SeatOf(r).name.empty()))
         return false;
     return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
         return r.second >= w.after && r.second - w.after < w.length;
