@@ -2,6 +2,7 @@
 
 #include "CoordinateDisplay.hpp"
 #include "FormLayout.hpp"
+#include "NetworkAddress.hpp"
 #include "PickComboBox.hpp"
 #include "PortListing.hpp"
 #include "PortOutput.hpp"
@@ -62,6 +63,29 @@ void SelectExactly(QComboBox* list, const QString& text)
     list->setEditText(text);
 }
 
+// A message as rich text in which a path or an address never breaks across
+// lines: each run of blank-free characters from before the CJK blocks stays
+// whole, and the Japanese around it wraps as usual.
+QString UnbrokenPaths(const QString& message)
+{
+    QString html, run;
+    const auto endRun = [&] {
+        if (!run.isEmpty())
+            html += "<nobr>" + run.toHtmlEscaped() + "</nobr>";
+        run.clear();
+    };
+    for (const QChar c : message) {
+        if (!c.isSpace() && c.unicode() < 0x3000) {
+            run += c;
+            continue;
+        }
+        endRun();
+        html += c == '\n' ? QStringLiteral("<br>") : QString(c).toHtmlEscaped();
+    }
+    endRun();
+    return html;
+}
+
 }  // namespace
 
 frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(std::move(ports))
@@ -115,6 +139,9 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     connect(cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(cmbCOM, &PickComboBox::picked, this, &frmMain::cmbCOM_Click);
     connect(cmbBPS, &PickComboBox::picked, this, &frmMain::cmbBPS_Click);
+    // A TCP server has no line rate.
+    connect(cmbCOM, &QComboBox::currentTextChanged, this,
+            [this](const QString& port) { cmbBPS->setEnabled(!TcpPortText(port.toStdString())); });
     connect(cmbCOM, &PickComboBox::aboutToOpen, this, &frmMain::cmbCOM_DropDown);
     connect(Timer1, &SecondTimer::tick, this, &frmMain::Timer1_Timer);
 
@@ -229,10 +256,12 @@ void frmMain::cmbCOM_DropDown()
 
 void frmMain::Timer1_Timer()
 {
-    m_receiver.slot = LookupPrefecture(cmbPref->currentText().toStdString());
+    // A text that names no prefecture leaves the receiver without a place:
+    // its ticks carry no fix, and the fields no coordinates.
+    m_receiver.slot = PrefectureSlot(cmbPref->currentText().toStdString());
     const PrefectureRow& row = PrefectureTable[m_receiver.slot];
-    Label3->setText(QString::fromStdString(LatitudeDisplayText(row.lat)));
-    Label4->setText(QString::fromStdString(LongitudeDisplayText(row.lon)));
+    Label3->setText(m_receiver.slot ? QString::fromStdString(LatitudeDisplayText(row.lat)) : QString());
+    Label4->setText(m_receiver.slot ? QString::fromStdString(LongitudeDisplayText(row.lon)) : QString());
     if (m_run)
         m_run->send(ComposeTickNow(m_receiver));
     ShowRunState();
@@ -274,7 +303,9 @@ void frmMain::ShowRunState()
         title += QStringLiteral("（接続 %1）").arg(clients);
     if (const long long skipped = m_run->skippedTicks(); skipped > 0)
         title += QStringLiteral("、スキップ %1").arg(skipped);
-    if (!HasFix(m_receiver))
+    if (!m_receiver.slot)
+        title += QStringLiteral("、位置不明");
+    if (m_receiver.fixSwitchedOff)
         title += QStringLiteral("、測位なし");
     setWindowTitle(title);
 }
@@ -284,8 +315,13 @@ void frmMain::ShowRunState()
 void frmMain::MSComm1_Error(const OutputError& error)
 {
     StopTransmission();
-    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", QString::fromStdString(OutputErrorMessage(error, Language::Japanese)),
+    std::vector<std::string> ports;
+    for (const PortDescription& port : m_ports())
+        ports.push_back(port.port);
+    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex",
+                                UnbrokenPaths(QString::fromStdString(OutputErrorMessage(error, Language::Japanese, ports))),
                                 QMessageBox::Ok, this);
+    box->setTextFormat(Qt::RichText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -131,7 +131,17 @@ void frmMainTest::runScenario()
     QVERIFY(lines[1].contains(",3541.221600,N,13941.301400,E,"));
     QCOMPARE(Text(w, "Label3") + Text(w, "Label4"), QString("35度41分13秒139度41分18秒"));
 
-    TypeInto(Find<QComboBox>(w, "cmbPref"), "沖縄県");
+    // A text that names no prefecture: no fix and no coordinates, the clock
+    // going on, until the text names one, in any of the ways --pref takes.
+    TypeInto(Find<QComboBox>(w, "cmbPref"), "東京");
+    const QStringList unknown = QString::fromStdString(Collect(pty, 1100ms)).split("\r\n");
+    QVERIFY2(unknown.size() >= 6 && unknown[0].startsWith("$GPZDA,") && unknown[1].contains(",,,,,0,00,99.99,"),
+             qPrintable(unknown.join('\n')));
+    QVERIFY(w.windowTitle().endsWith("、位置不明") && Text(w, "Label3").isEmpty() && Text(w, "Label4").isEmpty());
+    TypeInto(Find<QComboBox>(w, "cmbPref"), "tOKYO");
+    QVERIFY(QString::fromStdString(Collect(pty, 1100ms)).contains(",3541.221600,N,13941.301400,E,"));
+    QVERIFY(!w.windowTitle().contains("位置不明") && Text(w, "Label3") == "35度41分13秒");
+    TypeInto(Find<QComboBox>(w, "cmbPref"), "47");
     QVERIFY(IsRunning(w));
     const std::string next = Collect(pty, 1100ms);
     QVERIFY2(QString::fromStdString(next).contains(",2612.446300,N,12740.511400,E,"), next.c_str());
@@ -233,10 +243,10 @@ void frmMainTest::failures()
         const char *rate, *says;
     } rows[] = {
         {"COM", "4800", "ポート番号がありません"},
-        {"ACM1", "4800", "/dev/ttyACM1"},
-        {"/dev/quilvex-missing", "4800", "そのデバイスはありません。"},
+        {"ACM1", "4800", "<nobr>/dev/ttyACM1</nobr>"},  // never broken across lines
+        {"/dev/quilvex-missing", "4800", "ありません。<br>このシステムのシリアルポート：<nobr>/dev/ttyS0</nobr>、<nobr>/dev/ttyUSB0"},
         {"FILE", "4800", "端末デバイス"},
-        {"PTY", "fast", "通信設定「fast,n,8,1」"},
+        {"PTY", "fast", "通信設定「<nobr>fast,n,8,1</nobr>」"},
         {"HELD", "4800", "他のプログラムが使用中です。"},
         {"tcp://:BUSY", "4800", "他のプログラムがそこで待ち受けています"},
         {"tcp://nosuch.invalid:10110", "4800", "のホスト名が見つかりません"},
@@ -286,7 +296,7 @@ void frmMainTest::servesTcp()
         frmMain w(FakePorts);
         w.show();
         StartOn(w, QString(text).arg(port));
-        QVERIFY(IsRunning(w));
+        QVERIFY(IsRunning(w) && !Find(w, "cmbBPS")->isEnabled());  // no line rate to choose
         QTcpSocket client;
         QTRY_VERIFY_WITH_TIMEOUT((client.connectToHost(QHostAddress::LocalHost, port), client.waitForConnected(100)), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() >= 307, 2500);
@@ -298,6 +308,8 @@ void frmMainTest::servesTcp()
         QTcpSocket late;
         late.connectToHost(QHostAddress::LocalHost, port);
         QVERIFY(!late.waitForConnected(500));
+        Find<QComboBox>(w, "cmbCOM")->setEditText("COM1");
+        QVERIFY(Find(w, "cmbBPS")->isEnabled());
     }
 }
 
