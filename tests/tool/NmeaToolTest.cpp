@@ -1,5 +1,7 @@
+#include "ExitStatus.hpp"
 #include "PortListing.hpp"
 #include "PseudoTerminal.hpp"
+#include "Receiver.hpp"
 #include "Sentences.hpp"
 #include "SerialOutput.hpp"
 #include "TcpOutput.hpp"
@@ -190,7 +192,7 @@ TEST(NmeaTool, CommandLines)
         {{"1>TTY", "2>TTY"}, 0, "0,0,0*2C\r\n\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},  // no status line among the ticks
         {{"--port", "ACM1"}, 1, "port \"ACM1\": only COM1, COM2, ... are port numbers; for a device give its path, such as /dev/ttyACM1"},
         {{"--port", "/dev/null", "--rate", "4000000"}, 1, "port \"/dev/null\": not a serial or terminal device"},
-        {{"--port", "/nonexistent/tty"}, 1, "port \"/nonexistent/tty\": no such device"},
+        {{"--port", "/nonexistent/tty"}, 1, "port \"/nonexistent/tty\": no such device (--list-ports lists the serial ports this system has)"},
         {{"--port", "FILE"}, 1, "not a serial or terminal device"},
         {{"--pty", "FILE"}, 1, "the path already exists (it is left as it is)"},
         {{"--pty", "LIVE"}, 1, "the path already exists (it is left as it is)"},
@@ -276,6 +278,22 @@ TEST(NmeaTool, CommandLines)
     EXPECT_EQ(QFile::symLinkTarget(other).toStdString(), pty.slavePath());
     for (const char* made : {"stale", "hold", "gps"})
         EXPECT_FALSE(QFileInfo(dir.filePath(made)).isSymLink()) << made << " was left behind";
+}
+
+// Two endings of one run: the status is the one that tells the most.
+TEST(NmeaTool, EndingsRank)
+{
+    using namespace quilvex;
+    const struct {
+        ExitStatus first, then, status;
+    } rows[] = {
+        {kExitUsage, kExitOutputFailed, kExitOutputFailed},  // stamps ran out, then an output failed
+        {kExitHeld, kExitOutputFailed, kExitOutputFailed},  {kExitOutputFailed, kExitHeld, kExitOutputFailed},
+        {kExitUsage, kExitHeld, kExitHeld},                 {kExitHeld, kExitDone, kExitHeld},
+        {kExitDone, kExitUsage, kExitUsage},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Outranking(row.first, row.then), row.status) << row.first << " then " << row.then;
 }
 
 // Stamped ticks through a pty, each checked whole and in order; the soak is
@@ -500,7 +518,7 @@ TEST(Outputs, StuckTcpClientDelaysNoOne)
         socket->connectToHost(QHostAddress::LocalHost, port);
         ASSERT_TRUE(socket->waitForConnected(1000));
     }
-    const auto tick = quilvex::ComposeTickNow("3541.221600", "13941.301400");
+    const auto tick = quilvex::ComposeTickNow(quilvex::Receiver{});
     QElapsedTimer clock;
     clock.start();
     qint64 received = 0;
@@ -539,7 +557,7 @@ TEST(Outputs, TcpClients)
     for (int i = 0; i < 100 && output.clientCount() < quilvex::TcpOutput::kMaxClients; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(output.clientCount(), quilvex::TcpOutput::kMaxClients);
-    const auto tick = quilvex::ComposeTickNow("3541.221600", "13941.301400");
+    const auto tick = quilvex::ComposeTickNow(quilvex::Receiver{});
     std::vector<qint64> received(clients.size());
     long long held = 0;
     QElapsedTimer clock;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExitStatus.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
@@ -13,14 +14,6 @@
 #include <vector>
 
 namespace quilvex {
-
-// Exit statuses of quilvex-nmea.
-enum ExitStatus {
-    kExitDone = 0,         // count reached, or stopped by a signal, every byte out
-    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write
-    kExitUsage = 2,        // a bad command line
-    kExitHeld = 3,         // ended with bytes that a held line never took
-};
 
 // A --tcp or --udp address with its host name looked up.
 struct NetworkTarget {

@@ -205,7 +205,7 @@ bool TickRunner::stampsRunOut(UtcInstant next)
     if (next <= kLastStampedInstant)
         return false;
     say("stamped ticks reached the end of year 9999");
-    m_status = std::max<int>(m_status, kExitUsage);
+    m_status = Outranking(m_status, kExitUsage);
     m_options.count = m_ticks;
     return true;
 }
@@ -305,9 +305,9 @@ void TickRunner::stop()
 
 // What the outputs still hold goes out first, as long as it moves; a second
 // call (another signal) cuts that short.
-void TickRunner::finish(int status, std::chrono::milliseconds drainLimit)
+void TickRunner::finish(ExitStatus status, std::chrono::milliseconds drainLimit)
 {
-    m_status = std::max(m_status, status);
+    m_status = Outranking(m_status, status);
     m_finishing = true;
     m_seconds.stop();
     m_run.finish(drainLimit);
@@ -319,7 +319,7 @@ void TickRunner::ended(const std::vector<OutputEnding>& endings)
     for (const OutputEnding& ending : endings) {
         if (ending.heldBytes > 0 && m_status != kExitOutputFailed) {
             say(std::to_string(ending.heldBytes) + " bytes could not leave " + ending.what + ": the line is held");
-            m_status = std::max<int>(m_status, kExitHeld);
+            m_status = Outranking(m_status, kExitHeld);
         }
     }
     for (const OutputEnding& ending : endings)
