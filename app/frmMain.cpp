@@ -13,6 +13,7 @@
 #include "TickRun.hpp"
 
 #include <QAbstractItemView>
+#include <QFontMetricsF>
 #include <QAction>
 #include <QMenu>
 #include <QShortcut>
@@ -20,6 +21,8 @@
 #include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <cmath>
 
 namespace quilvex {
 namespace {
@@ -63,27 +66,40 @@ void SelectExactly(QComboBox* list, const QString& text)
     list->setEditText(text);
 }
 
-// A message as rich text in which a path or an address never breaks across
-// lines: each run of blank-free characters from before the CJK blocks stays
-// whole, and the Japanese around it wraps as usual.
-QString UnbrokenPaths(const QString& message)
+// QMessageBox leaves a text no wider than half the screen, and never one
+// wider than this, on its lines as they stand; it wraps a wider one.
+constexpr qreal kMessageBoxWrapsAbove = 500;
+
+// The width a message box's text gets so that no path or address in it
+// breaks across lines: each line up to the end of its last path (and the
+// punctuation that cannot begin a line after it) fits on one line. A path
+// is a run of blank-free characters from before the CJK blocks that holds
+// a slash or a backslash. A text the box would not wrap gets its own width,
+// so a narrower one is never cut off.
+int WidthKeepingPathsWhole(const QString& message, const QFontMetricsF& metrics)
 {
-    QString html, run;
-    const auto endRun = [&] {
-        if (!run.isEmpty())
-            html += "<nobr>" + run.toHtmlEscaped() + "</nobr>";
-        run.clear();
-    };
-    for (const QChar c : message) {
-        if (!c.isSpace() && c.unicode() < 0x3000) {
-            run += c;
-            continue;
+    qreal needed = 0, unwrapped = 0;
+    for (const QString& line : message.split('\n')) {
+        qsizetype end = 0;
+        for (qsizetype i = 0; i < line.size();) {
+            qsizetype run = i;
+            while (run < line.size() && !line[run].isSpace() && line[run].unicode() < 0x3000)
+                ++run;
+            const QStringView token = QStringView(line).mid(i, run - i);
+            if (token.contains('/') || token.contains('\\')) {
+                // Closing brackets and stops never begin a line: they go with it.
+                for (end = run; end < line.size(); ++end) {
+                    const QChar::Category c = line[end].category();
+                    if (c != QChar::Punctuation_Close && c != QChar::Punctuation_FinalQuote && c != QChar::Punctuation_Other)
+                        break;
+                }
+            }
+            i = std::max(run, i + 1);
         }
-        endRun();
-        html += c == '\n' ? QStringLiteral("<br>") : QString(c).toHtmlEscaped();
+        needed = std::max(needed, metrics.horizontalAdvance(line.left(end)));
+        unwrapped = std::max(unwrapped, metrics.horizontalAdvance(line));
     }
-    endRun();
-    return html;
+    return static_cast<int>(std::ceil(std::max(needed, std::min(unwrapped, kMessageBoxWrapsAbove + 1)))) + 1;
 }
 
 }  // namespace
@@ -318,10 +334,13 @@ void frmMain::MSComm1_Error(const OutputError& error)
     std::vector<std::string> ports;
     for (const PortDescription& port : m_ports())
         ports.push_back(port.port);
-    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex",
-                                UnbrokenPaths(QString::fromStdString(OutputErrorMessage(error, Language::Japanese, ports))),
-                                QMessageBox::Ok, this);
-    box->setTextFormat(Qt::RichText);
+    const QString message = QString::fromStdString(OutputErrorMessage(error, Language::Japanese, ports));
+    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", message, QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+        label->ensurePolished();  // the font it will be drawn in
+        label->setMinimumWidth(WidthKeepingPathsWhole(message, QFontMetricsF(label->font())));
+    }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

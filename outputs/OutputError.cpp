@@ -27,7 +27,7 @@ constexpr std::array kWordings{
             "{open}ポート番号がありません。COM1 以上、または /dev/ttyUSB0 のようなデバイスのパスを指定してください。"},
     Wording{OutputErrorKind::NotAPortName,
             "{open}: only COM1, COM2, ... are port numbers; for a device give its path, such as {suggest}",
-            "{open}ポート番号として使えるのは COM1、COM2 … だけです。デバイスはパスで指定してください（例: {suggest}）。"},
+            "{open}ポート番号として使えるのは COM1、COM2 … だけです。\nデバイスはパスで指定してください（例: {suggest}）。"},
     Wording{OutputErrorKind::Missing, "{open}: no such device (--list-ports lists the serial ports this system has)",
             "{open}そのデバイスはありません。\n{ports}"},
     Wording{OutputErrorKind::NotADevice, "{open}: not a serial or terminal device",

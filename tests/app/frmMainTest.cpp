@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QtTest>
 
 #include <termios.h>
@@ -84,6 +85,33 @@ speed_t LineSpeed(const PseudoTerminal& pty)
     termios t{};
     tcgetattr(pty.slaveFd(), &t);
     return cfgetospeed(&t);
+}
+
+// Whether the label, as laid out at its width, cuts a line off or breaks
+// one inside a path (a blank-free run of characters from before the CJK
+// blocks with a slash).
+bool BadlyLaidOut(const QLabel& label)
+{
+    const auto inRun = [](QChar c) { return !c.isSpace() && c.unicode() < 0x3000; };
+    for (const QString& text : label.text().split('\n')) {
+        if (!label.wordWrap() && label.fontMetrics().horizontalAdvance(text) > label.contentsRect().width())
+            return true;
+        QTextLayout layout(text, label.font());
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label.contentsRect().width());
+            qsizetype from = line.textStart() + line.textLength(), to = from;
+            while (from > 0 && inRun(text[from - 1]))
+                --from;
+            while (to < text.size() && inRun(text[to]))
+                ++to;
+            if (from < line.textStart() + line.textLength() && to > line.textStart() + line.textLength() &&
+                text.mid(from, to - from).contains('/'))
+                return true;
+        }
+        layout.endLayout();
+    }
+    return false;
 }
 
 std::vector<PortDescription> FakePorts()
@@ -243,10 +271,11 @@ void frmMainTest::failures()
         const char *rate, *says;
     } rows[] = {
         {"COM", "4800", "ポート番号がありません"},
-        {"ACM1", "4800", "<nobr>/dev/ttyACM1</nobr>"},  // never broken across lines
-        {"/dev/quilvex-missing", "4800", "ありません。<br>このシステムのシリアルポート：<nobr>/dev/ttyS0</nobr>、<nobr>/dev/ttyUSB0"},
+        {"ACM1", "4800", "/dev/ttyACM1"},
+        {"USB-FT232R-A10K-if00", "4800", "/dev/ttyUSB-FT232R-A10K-if00"},
+        {"/dev/quilvex-missing", "4800", "ありません。\nこのシステムのシリアルポート：/dev/ttyS0、/dev/ttyUSB0"},
         {"FILE", "4800", "端末デバイス"},
-        {"PTY", "fast", "通信設定「<nobr>fast,n,8,1</nobr>」"},
+        {"PTY", "fast", "通信設定「fast,n,8,1」"},
         {"HELD", "4800", "他のプログラムが使用中です。"},
         {"tcp://:BUSY", "4800", "他のプログラムがそこで待ち受けています"},
         {"tcp://nosuch.invalid:10110", "4800", "のホスト名が見つかりません"},
@@ -280,6 +309,7 @@ void frmMainTest::failures()
         QCOMPARE(boxes.size(), 1);
         const QString text = boxes[0]->text();
         QVERIFY2(text.contains(row.says) && text.contains(port) && !text.contains("No such file"), qPrintable(text));
+        QVERIFY2(!BadlyLaidOut(*boxes[0]->findChild<QLabel*>("qt_msgbox_label")), qPrintable(text));
         QVERIFY(!pty || pty->readAvailable(0ms).empty());
     }
 }
