@@ -1,4 +1,6 @@
 #include "ExitStatus.hpp"
+#include "NmeaOptions.hpp"
+#include "OptionTable.hpp"
 #include "PortListing.hpp"
 #include "PseudoTerminal.hpp"
 #include "Receiver.hpp"
@@ -154,39 +156,12 @@ TEST(NmeaTool, CommandLines)
         {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
-        {{"--start", lastSecond, "--count", "2"}, 2, "--start 9999-12-31T23:59:59Z with --count 2 would pass the end of year 9999"},
-        {{"--start", "2026-12-31T23:59:50.5Z"}, 2, "--start takes a UTC instant in whole seconds like 2026-12-31T23:59:50Z, not \"2026-12-31T23:59:50.5Z\""},
-        {{"--start", "2026-12-31T23:59:50Z", "--at", "2026-12-31T23:59:50Z"}, 2, "quilvex-nmea: --start cannot go with --at\n"},
-        {{"--position", sydney, "--pref", "13"}, 2, "quilvex-nmea: --position cannot go with --pref\n"},
-        {{"--position", "-33.8568,151.2153,5e1"}, 2, "--position takes LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58, not \"-33.8568,151.2153,5e1\""},
-        {{"--position", "-90.5,0"}, 2, "not \"-90.5,0\""},
-        {{"--speed", "1000.1"}, 2, "--speed takes knots from 0 to 1000, such as 12.5, not \"1000.1\""},
-        {{"--course", "360"}, 2, "--course takes degrees true from 0 to under 360, such as 45, not \"360\""},
-        {{"--fix-loss", "1+1", "--fix-loss", "30+"}, 2, "--fix-loss takes AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39, not \"30+\""},
-        {{"--talker", "gn"}, 2, "--talker takes GP or GN, not \"gn\""},
-        {{"--format", "nmea"}, 2, "--format takes classic or standard, not \"nmea\""},
-        {{"--list", "--fix-loss", "1+1"}, 2, "quilvex-nmea: --list cannot go with --fix-loss\n"},
-        {{"--pref", "東京"}, 2, "no prefecture named \"東京\""},
-        {{"--at", "2010-09-16T24:00:00Z"}, 2, "is not a UTC instant"},
-        {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
-        {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s from 1 to 4000000, such as 4800, not \"0\""},
-        {{"--port", "COM1", "--rate", "4800.0"}, 2, "not \"4800.0\""},
-        {{"--port", "/dev/null", "--rate", "4294967296"}, 2, "from 1 to 4000000, such as 4800, not \"4294967296\""},
-        {{"--at", lastSecond, "--count", "2"}, 2, "would pass the end of year 9999"},
         {{"--at", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
         {{"--udp", "localhost:9", "--at", lastSecond}, 2, "reached the end of year 9999"},
         {{"--tcp", "localhost:FREE", "--at", lastSecond}, 2, "reached the end of year 9999"},
         {{"--port", "PTY", "--at", lastSecond}, 2, "reached the end of year 9999"},
         {{"--pty", "NEW", "--at", lastSecond}, 2, "reached the end of year 9999"},  // nobody reading holds nothing
-        {{"--udp", "nosuch.invalid:10110"}, 2, "--udp nosuch.invalid:10110: no host named \"nosuch.invalid\""},
-        {{"--tcp", "70000"}, 2, "--tcp takes [HOST:]PORT"},
-        {{"--udp", "10110"}, 2, "--udp takes HOST:PORT"},
-        {{"--frobnicate"}, 2, "Unknown option 'frobnicate'"},
-        {{"--count", "1", "--count", "1"}, 2, "quilvex-nmea: --count may be given only once\n"},
-        {{"--list", "--count", "2"}, 2, "quilvex-nmea: --list cannot go with --count\n"},
-        {{"--list", "--list-ports"}, 2, "quilvex-nmea: --list cannot go with --list-ports\n"},
-        {{"--tcp", "0.0.0.0:10110", "--tcp", "localhost:10110"}, 2, "--tcp 127.0.0.1:10110 is given twice: \"0.0.0.0:10110\" and \"localhost:10110\""},
-        {{"--help"}, 0, "", "Usage: quilvex-nmea [options]\n...--pty /tmp/gps ...\nExit status:\n  0  done...\n  1  an output failed...\n  2  a bad command line\n  3  bytes still held"},
+        {{"--frobnicate"}, 2, "quilvex-nmea: unknown option --frobnicate (--help lists the options)\n"},
         {{"--list"}, 0, "", "1\t北海道\t4303.514500\t14120.504700\tHokkaido\n...\n47\t沖縄県\t"},  // no header into a pipe
         {{"--port", "PTY", "--count", "1", "--fix-loss", "0+1", "2>TTY"}, 0, "UTC, no fix\x1b[K\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},
         {{"1>TTY", "2>TTY"}, 0, "0,0,0*2C\r\n\r\x1b[Kquilvex-nmea: 1 tick, 0 skipped in "},  // no status line among the ticks
@@ -278,6 +253,80 @@ TEST(NmeaTool, CommandLines)
     EXPECT_EQ(QFile::symLinkTarget(other).toStdString(), pty.slavePath());
     for (const char* made : {"stale", "hold", "gps"})
         EXPECT_FALSE(QFileInfo(dir.filePath(made)).isSymLink()) << made << " was left behind";
+}
+
+// The command line read and its hosts looked up, in-process: one row per
+// refusal with its message (status 2), and readings easy to get wrong (0).
+TEST(NmeaOptions, CommandLines)
+{
+    using quilvex::NmeaCommand;
+    const std::string lastSecond = "9999-12-31T23:59:59Z", sydney = "-33.8568,151.2153,58";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string_view says;
+    } rows[] = {
+        {{"--pref"}, 2, "quilvex-nmea: --pref takes NAME|SLOT, and none was given"},
+        {{"--pref", "--quiet"}, 2, "--pref takes NAME|SLOT, not the option --quiet"},
+        {{"--count", "-h"}, 2, "--count takes N, not the option -h"},
+        {{"--pref", "48"}, 2, "--pref takes a slot from 1 to 47, not \"48\" (--list shows the slots)"},
+        {{"--pref", "東京"}, 2, "no prefecture named \"東京\" (--list shows the names and slots)"},
+        {{"--quiet=yes"}, 2, "--quiet takes no value, not \"yes\""},
+        {{"-x"}, 2, "unknown option -x (--help lists the options)"},
+        {{"gps"}, 2, "unexpected argument \"gps\""},
+        {{"--count", "1", "--count", "1"}, 2, "quilvex-nmea: --count may be given only once"},
+        {{"--list", "--list-ports"}, 2, "--list cannot go with --list-ports"},
+        {{"--list", "--pref", "13"}, 2, "--list cannot go with --pref"},
+        {{"--list", "--fix-loss", "1+1"}, 2, "--list cannot go with --fix-loss"},
+        {{"--position", sydney, "--pref", "13"}, 2, "--position cannot go with --pref"},
+        {{"--start", "2026-12-31T23:59:50Z", "--at", "2026-12-31T23:59:50Z"}, 2, "--start cannot go with --at"},
+        {{"--rate", "9600"}, 2, "--rate goes with --port"},
+        {{"--port", "tcp://:10113", "--rate", "9600"}, 2, "--rate goes with a serial --port, not with tcp://:10113"},
+        {{"--port", "tcp://:10113", "--tcp", "10113"}, 2, "127.0.0.1:10113 is given twice: --port tcp://:10113 and --tcp 10113"},
+        {{"--tcp", "0.0.0.0:10110", "--tcp", "localhost:10110"}, 2, "127.0.0.1:10110 is given twice: --tcp 0.0.0.0:10110 and --tcp localhost:10110"},
+        {{"--udp", "127.0.0.1:9", "--udp", "localhost:9"}, 2, "127.0.0.1:9 is given twice"},
+        {{"--port", "/tmp/gps", "--pty", "/tmp/gps"}, 2, "/tmp/gps is given twice: --port /tmp/gps and --pty /tmp/gps"},
+        {{"--udp", "nosuch.invalid:10110"}, 2, "--udp nosuch.invalid:10110: no host named \"nosuch.invalid\""},
+        {{"--tcp", "70000"}, 2, "--tcp takes [HOST:]PORT with a port from 1 to 65535, not \"70000\""},
+        {{"--udp", "10110"}, 2, "--udp takes HOST:PORT, such as 127.0.0.1:10110, not \"10110\""},
+        {{"--start", lastSecond, "--count", "2"}, 2, "--start 9999-12-31T23:59:59Z with --count 2 would pass the end of year 9999"},
+        {{"--at", lastSecond, "--count", "2"}, 2, "would pass the end of year 9999"},
+        {{"--start", "2026-12-31T23:59:50.5Z"}, 2, "--start takes a UTC instant in whole seconds like 2026-12-31T23:59:50Z, not \"2026-12-31T23:59:50.5Z\""},
+        {{"--at", "2010-09-16T24:00:00Z"}, 2, "--at takes a UTC instant like 2010-09-16T04:51:35.127Z"},
+        {{"--position", "-33.8568,151.2153,5e1"}, 2, "--position takes LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58, not \"-33.8568,151.2153,5e1\""},
+        {{"--position", "-90.5,0"}, 2, "not \"-90.5,0\""},
+        {{"--speed", "1000.1"}, 2, "--speed takes knots from 0 to 1000, such as 12.5, not \"1000.1\""},
+        {{"--course", "360"}, 2, "--course takes degrees true from 0 to under 360, such as 45, not \"360\""},
+        {{"--fix-loss", "1+1", "--fix-loss", "30+"}, 2, "--fix-loss takes AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39, not \"30+\""},
+        {{"--talker", "gn"}, 2, "--talker takes GP or GN, not \"gn\""},
+        {{"--format", "nmea"}, 2, "--format takes classic or standard, not \"nmea\""},
+        {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
+        {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s from 1 to 4000000, such as 4800, not \"0\""},
+        {{"--port", "COM1", "--rate", "4800.0"}, 2, "not \"4800.0\""},
+        {{"--port", "/dev/null", "--rate", "4294967296"}, 2, "not \"4294967296\""},
+        {{"-h", "--frobnicate"}, 2, "unknown option --frobnicate"},
+        {{"-h", "--list", "--count", "2"}, 0, "Usage: quilvex-nmea [options]\n"},
+        {{"--position", "-33.8568,-151.2153"}, 0, ""},  // a negative number is a value
+        {{"--pref=13", "--at=2010-09-16T04:51:35.127Z", "--port", "tcp://:10113", "--tcp", "10114"}, 0, ""},
+    };
+    for (const auto& row : rows) {
+        NmeaCommand command = quilvex::ParseNmeaArguments(row.args);
+        if (command.action != NmeaCommand::Action::Fail)
+            command = quilvex::ResolveDestinations(std::move(command));
+        EXPECT_EQ(command.action == NmeaCommand::Action::Fail ? command.status : 0, row.status) << command.text;
+        EXPECT_NE(command.text.find(row.says), std::string::npos) << command.text;
+    }
+}
+
+// Every option in the table is in README.md, by each of its names.
+TEST(NmeaOptions, EveryOptionIsInTheReadme)
+{
+    std::stringstream readme;
+    readme << std::ifstream(QUILVEX_SOURCE_DIR "/README.md").rdbuf();
+    for (const quilvex::OptionRow& row : quilvex::kOptionTable) {
+        EXPECT_NE(readme.str().find("`--" + std::string(row.name)), std::string::npos) << row.name;
+        EXPECT_TRUE(!row.letter || readme.str().find(std::string("`-") + row.letter + "`") != std::string::npos) << row.name;
+    }
 }
 
 // Two endings of one run: the status is the one that tells the most.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConsolePlatform.hpp"
 #include "ExitStatus.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
@@ -9,33 +10,35 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quilvex {
 
-// A --tcp or --udp address with its host name looked up.
-struct NetworkTarget {
-    std::string given;       // as typed, for messages
-    std::string name;        // the host name looked up; empty for a numeric host
-    NetworkAddress address;  // always a numeric host
-    std::string text() const;  // HOST:PORT, an IPv6 host in brackets
+// One place the ticks go, as the command line gave it.
+struct Destination {
+    enum class Kind { SerialPort, Tcp, Udp, VirtualPort };
+    Kind kind;
+    std::string option;      // "--port", "--tcp", "--udp" or "--pty", for messages
+    std::string given;       // as typed
+    NetworkAddress address;  // TCP and UDP: the host as given, a numeric one once resolved
+    std::string name;        // TCP and UDP: the host name looked up; empty for a numeric host
+    std::string text() const;  // TCP and UDP: HOST:PORT, an IPv6 host in brackets; else as given
 };
 
 struct NmeaOptions {
     Receiver receiver{.slot = LookupPrefecture(kDefaultPrefecture)};  // as the first tick finds it
     std::optional<UtcInstant> at;     // synthetic time stamps instead of the clock
     std::optional<UtcInstant> start;  // real-time ticks stamped from here on
-    long long count = 1;           // 0: until stopped
-    std::optional<std::string> port;
-    std::string rate{kDefaultRate};
-    std::vector<NetworkTarget> tcp;
-    std::vector<NetworkTarget> udp;
-    std::optional<std::string> pty;
+    long long count = 1;              // 0: until stopped
+    std::vector<Destination> destinations;  // none: standard output
+    std::string rate{kDefaultRate};   // of the serial port
     bool quiet = false;
 
-    bool toStandardOutput() const { return !port && tcp.empty() && udp.empty() && !pty; }
+    bool toStandardOutput() const { return destinations.empty(); }
+    const Destination* serialPort() const;
 };
 
 struct NmeaCommand {
@@ -43,10 +46,21 @@ struct NmeaCommand {
     Action action = Action::Run;
     NmeaOptions options;
     std::string text;  // help, version or the error message
-    int status = kExitUsage;  // with Fail
+    ExitStatus status = kExitUsage;  // with Fail
 };
 
-// Host names are looked up here, before any event loop runs.
+// The command line (without the program's name) read against the option
+// table: nothing is looked up or opened. An option that takes a value takes
+// the next argument unless that names an option (--quiet, -h); --NAME=VALUE
+// takes VALUE as it stands.
+NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments);
+
+// Then the host names of TCP and UDP destinations are looked up (the first
+// address, IPv4 first), and no two destinations may be one place.
+NmeaCommand ResolveDestinations(NmeaCommand command,
+                                const std::function<HostLookup(const std::string&)>& lookUp = LookUpHost);
+
+// Both, for main(): the program's own arguments as Qt has them.
 NmeaCommand ParseNmeaCommand(const QStringList& arguments);
 
 }  // namespace quilvex

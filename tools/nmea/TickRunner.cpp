@@ -176,14 +176,12 @@ void TickRunner::start()
     if (!m_options.quiet) {
         std::string line = "sending " + Describe(m_receiver) + " to " + m_run.describe();
         std::string names;
-        for (const auto* targets : {&m_options.tcp, &m_options.udp})
-            for (const NetworkTarget& target : *targets)
-                if (!target.name.empty())
-                    names += (names.empty() ? "" : ", ") + target.name + " is " + target.address.host;
+        for (const Destination& d : m_options.destinations)
+            if (!d.name.empty())
+                names += (names.empty() ? "" : ", ") + d.name + " is " + d.address.host;
         if (!names.empty())
             line += " (" + names + ")";
-        const bool slowPort = m_options.port && !TcpPortText(*m_options.port) &&
-                              !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
+        const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
         if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
         if (m_options.count == 0)

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace quilvex {
+
+// Every option of quilvex-nmea, once. The parser, --help and the man page's
+// OPTIONS section are all made from these rows, and a test finds each name
+// in README.md, so none of them can tell another story.
+struct OptionRow {
+    std::string_view name;       // without the leading --
+    std::string_view value;      // what it takes, as the help names it; empty for a switch
+    bool repeatable;
+    std::string_view conflicts;  // options it cannot go with, blank-separated (either row may say so)
+    std::string_view needs;      // the option it goes with only, if any
+    std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
+    char letter = 0;             // a one-letter form, such as -h
+};
+
+inline constexpr std::array kOptionTable{
+    OptionRow{"help", "", false, "", "", "Show this help and end.", 'h'},
+    OptionRow{"version", "", false, "", "", "Show the version and end."},
+    OptionRow{"pref", "NAME|SLOT", false, "", "",
+              "The prefecture whose seat is the place: its Japanese name, its romanisation in any letter "
+              "case (tokyo, Hokkaido) or its slot 1 to 47 (default {default-pref}); --list shows them."},
+    OptionRow{"position", "LAT,LON[,ALT]", false, "pref", "",
+              "Any place instead of a seat: signed decimal degrees, south and west negative, and metres "
+              "above mean sea level, such as -33.8568,151.2153,58 or 40.6892,-74.0445."},
+    OptionRow{"speed", "KNOTS", false, "", "",
+              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line, each second by "
+              "what the speed covers (12 kn: 6.17 m)."},
+    OptionRow{"course", "DEGREES", false, "", "", "True course, 0 to under 360, such as 45 (default 0)."},
+    OptionRow{"fix-loss", "AFTER+FOR", true, "", "",
+              "No fix for FOR ticks from tick AFTER on, counted in whole seconds from the first tick, tick 0: "
+              "30+10 is ticks 30 to 39. With --at, tick N is the Nth stamped tick. May be given again."},
+    OptionRow{"format", "classic|standard", false, "", "",
+              "classic (the default) sends the six sentences as Quilvex always did; standard sends "
+              "NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky, not the "
+              "real one."},
+    OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
+    OptionRow{"list", "", false,
+              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty", "",
+              "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
+              "first when standard output is a terminal."},
+    OptionRow{"list-ports", "", false,
+              "pref position speed course fix-loss format talker at start count port rate tcp udp pty", "",
+              "List the serial ports this system has: the text to give --port, description, manufacturer, "
+              "serial number and /dev/serial/by-id name; a header line first when standard output is a "
+              "terminal."},
+    OptionRow{"at", "INSTANT", false, "start", "",
+              "A fixed UTC instant such as 2010-09-16T04:51:35.127Z instead of the clock; each further tick "
+              "is one second later. Stamped ticks go as fast as standard output or a serial port takes them, "
+              "and every other output gets those same ticks, skipping those it cannot take; when neither is "
+              "among the outputs (only TCP, UDP or virtual ports), one goes each second."},
+    OptionRow{"start", "INSTANT", false, "", "",
+              "Real-time ticks, still at each whole second of the clock, stamped from a whole-second UTC "
+              "instant on, such as 2026-12-31T23:59:50Z: each carries INSTANT plus the whole seconds the "
+              "monotonic clock counted since the first tick, so a step of the wall clock moves no stamp, and "
+              "every output gets one tick a second. Reaching the end of year 9999 ends the run with status "
+              "2, as with --at."},
+    OptionRow{"count", "N", false, "", "",
+              "N ticks; 0 runs until stopped by SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
+              "standard output alone; until stopped with any other output."},
+    OptionRow{"port", "PORT", false, "", "",
+              "Send to a serial port: COMn (on Linux /dev/ttyS(n-1)) or a device path such as /dev/ttyUSB0. "
+              "tcp://[HOST]:PORT, as the window takes it, serves TCP as --tcp [HOST]:PORT does. A real-time "
+              "tick is skipped whole while the previous one still waits to leave the port."},
+    OptionRow{"rate", "RATE", false, "", "port",
+              "Line rate in bit/s of a serial --port, 1 to {highest-rate} (default {default-rate}), no "
+              "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
+              "(status 1). Below {whole-tick-rate} bit/s, too slow for the longest standard tick within 90 % "
+              "of a second, each standard tick's sentences before the sky go with one GSV sentence, the next "
+              "of the group each tick."},
+    OptionRow{"tcp", "[HOST:]PORT", true, "", "",
+              "Serve the sentences over TCP, to at most 32 clients. Without HOST it listens on 127.0.0.1 "
+              "only: nothing is reachable from other machines unless you name an address such as 0.0.0.0, "
+              ":: or one interface's. HOST may be a name, looked up once before the run starts; the run uses "
+              "its first address, IPv4 first. May be given again for another address."},
+    OptionRow{"udp", "HOST:PORT", true, "", "",
+              "Send each tick as one datagram from a socket connected to HOST:PORT, which takes in nothing "
+              "from anyone else; a broadcast address works when named, and nobody listening there is no "
+              "failure. HOST may be a name, as with --tcp. May be given again."},
+    OptionRow{"pty", "PATH", false, "", "",
+              "(Linux only) Make a virtual serial port: a raw pseudo-terminal linked at PATH, which must not "
+              "exist, except for a link a killed run left to a pseudo-terminal that is gone, which is "
+              "replaced. The link is removed when the run ends."},
+    OptionRow{"quiet", "", false, "", "",
+              "Nothing on standard error but errors: no start line, notices, status line or summary."},
+};
+
+// The row of a long name ("pref") or a letter ("h"), or nothing.
+const OptionRow* FindOption(std::string_view name);
+
+// Whether the two options cannot go together, as either row says.
+bool Conflicting(const OptionRow& a, const OptionRow& b);
+
+// The row's help paragraph with its numbers filled in.
+std::string OptionHelp(const OptionRow& row);
+
+// The whole --help text.
+std::string HelpText();
+
+// The man page's OPTIONS section, in roff.
+std::string ManPageOptions();
+
+}  // namespace quilvex
