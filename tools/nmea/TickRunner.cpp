@@ -33,11 +33,13 @@ std::string Seconds(double s)
     return text;
 }
 
-// The shortest text that reads back as the number.
-std::string Shortest(double value)
+// The shortest plain decimal that reads back as the number: "58.5",
+// "100000", "0" (never "1e+05" or "-0").
+std::string Plain(double value)
 {
-    char text[32];
-    return {text, std::to_chars(text, text + sizeof text, value).ptr};
+    char text[400];
+    std::string plain(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr);
+    return plain == "-0" ? "0" : plain;
 }
 
 // The place, the stream and the motion, as the start line names them.
@@ -49,7 +51,7 @@ std::string Describe(const Receiver& r)
         std::snprintf(place, sizeof place, "%.6f, %.6f", r.position->lat, r.position->lon);
         text = place;
         if (r.position->altitude)
-            text += ", " + Shortest(*r.position->altitude) + " m";
+            text += ", " + Plain(*r.position->altitude) + " m";
     } else {
         const PrefectureRow& row = PrefectureTable[r.slot];
         text = std::string(row.name) + " (" + std::string(row.latin) + ", " + std::string(row.lat) + " N, " +
@@ -59,8 +61,10 @@ std::string Describe(const Receiver& r)
         text += ", standard sentences";
     if (r.talker == Talker::GN)
         text += ", talker GN";
-    if (r.speedKnots > 0 || r.courseDeg > 0)
-        text += ", moving " + Shortest(r.speedKnots) + " kn on course " + Shortest(r.courseDeg) + "°";
+    if (r.speedKnots > 0)
+        text += ", moving " + Plain(r.speedKnots) + " kn on course " + Plain(r.courseDeg) + "°";
+    else if (r.courseDeg > 0)  // --speed 0 given with the course
+        text += ", standing still (course " + Plain(r.courseDeg) + "°)";
     return text;
 }
 
@@ -84,31 +88,29 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-// The next tick's second and stamp. A real-time tick carries the instant it
-// goes, as the timer read it; with --start, the start plus the seconds the
+// The next tick's second and stamp. The second, which moves the receiver
+// and opens and closes --fix-loss windows, is the whole seconds the
 // monotonic clock counted since the first tick, so a step of the wall clock
-// moves no stamp.
+// neither moves the place nor the windows. A real-time tick carries the
+// instant it goes, as the timer read it; with --start, the start plus that
+// second, so a step moves no stamp either.
 TickRunner::Due TickRunner::nextDue()
 {
     using namespace std::chrono;
     if (m_options.at)
         return {m_ticks, *m_options.at + seconds(m_ticks)};
     const TickSchedule::Timing& timing = m_seconds.timing();
-    if (m_options.start) {
-        const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
-        if (m_ticks == 0)
-            m_firstMonotonic = monotonic;
-        // Ticks come at whole seconds, a few milliseconds either way.
-        long long second = std::llround(duration<double>(monotonic - m_firstMonotonic).count());
-        if (m_ticks > 0)
-            second = std::max(second, m_receiver.second + 1);
-        m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
-        return {second, *m_options.start + seconds(second)};
-    }
-    const auto stamp = floor<milliseconds>(timing.at);
+    const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
     if (m_ticks == 0)
-        m_firstSecond = floor<seconds>(stamp);
-    return {(floor<seconds>(stamp) - m_firstSecond).count(), stamp};
+        m_firstMonotonic = monotonic;
+    // Ticks come at whole seconds, a few milliseconds either way.
+    long long second = std::llround(duration<double>(monotonic - m_firstMonotonic).count());
+    if (m_ticks > 0)
+        second = std::max(second, m_receiver.second + 1);
+    m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
+    if (m_options.start)
+        return {second, *m_options.start + seconds(second)};
+    return {second, floor<milliseconds>(timing.at)};
 }
 
 Tick TickRunner::tickAt(Due due)
@@ -167,6 +169,8 @@ void TickRunner::sayHeldNotices()
 
 void TickRunner::start()
 {
+    if (m_finishing)  // a stop signal came first
+        return;
     if (const auto error = m_run.open()) {
         outputFailed(*error);
         return;
@@ -294,8 +298,17 @@ void TickRunner::outputFailed(const OutputError& error)
 void TickRunner::toggleFix()
 {
     m_receiver.fixSwitchedOff = !m_receiver.fixSwitchedOff;
-    if (!m_options.quiet)
-        say(m_receiver.fixSwitchedOff ? "fix switched off (SIGUSR1)" : "fix switched on again (SIGUSR1)");
+    if (m_options.quiet)
+        return;
+    if (m_receiver.fixSwitchedOff) {
+        say("fix switched off (SIGUSR1)");
+        return;
+    }
+    const long long next = m_ticks == 0 ? 0 : m_receiver.second + 1;
+    const long long back = FixLossEnd(m_receiver.fixLoss, next);
+    say(back == next ? "fix switched on again (SIGUSR1)"
+                     : "fix switched on again (SIGUSR1); the ticks have none until tick " + std::to_string(back) +
+                           " (--fix-loss)");
 }
 
 void TickRunner::stop()
