@@ -88,18 +88,21 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-// The next tick's second and stamp. The second, which moves the receiver
-// and opens and closes --fix-loss windows, is the whole seconds the
-// monotonic clock counted since the first tick, so a step of the wall clock
-// neither moves the place nor the windows. A real-time tick carries the
-// instant it goes, as the timer read it; with --start, the start plus that
-// second, so a step moves no stamp either.
+// The next tick's second, which moves the receiver and opens and closes
+// --fix-loss windows, and its stamp. Neither the second nor a --start stamp
+// reads the wall clock, so a step of it moves neither the place nor a
+// window: the second is the tick's number, or with --start the whole
+// seconds the monotonic clock counted since the first tick, and the stamp
+// the start plus that second. Any other real-time tick carries the instant
+// it goes, as the timer read it.
 TickRunner::Due TickRunner::nextDue()
 {
     using namespace std::chrono;
     if (m_options.at)
         return {m_ticks, *m_options.at + seconds(m_ticks)};
     const TickSchedule::Timing& timing = m_seconds.timing();
+    if (!m_options.start)
+        return {m_ticks, floor<milliseconds>(timing.at)};
     const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
     if (m_ticks == 0)
         m_firstMonotonic = monotonic;
@@ -108,9 +111,7 @@ TickRunner::Due TickRunner::nextDue()
     if (m_ticks > 0)
         second = std::max(second, m_receiver.second + 1);
     m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
-    if (m_options.start)
-        return {second, *m_options.start + seconds(second)};
-    return {second, floor<milliseconds>(timing.at)};
+    return {second, *m_options.start + seconds(second)};
 }
 
 Tick TickRunner::tickAt(Due due)

@@ -53,7 +53,7 @@ private:
     NmeaOptions m_options;
     Receiver m_receiver;  // as the last tick had it
     bool m_hadFix = true;
-    std::chrono::nanoseconds m_firstMonotonic{0};  // the first real-time tick's
+    std::chrono::nanoseconds m_firstMonotonic{0};  // the first tick's, with --start
     long long m_startGaps = 0;                     // seconds --start stamps skipped, the last tick's
     long long m_startSkipped = 0;
     TickRun m_run;
