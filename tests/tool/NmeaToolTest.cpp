@@ -124,7 +124,8 @@ bool OutputAsExpected(const std::string& out, std::string_view expected)
 // STALE one to a pty that is gone, FOREIGN another user's link in a sticky
 // world-writable directory (as root only), HOLD a port whose reader leaves a
 // tick unread, comes back and reads nothing; SIGTERM once a tick waits.
-// LC_NUMERIC=de_DE runs the row in a German numeric locale made here.
+// LC_NUMERIC=de_DE runs the row in a German numeric locale made here;
+// SIGUSR1 has one come while Qt starts.
 TEST(NmeaTool, CommandLines)
 {
     const char* lastSecond = "9999-12-31T23:59:59Z";
@@ -143,6 +144,7 @@ TEST(NmeaTool, CommandLines)
          "sending -33.856800, 151.215300, 58 m, standard sentences, talker GN, moving 12.4 kn on course 45° to standard output\n",
          kStandardExampleTick},
         {{"--format", "standard", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kNoFixExampleTick},
+        {{"--at", "2010-09-16T04:51:35.127Z", "SIGUSR1"}, 0, "", "$GPZDA,045135.12,...\n$GPGGA,045135.12,,,,,0,00,"},
         {{"--fix-loss", "1+1", "--at", "2010-09-16T04:51:35.127Z", "--count", "3", "2>TTY"}, 0,
          "fix lost at tick 1 (--fix-loss)\nquilvex-nmea: fix back at tick 2\n",
          "$GPZDA,045135.12,...,E,1,08,...$GPZDA,045136.12,...$GPGGA,045136.12,,,,,0,00,99.99,...$GPZDA,045137.12,...,E,1,08,"},
@@ -257,6 +259,10 @@ TEST(NmeaTool, CommandLines)
         if (onTerminal)
             process->setStandardErrorFile(QString::fromStdString(terminal.slavePath()));
         QProcessEnvironment env;
+        if (args.removeAll("SIGUSR1")) {
+            env.insert("LD_PRELOAD", QUILVEX_SIGNAL_WHILE_QT_STARTS);
+            env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        }
         if (args.removeAll("LC_NUMERIC=de_DE")) {
             for (const auto& [name, value] : {std::pair<QString, QString>{"LOCPATH", dir.path()}, {"LC_ALL", ""},
                                               {"LC_NUMERIC", "de_DE.UTF-8"}})

@@ -49,12 +49,14 @@ Examples:
   quilvex-nmea --speed 12 --course 45 --fix-loss 30+10 --pty /tmp/gps
                                                  under way north-east, no fix at ticks 30-39
 With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
-SIGQUIT or SIGUSR2) unless --count is given. SIGUSR1 switches the fix off,
-and the next one on again.
+SIGQUIT or SIGUSR2) unless --count is given; a stop signal the program
+cannot take within 2 s ends it by force (status 1). SIGUSR1 switches the fix
+off, and the next one on again.
 
 Exit status:
   0  done: the count reached, or a stop signal, and every byte out
-  1  an output failed: it could not be opened, went away, or refused a write
+  1  an output failed: it could not be opened, went away, or refused a write;
+     or a stop signal found the program busy for 2 s
   2  a bad command line
   3  bytes still held at the end (a stopped line, a standard output nobody reads)
 )";
@@ -156,7 +158,7 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     const QCommandLineOption position("position", "Any place instead of a prefectural seat: signed decimal degrees (south and west negative) and metres above mean sea level, e.g. -33.8568,151.2153,58; not with --pref.", "LAT,LON[,ALT]");
     const QCommandLineOption speed("speed", "Speed over ground in knots, 0 to 1000: the place moves along a rhumb line.", "KNOTS");
     const QCommandLineOption course("course", "True course in degrees, 0 to under 360 (default 0); with --speed only. At a pole a course of 90 or 270 goes nowhere.", "DEGREES");
-    const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted from the first tick (tick 0) in whole seconds: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
+    const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted in ticks from the first (tick 0; with --start, seconds of the monotonic clock), never from the wall clock: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
     const QCommandLineOption count("count", "Number of ticks; 0 runs until stopped. Default: 1 to standard output alone; until stopped with --port, --tcp, --udp or --pty.", "N");
     const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
     const QCommandLineOption rate("rate", "Line rate in bit/s with --port, 1 to " + QString::number(kHighestRate) + " (default " +
