@@ -106,8 +106,8 @@ TEST(Receiver, FixLossAndGsvGroups)
 
     const std::vector<GsvSatellite> four(4, {7, 45, 90, 44});
     EXPECT_EQ(ComposeGSVGroup(four),
-              std::vector<std::string>{"GPGSV,1,1,04,07,45,090,44,07,45,090,44,07,45,090,44,07,45,090,44"});
-    EXPECT_EQ(ComposeGSVGroup({}), std::vector<std::string>{"GPGSV,1,1,00"});
+              std::vector<std::string>{"GSV,1,1,04,07,45,090,44,07,45,090,44,07,45,090,44,07,45,090,44"});
+    EXPECT_EQ(ComposeGSVGroup({}), std::vector<std::string>{"GSV,1,1,00"});
 }
 
 // PRN 3 (slot A3, 11.676 deg at the epoch) reaches its ascending node after

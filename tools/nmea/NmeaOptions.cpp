@@ -88,7 +88,8 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
                 return Fail(Dashed(*given.order[i]) + " cannot go with " + Dashed(*given.order[j]));
         }
         if (const std::string_view needs = given.order[i]->needs; !needs.empty() && !given.has(needs))
-            return Fail(Dashed(*given.order[i]) + " goes with --" + std::string(needs));
+            return Fail(Dashed(*given.order[i]) + " goes with --" + std::string(needs) +
+                        (given.order[i]->unmet.empty() ? "" : ": " + std::string(given.order[i]->unmet)));
     }
     return std::nullopt;
 }
@@ -226,10 +227,13 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         return n && *n > 0 && *n <= kHighestRate ? std::optional(text) : std::nullopt;
     };
     const std::string rateRange = "a whole number of bit/s from 1 to " + std::to_string(kHighestRate) + ", such as 4800";
+    const std::string range(kInstantRangeText);
+    const std::string atTakes = "a UTC instant " + range + ", a real date and time with Z at the end, such as 2010-09-16T04:51:35.127Z";
+    const std::string startTakes = "a UTC instant in whole seconds " + range + ", such as 2026-12-31T23:59:50Z";
     for (auto failed : {
              given.has("pref") ? ReadPref(given.of("pref").front(), r) : std::nullopt,
-             Read(given, "at", instant, o.at, "a UTC instant like 2010-09-16T04:51:35.127Z (a real date and time, Z at the end)"),
-             Read(given, "start", wholeSecond, o.start, "a UTC instant in whole seconds like 2026-12-31T23:59:50Z"),
+             Read(given, "at", instant, o.at, atTakes.c_str()),
+             Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
              Read(given, "format", ParseFormat, r.format, "classic or standard"),
              Read(given, "talker", ParseTalker, r.talker, "GP or GN"),
              Read(given, "position", ParsePosition, r.position,

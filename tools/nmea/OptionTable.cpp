@@ -1,5 +1,6 @@
 #include "OptionTable.hpp"
 
+#include "InstantText.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
 #include "Sentences.hpp"
@@ -132,7 +133,8 @@ Examples:
                                                  under way north-east, no fix at ticks 30-39
 With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
 SIGQUIT or SIGUSR2) unless --count is given; what still waits to leave gets a
-moment, and a second stop signal cuts that short. SIGUSR1 switches the fix
+moment, and a second stop signal cuts that short; a stop signal the program
+cannot take within 2 s ends it by force (status 1). SIGUSR1 switches the fix
 off, and the next one on again. On a terminal, standard error gets a start
 line, a status line while the program is in the foreground, and a summary at
 the end (none of them with --quiet).
@@ -140,7 +142,8 @@ the end (none of them with --quiet).
 Exit status (when a run ends for more than one reason, the first that
 applies in the order 1, 3, 2):
   0  done: the count reached, or a stop signal, and every byte out
-  1  an output failed: it could not be opened, went away, or refused a write
+  1  an output failed: it could not be opened, went away, or refused a write;
+     or a stop signal found the program busy for 2 s
   2  a bad command line, or stamps past the end of year 9999
   3  bytes still held at the end (a stopped line, a standard output nobody reads)
 )";
@@ -165,6 +168,7 @@ std::string OptionHelp(const OptionRow& row)
     std::string text(row.help);
     text = Replaced(std::move(text), "{default-pref}", kDefaultPrefecture);
     text = Replaced(std::move(text), "{default-rate}", kDefaultRate);
+    text = Replaced(std::move(text), "{instant-range}", kInstantRangeText);
     text = Replaced(std::move(text), "{highest-rate}", std::to_string(kHighestRate));
     return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(WholeTickRate()));
 }

@@ -17,6 +17,7 @@ struct OptionRow {
     std::string_view needs;      // the option it goes with only, if any
     std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
     char letter = 0;             // a one-letter form, such as -h
+    std::string_view unmet = {}; // why it needs `needs`, for the message
 };
 
 inline constexpr std::array kOptionTable{
@@ -31,14 +32,25 @@ inline constexpr std::array kOptionTable{
     OptionRow{"speed", "KNOTS", false, "", "",
               "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line, each second by "
               "what the speed covers (12 kn: 6.17 m)."},
-    OptionRow{"course", "DEGREES", false, "", "", "True course, 0 to under 360, such as 45 (default 0)."},
+    OptionRow{"course", "DEGREES", false, "", "speed",
+              "True course, 0 to under 360, such as 45 (default 0); only with --speed. Over a pole the track "
+              "goes on down the far side, its course turned round (45 becomes 135, 0 becomes 180); at a pole "
+              "a course of 90 or 270 goes nowhere, so the place stays at the pole.",
+              0, "without a speed the receiver stands still, on no course"},
     OptionRow{"fix-loss", "AFTER+FOR", true, "", "",
-              "No fix for FOR ticks from tick AFTER on, counted in whole seconds from the first tick, tick 0: "
-              "30+10 is ticks 30 to 39. With --at, tick N is the Nth stamped tick. May be given again."},
+              "No fix for FOR ticks from tick AFTER on, counted from the first tick, tick 0: 30+10 is ticks 30 "
+              "to 39. Tick N is the Nth tick of the run (with --start, the one stamped N seconds after the "
+              "first), never read from the wall clock, so a step of the clock moves no window; the motion "
+              "follows the same count. May be given again."},
     OptionRow{"format", "classic|standard", false, "", "",
-              "classic (the default) sends the six sentences as Quilvex always did; standard sends "
-              "NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky, not the "
-              "real one."},
+              "classic (the default) sends the six sentences as Quilvex always did: the ZDA zone fields carry "
+              "the local hour and the UTC minute; GGA says 8 satellites, HDOP 0.9, age 5.0 and station 1012; "
+              "GSA lists no satellites and DOPs of 0; VTG and RMC give a magnetic course and variation of 0. "
+              "standard sends NMEA 0183 v2.3: ZDA with zone 00,00; GGA with the satellites used and the HDOP "
+              "of the model sky; GSA with the PRNs used and PDOP, HDOP, VDOP; VTG and RMC with empty magnetic "
+              "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
+              "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
+              "99.99), and standard keeps its GSV with no signal strengths."},
     OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
     OptionRow{"list", "", false,
               "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty", "",
@@ -50,13 +62,15 @@ inline constexpr std::array kOptionTable{
               "serial number and /dev/serial/by-id name; a header line first when standard output is a "
               "terminal."},
     OptionRow{"at", "INSTANT", false, "start", "",
-              "A fixed UTC instant such as 2010-09-16T04:51:35.127Z instead of the clock; each further tick "
+              "A fixed UTC instant {instant-range}, such as 2010-09-16T04:51:35.127Z, instead of the clock; "
+              "each further tick "
               "is one second later. Stamped ticks go as fast as standard output or a serial port takes them, "
               "and every other output gets those same ticks, skipping those it cannot take; when neither is "
               "among the outputs (only TCP, UDP or virtual ports), one goes each second."},
     OptionRow{"start", "INSTANT", false, "", "",
               "Real-time ticks, still at each whole second of the clock, stamped from a whole-second UTC "
-              "instant on, such as 2026-12-31T23:59:50Z: each carries INSTANT plus the whole seconds the "
+              "instant on ({instant-range}), such as 2026-12-31T23:59:50Z: each carries INSTANT plus the "
+              "whole seconds the "
               "monotonic clock counted since the first tick, so a step of the wall clock moves no stamp, and "
               "every output gets one tick a second. Reaching the end of year 9999 ends the run with status "
               "2, as with --at."},
@@ -70,22 +84,28 @@ inline constexpr std::array kOptionTable{
     OptionRow{"rate", "RATE", false, "", "port",
               "Line rate in bit/s of a serial --port, 1 to {highest-rate} (default {default-rate}), no "
               "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
-              "(status 1). Below {whole-tick-rate} bit/s, too slow for the longest standard tick within 90 % "
-              "of a second, each standard tick's sentences before the sky go with one GSV sentence, the next "
-              "of the group each tick."},
+              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (12 "
+              "satellites used, 16 in view: below {whole-tick-rate} bit/s) gets each standard tick's sentences "
+              "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
+              "whole ticks."},
     OptionRow{"tcp", "[HOST:]PORT", true, "", "",
               "Serve the sentences over TCP, to at most 32 clients. Without HOST it listens on 127.0.0.1 "
               "only: nothing is reachable from other machines unless you name an address such as 0.0.0.0, "
               ":: or one interface's. HOST may be a name, looked up once before the run starts; the run uses "
-              "its first address, IPv4 first. May be given again for another address."},
+              "its first address, IPv4 first, named in the start line. What clients send is thrown away; a "
+              "client that closed only its sending side is still served; one that takes nothing for 10 s is "
+              "disconnected. May be given again for another address."},
     OptionRow{"udp", "HOST:PORT", true, "", "",
               "Send each tick as one datagram from a socket connected to HOST:PORT, which takes in nothing "
               "from anyone else; a broadcast address works when named, and nobody listening there is no "
-              "failure. HOST may be a name, as with --tcp. May be given again."},
+              "failure (it is told once). HOST may be a name, as with --tcp. May be given again."},
     OptionRow{"pty", "PATH", false, "", "",
               "(Linux only) Make a virtual serial port: a raw pseudo-terminal linked at PATH, which must not "
               "exist, except for a link a killed run left to a pseudo-terminal that is gone, which is "
-              "replaced. The link is removed when the run ends."},
+              "replaced. The link is removed when the run ends. Another user's symbolic link on the way, in a "
+              "directory anyone may write to such as /tmp, is not followed. While no program has the port "
+              "open its ticks go nowhere and none is kept for the next reader; a reader that holds it open "
+              "without reading is a held line."},
     OptionRow{"quiet", "", false, "", "",
               "Nothing on standard error but errors: no start line, notices, status line or summary."},
 };
