@@ -20,6 +20,12 @@ void StartResolver()
     }();
     (void)started;
 }
+
+// With UNICODE defined gai_strerror is the wide-character one.
+std::string ResolverReason(int error)
+{
+    return ::gai_strerrorA(error);
+}
 }  // namespace
 
 void UseBinaryStandardOutput()
@@ -64,6 +70,11 @@ void SurviveClosedPipes() {}
 namespace quilvex {
 namespace {
 void StartResolver() {}
+
+std::string ResolverReason(int error)
+{
+    return ::gai_strerror(error);
+}
 }  // namespace
 
 void UseBinaryStandardOutput() {}
@@ -141,7 +152,7 @@ HostLookup LookUpHost(const std::string& host)
 #endif
             ;
         lookup.outcome = noSuchName ? HostLookup::Outcome::NoSuchName : HostLookup::Outcome::NoAnswer;
-        lookup.reason = ::gai_strerror(error);
+        lookup.reason = ResolverReason(error);
         return lookup;
     }
     const addrinfo* chosen = found;
