@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace quilvex {
 namespace {
@@ -28,9 +29,25 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
+std::string PlatformHelp()
+{
+    return R"(
+On Windows, Ctrl+C, Ctrl+Break or closing the console window stops a run as
+the stop signals do. Windows has no SIGUSR1: take the fix away with
+--fix-loss, or use the window's menu item 測位を止める. --pty does not exist
+there: give --port one end of a virtual COM port pair (a driver such as
+com0com), or use --tcp.
+)";
+}
+
+// Also has a console read the UTF-8 texts (prefecture names) as UTF-8,
+// and gives it back its own code page at the end.
 void UseBinaryStandardOutput()
 {
     _setmode(_fileno(stdout), _O_BINARY);
+    static const UINT before = GetConsoleOutputCP();
+    if (before != 0 && before != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit([] { SetConsoleOutputCP(before); });
 }
 
 bool StandardErrorIsTerminal()
@@ -76,6 +93,11 @@ std::string ResolverReason(int error)
     return ::gai_strerror(error);
 }
 }  // namespace
+
+std::string PlatformHelp()
+{
+    return {};
+}
 
 void UseBinaryStandardOutput() {}
 

@@ -181,7 +181,7 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         text.replace(0, text.indexOf('\n'), "Usage: quilvex-nmea [options]");
-        return {NmeaCommand::Action::Help, {}, text.toStdString() + kHelpEnd};
+        return {NmeaCommand::Action::Help, {}, text.toStdString() + kHelpEnd + PlatformHelp()};
     }
     if (parser.isSet(version))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
