@@ -5,9 +5,9 @@
 # pseudo-terminal) and of quilvex-nmea.exe over TCP, makes the NSIS installer
 # and the zip, and installs the installer into a fresh Wine prefix.
 # Leaves build-win/Quilvex, where both programs run as they are.
-#   scripts/windows.sh [--no-package]
-# Needs: g++-mingw-w64-x86-64-posix cmake wine wine64 googletest socat xvfb
-#        xdotool imagemagick nsis unzip python3 fonts-noto-cjk.
+#   scripts/windows.sh [--no-tests] [--no-package]   (the test suites; the installer)
+# Needs: g++-mingw-w64-x86-64-posix cmake wine wine64 fonts-wine googletest
+#        socat xvfb xdotool openbox imagemagick nsis unzip python3 fonts-noto-cjk.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Wine's default COM ports are /dev/ttyS*, real serial lines (maybe the
@@ -23,8 +23,14 @@ done
 repo=$PWD
 build=$repo/build-win
 deploy=$build/Quilvex
-package=1
-[ "${1:-}" = --no-package ] && package=0
+package=1 tests=1
+for arg in "$@"; do
+    case $arg in
+    --no-package) package=0 ;;
+    --no-tests) tests=0 ;;
+    *) echo "usage: scripts/windows.sh [--no-tests] [--no-package]" >&2; exit 2 ;;
+    esac
+done
 started=$SECONDS
 say() { printf '== %s (%d s)\n' "$*" $((SECONDS - started)); }
 
@@ -46,7 +52,7 @@ fi
 
 # --- build
 say "building for Windows against $qt"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$qt" \
+cmake -S . -B "$build" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_BUILD_TYPE=Release -DQUILVEX_WERROR=ON -DQUILVEX_TESTS=ON -DQUILVEX_BENCH=OFF \
     -DQUILVEX_GTEST_SOURCE=/usr/src/googletest >/dev/null
@@ -62,6 +68,7 @@ wineserver -w
 
 # The tests find Qt and the MinGW runtime through WINEPATH; the deployed
 # folder and the installed one never do.
+if [ "$tests" = 1 ]; then
 say "tests under Wine"
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 # Wine passes QT_* variables on only as WINEQT_*.
@@ -76,6 +83,7 @@ grep -E '^ *[0-9]+: (\[  (PASSED|SKIPPED) |skipped on this platform)|tests passe
     "$build/wine-tests.log" | sed 's/^ *[0-9]*: //'
 grep -E '^(PASS|SKIP|FAIL!|Totals)|skipped on Windows' "$build/tests/window-tests.txt"
 unset WINEPATH WINEQT_QPA_PLATFORM TZ
+fi
 
 # --- end to end: the window on COM1 and quilvex-nmea.exe over TCP
 say "end to end under Wine and Xvfb"
@@ -86,6 +94,7 @@ exec 5>"$tmp/display"
 Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$tmp/display")
+openbox >/dev/null 2>&1 & pids+=($!)  # a title bar for the screenshot
 
 socat pty,raw,echo=0,link="$tmp/com1" pty,raw,echo=0,link="$tmp/peer" & pids+=($!)
 for _ in $(seq 50); do [ -e "$tmp/peer" ] && [ -e "$tmp/com1" ] && break; sleep 0.1; done
@@ -98,7 +107,7 @@ com1=$(readlink -f "$WINEPREFIX/dosdevices/com1")
     { echo "windows.sh: COM1 leads to $com1, not to $pty: nothing is started" >&2; exit 1; }
 echo "COM1 -> $com1"
 
-(cd "$deploy" && exec wine quilvex.exe) & pids+=($!)
+(cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
 window=$(timeout 60 xdotool search --sync --name '^Quilvex' | head -1)
 sleep 2  # the first paint
 # The Start and Stop buttons' centres, in pixels from the form's layout.
@@ -106,9 +115,9 @@ xdotool mousemove --window "$window" 76 136 click 1
 timeout 4.5 cat "$tmp/peer" >"$tmp/ticks" || true
 title=$(xdotool getwindowname "$window")
 echo "title while sending: $title"
-import -window root -crop 800x600+0+0 "$build/quilvex-wine.png"
+import -window root -trim +repage "$build/quilvex-wine.png"
 xdotool mousemove --window "$window" 220 136 click 1
-sleep 1.5
+timeout 1.5 cat "$tmp/peer" >/dev/null || true  # what left before Stop
 timeout 1.5 cat "$tmp/peer" >"$tmp/after" || true
 echo "title after Stop: $(xdotool getwindowname "$window")"
 cp "$tmp/ticks" "$build/com1-bytes.txt"
@@ -167,7 +176,7 @@ if [ "$package" = 1 ]; then
     head -1 "$tmp/tick" | grep -q '^\$GPZDA,045135.12,16,09,2010,13,51\*68' && [ "$(wc -c <"$tmp/tick")" = 307 ] ||
         { echo "windows.sh: the installed quilvex-nmea.exe did not give the worked example" >&2; exit 1; }
     echo "installed quilvex-nmea.exe: the worked example's 307 bytes"
-    (cd /tmp && exec wine 'C:\Quilvex\quilvex.exe') & pids+=($!)
+    (cd /tmp && exec wine 'C:\Quilvex\quilvex.exe') & pids+=($!) && disown
     timeout 60 xdotool search --sync --name '^Quilvex$' >/dev/null
     echo "installed quilvex.exe: the window is up"
     wineserver -k
