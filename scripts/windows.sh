@@ -18,7 +18,11 @@ if [ -z "${QUILVEX_TTYS_HIDDEN:-}" ]; then
     QUILVEX_TTYS_HIDDEN=1 exec "${hide[@]}" bash "$0" "$@"
 fi
 for tty in /dev/ttyS*; do
-    [ -e "$tty" ] && mount --bind /dev/null "$tty"
+    if [ -e "$tty" ]; then
+        mount --bind /dev/null "$tty"
+        [ "$(stat -Lc %t:%T "$tty")" = "$(stat -Lc %t:%T /dev/null)" ] ||
+            { echo "windows.sh: $tty is still a serial line: nothing is started" >&2; exit 1; }
+    fi
 done
 repo=$PWD
 build=$repo/build-win
