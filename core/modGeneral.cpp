@@ -26,7 +26,6 @@ bool ToLocalTime(std::time_t seconds, std::tm& local);
 
 }  // namespace
 
-
 SystemTimeRecord SystemTimeAt(UtcInstant instant)
 {
     using namespace std::chrono;
