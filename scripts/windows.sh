@@ -93,7 +93,7 @@ fi
 say "end to end under Wine and Xvfb"
 tmp=$(mktemp -d /tmp/quilvex-wine.XXXXXX)
 pids=()
-trap 'wineserver -k 2>/dev/null; kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+trap 'status=$?; set +e; wineserver -k 2>/dev/null; kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$tmp"; exit $status' EXIT
 exec 5>"$tmp/display"
 Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.1; done
