@@ -203,7 +203,7 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
     if (auto failed = Tokenize(arguments, given))
         return *failed;
     if (given.has("help"))
-        return {NmeaCommand::Action::Help, {}, HelpText()};
+        return {NmeaCommand::Action::Help, {}, HelpText() + PlatformHelp()};
     if (given.has("version"))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
     if (auto failed = CheckCombination(given))
@@ -254,7 +254,8 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
     }
     if (given.has("pty")) {
 #ifdef _WIN32
-        return Fail("--pty is not available on Windows; use --tcp or a virtual COM port pair");
+        return Fail("--pty does not exist on Windows: install a virtual COM port pair driver (such as com0com) "
+                    "and give one end to --port, or serve the sentences with --tcp");
 #else
         const std::string& path = given.of("pty").front();
         if (path.empty())
