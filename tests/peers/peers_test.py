@@ -49,21 +49,28 @@ def start(stack, args):
     return child
 
 
-def watch(stack, source, tmp, raw=False):
-    """What a private gpsd reading the source reports: JSON objects, and with
-    raw the NMEA sentences too, as text."""
-    port = free_port()
-    # -b: never write to the device; a private instance, never the system's.
-    start(stack, ["gpsd", "-N", "-n", "-b", "-S", str(port), "-F", os.path.join(tmp, f"gpsd-{port}.sock"), source])
+def connect(port):
+    """A connection to a local server that may still be starting, within 15 s."""
     deadline = time.monotonic() + 15
     while True:
         try:
-            client = stack.enter_context(socket.create_connection(("127.0.0.1", port), timeout=15))
-            break
+            return socket.create_connection(("127.0.0.1", port), timeout=15)
         except OSError:
             if time.monotonic() > deadline:
                 raise
             time.sleep(0.2)
+
+
+def watch(stack, source, tmp, raw=False):
+    """What a private gpsd reading the source reports: JSON objects, and with
+    raw the NMEA sentences too, as text."""
+    if source.startswith("tcp://"):
+        # gpsd gives up on a source that does not answer yet (a slow start under load).
+        connect(int(source.rsplit(":", 1)[1])).close()
+    port = free_port()
+    # -b: never write to the device; a private instance, never the system's.
+    start(stack, ["gpsd", "-N", "-n", "-b", "-S", str(port), "-F", os.path.join(tmp, f"gpsd-{port}.sock"), source])
+    client = stack.enter_context(connect(port))
     client.sendall(b'?WATCH={"enable":true,"json":true%s}\n' % (b',"raw":1' if raw else b""))
     for line in client.makefile():
         yield json.loads(line) if line.startswith("{") else line.strip()
