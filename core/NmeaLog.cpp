@@ -225,6 +225,8 @@ std::string LogSkips::text() const
 std::optional<RecordedFix> NmeaLogFixes::add(std::string_view line)
 {
     ++m_lines;
+    if (line.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return std::nullopt;  // a blank line is no sentence to pass over
     auto read = ReadLogLine(line);
     if (const auto* why = std::get_if<LogSkip>(&read)) {
         m_skipped.count(*why);

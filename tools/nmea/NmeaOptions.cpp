@@ -3,6 +3,7 @@
 #include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
 #include "ReceiverTexts.hpp"
+#include "RouteFile.hpp"
 #include "Sentences.hpp"
 
 #include <QCommandLineParser>
@@ -23,10 +24,12 @@ const struct {
     QStringList with;
 } kConflicts[] = {
     {"list", {"list-ports", "port", "rate", "tcp", "udp", "pty", "count", "at", "start", "format", "talker",
-              "position", "speed", "course", "fix-loss"}},
+              "position", "speed", "course", "fix-loss", "route", "replay", "pace", "loop"}},
     {"list-ports", {"port", "rate", "tcp", "udp", "pty", "count", "at", "start", "format", "talker", "position",
-                    "speed", "course", "fix-loss"}},
+                    "speed", "course", "fix-loss", "route", "replay", "pace", "loop"}},
     {"position", {"pref"}},
+    {"route", {"position", "pref", "course", "replay"}},
+    {"replay", {"position", "pref", "speed", "course"}},
     {"start", {"at"}},
 };
 
@@ -130,6 +133,42 @@ std::optional<NmeaCommand> Resolve(const char* option, const QStringList& texts,
     return std::nullopt;
 }
 
+// --route read into the receiver, or --replay opened up to its first fix.
+std::optional<NmeaCommand> ReadTrip(const QCommandLineParser& parser, const QCommandLineOption& route,
+                                    const QCommandLineOption& replay, const QCommandLineOption& pace,
+                                    const QCommandLineOption& loop, NmeaOptions& o)
+{
+    const auto problem = [](const char* option, const QString& file, const FileProblem& p) {
+        return Fail(std::string(option) + " " + file.toStdString() + ": " + p.message,
+                    p.unreadable ? kExitOutputFailed : kExitUsage);
+    };
+    if (parser.isSet(pace) && !parser.isSet(replay))
+        return Fail("--pace goes with --replay");
+    if (parser.isSet(loop) && !parser.isSet(route) && !parser.isSet(replay))
+        return Fail("--loop goes with --route or --replay");
+    const auto n = WholeNumber(parser.value(pace).toStdString());
+    if (parser.isSet(pace) && (!n || *n < 1 || *n > 100))
+        return Fail("--pace takes a whole number from 1 to 100, not \"" + parser.value(pace).toStdString() + "\"");
+    if (parser.isSet(route)) {
+        if (!(o.receiver.speedKnots > 0))
+            return Fail("--route needs --speed above 0");
+        auto points = ReadRouteFile(parser.value(route));
+        if (auto* p = std::get_if<FileProblem>(&points))
+            return problem("--route", parser.value(route), *p);
+        o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)),
+                                                         parser.isSet(loop));
+        o.routeFile = parser.value(route).toStdString();
+    }
+    if (parser.isSet(replay)) {
+        auto player = ReplayPlayer::open(parser.value(replay), static_cast<int>(n.value_or(1)), parser.isSet(loop));
+        if (auto* p = std::get_if<FileProblem>(&player))
+            return problem("--replay", parser.value(replay), *p);
+        o.replay = std::get<std::shared_ptr<ReplayPlayer>>(player);
+        o.replayFile = parser.value(replay).toStdString();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string NetworkTarget::text() const
@@ -168,9 +207,14 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT; may be given again.", "HOST:PORT");
     const QCommandLineOption pty("pty", "Make a virtual serial port linked at PATH (which must not exist).", "PATH");
     const QCommandLineOption quiet("quiet", "Print nothing but errors.");
+    const QCommandLineOption route("route", "Drive along the points of FILE at --speed (above 0), on rhumb legs, and stay at the last one: GPX (the first rte, else the first trk, else the wpts) or one LAT,LON[,ALT] a line; not with --position, --pref, --course or --replay.", "FILE");
+    const QCommandLineOption replay("replay", "Replay a recorded trip, an NMEA 0183 log (RMC, GGA) or a GPX track with times, re-timed to now; the run ends with the log. A gap of more than 10 s or a recorded loss gives no-fix ticks. Not with --position, --pref, --speed, --course or --route.", "FILE");
+    const QCommandLineOption pace("pace", "Replay N times faster, 1 (default) to 100.", "N");
+    const QCommandLineOption loop("loop", "From the end of the route or log, go round again from its start.");
     const QList<QCommandLineOption> options{help,   version, pref,   list,   listPorts, at,      start,
                                             format, talker,  position, speed, course, fixLoss, count,
-                                            port,   rate,    tcp,    udp,    pty,       quiet};
+                                            port,   rate,    tcp,    udp,    pty,       quiet,   route,
+                                            replay, pace,    loop};
     parser.addOptions(options);
 
     if (!parser.parse(arguments))
@@ -256,6 +300,8 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
         !setting(fixLoss, ParseFixLoss, r.fixLoss,
                  "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"))
         return command;
+    if (auto failed = ReadTrip(parser, route, replay, pace, loop, o))
+        return *failed;
     std::optional<long long> counted;
     if (parser.isSet(count)) {
         const std::string text = parser.value(count).toStdString();
@@ -287,8 +333,9 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
             return Fail("--pty takes the path where the virtual port appears, such as /tmp/gps");
 #endif
     }
-    // Standard output alone is a quick look; anything else runs until stopped.
-    o.count = counted.value_or(o.toStandardOutput() ? 1 : 0);
+    // Standard output alone is a quick look, but a replay goes to its end;
+    // anything else runs until stopped.
+    o.count = counted.value_or(o.toStandardOutput() && !o.replay ? 1 : 0);
     const auto first = o.at ? o.at : o.start;
     if (first && o.count > 0 && o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
         return Fail((o.at ? "--at " + parser.value(at) : "--start " + parser.value(start)).toStdString() +

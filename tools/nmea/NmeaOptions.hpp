@@ -4,6 +4,7 @@
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
 #include "Receiver.hpp"
+#include "ReplayPlayer.hpp"
 #include "modGeneral.hpp"
 
 #include <QStringList>
@@ -17,8 +18,8 @@ namespace quilvex {
 // Exit statuses of quilvex-nmea.
 enum ExitStatus {
     kExitDone = 0,         // count reached, or stopped by a signal, every byte out
-    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write
-    kExitUsage = 2,        // a bad command line
+    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write; a file could not be read
+    kExitUsage = 2,        // a bad command line, or a route or log with nothing to use
     kExitHeld = 3,         // ended with bytes that a held line never took
 };
 
@@ -41,6 +42,8 @@ struct NmeaOptions {
     std::vector<NetworkTarget> udp;
     std::optional<std::string> pty;
     bool quiet = false;
+    std::string routeFile, replayFile;           // as given, for the start line
+    std::shared_ptr<ReplayPlayer> replay;          // read up to its first fix
 
     bool toStandardOutput() const { return !port && tcp.empty() && udp.empty() && !pty; }
 };

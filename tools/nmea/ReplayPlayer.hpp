@@ -19,6 +19,8 @@ public:
     // a looping log cannot be read again.
     std::optional<Replayed> at(long long second);
     std::string skipped() const;  // what the last pass over the log passed over
+    int pace() const { return m_pace; }
+    bool loops() const { return m_loop; }
 
 private:
     ReplayPlayer(QString path, int pace, bool loop) : m_path(std::move(path)), m_pace(pace), m_loop(loop) {}
