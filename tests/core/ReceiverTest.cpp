@@ -406,8 +406,11 @@ TEST(Replay, LogLines)
         const auto read = ReadLogLine(row.line);
         const auto* rmc = std::get_if<LogRmc>(&read);
         const auto* why = std::get_if<LogSkip>(&read);
-        const char kind = rmc ? (rmc->valid ? 'R' : 'r') : std::holds_alternative<LogGga>(read) ? 'G'
-                                                          : "CFODL"[static_cast<int>(*why)];
+        const std::pair<LogSkip, char> reasons[] = {{LogSkip::Checksum, 'C'}, {LogSkip::Framing, 'F'},
+                                                    {LogSkip::Other, 'O'}, {LogSkip::Fields, 'D'}};
+        char kind = rmc ? (rmc->valid ? 'R' : 'r') : std::holds_alternative<LogGga>(read) ? 'G' : '?';
+        for (const auto& [reason, letter] : reasons)
+            kind = why && *why == reason ? letter : kind;
         EXPECT_EQ(kind, row.kind) << row.line;
         if (kind == 'R') {
             EXPECT_NEAR(rmc->place.lat, row.lat, 1e-7);
