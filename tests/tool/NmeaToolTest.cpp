@@ -386,6 +386,8 @@ TEST(NmeaTool, RoutesAndReplays)
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.err.find("passed over 1 with a bad checksum, 1 cut short or not a sentence\n") == std::string::npos,
                   row.file != log) << run.err;
+        EXPECT_TRUE(run.out.find(",010130,") != std::string::npos && run.out.find("070126") == std::string::npos)
+            << "stamps are the run's, never the log's";
         const std::vector<Fix> fixes = RmcFixes(run.out);
         ASSERT_EQ(fixes.size(), std::size_t(row.ticks)) << args.join(' ').toStdString();
         for (const auto& [tick, want] : row.expected) {
