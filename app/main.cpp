@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,6 +72,9 @@ int Print(const char* text)
 
 int main(int argc, char* argv[])
 {
+    // SIGUSR1 toggles the fix, as the menu item does, however early it comes;
+    // stop signals keep their defaults.
+    quilvex::CatchProcessSignals("quilvex", false);
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
             return Print(kUsage);
@@ -91,14 +95,14 @@ int main(int argc, char* argv[])
     }
     qInstallMessageHandler(OnQtMessage);
     QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");  // Qt took it from the environment; printed numbers keep a decimal point
     QApplication::setApplicationName("Quilvex");
     QApplication::setApplicationVersion(QUILVEX_VERSION);
     QApplication::setDesktopFileName("quilvex");
     QApplication::setWindowIcon(QIcon(":/quilvex/icon.png"));
 
     quilvex::frmMain window;
-    // SIGUSR1 toggles the fix, as the menu item does; stop signals keep their defaults.
-    quilvex::WatchProcessSignals(&window, [&window](quilvex::ProcessSignal) { window.ToggleFix(); }, false);
+    quilvex::WatchProcessSignals(&window, [&window](quilvex::ProcessSignal) { window.ToggleFix(); });
     window.show();
     g_windowUp = true;
     qInstallMessageHandler(nullptr);

@@ -12,6 +12,9 @@ namespace quilvex {
 // 00-23, no leap second. Anything else gives nothing.
 std::optional<UtcInstant> ParseUtcInstant(std::string_view text);
 
+// The instants ParseUtcInstant takes, in words (ZDA carries four year digits).
+inline constexpr std::string_view kInstantRangeText = "from 1000-01-01T00:00:00Z to the end of year 9999";
+
 // The last instant a four-digit year can carry.
 inline constexpr UtcInstant kLastStampedInstant =
     std::chrono::sys_days{std::chrono::year{9999} / 12 / 31} + std::chrono::milliseconds(86'399'999);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace quilvex {
@@ -56,39 +57,60 @@ Motion MotionOf(const Receiver& r)
     return {PlaceOf(r), r.speedKnots, r.courseDeg};
 }
 
-// The isometric latitude, kept finite at the poles.
+// Within this of a pole a latitude is the pole: its isometric latitude is
+// kept finite there, and its longitude means nothing.
+constexpr double kPoleLimit = kPi / 2 - 1e-12;
+
 double Isometric(double phi)
 {
-    const double limit = kPi / 2 - 1e-12;
-    return std::log(std::tan(kPi / 4 + std::clamp(phi, -limit, limit) / 2));
+    return std::log(std::tan(kPi / 4 + std::clamp(phi, -kPoleLimit, kPoleLimit) / 2));
 }
 
+bool AtPole(double phi)
+{
+    return std::abs(phi) >= kPoleLimit;
+}
+
+// Past a pole the track goes on down the far side, its course turned round.
+double TurnedRound(double courseDeg)
+{
+    return courseDeg <= 180 ? 180 - courseDeg : 540 - courseDeg;
+}
+
+// In closed form, so a tick's cost does not depend on where it is: the
+// latitude is first moved as if the poles were no end, then folded back
+// once for each pole passed. A move that ends on a pole has not passed it,
+// and one that changes the latitude by less than a double can tell (a
+// course of 90 or 270 at a pole) stays where it is.
 void MoveAlongRhumb(GeoPoint& p, double& courseDeg, double distance)
 {
-    double phi = p.lat * kDeg, lambda = p.lon * kDeg, delta = distance / kMeanEarthRadius;
-    // Up a meridian or a spiral, the pole comes after a finite way; past it
-    // the track goes on down the far side.
-    for (;;) {
-        const double cosTheta = std::cos(courseDeg * kDeg);
-        if (cosTheta == 0)
-            break;
-        const double toPole = ((cosTheta > 0 ? kPi / 2 : -kPi / 2) - phi) / cosTheta;
-        if (!(delta > toPole))
-            break;
-        // From a pole, a whole circuit over both comes back to it unchanged.
-        delta = std::fmod(delta - toPole, 2 * kPi / std::abs(cosTheta));
-        phi = cosTheta > 0 ? kPi / 2 : -kPi / 2;
-        lambda += kPi;
-        courseDeg = courseDeg <= 180 ? 180 - courseDeg : 540 - courseDeg;
+    const double delta = distance / kMeanEarthRadius;
+    double phi = std::clamp(p.lat * kDeg, -kPi / 2, kPi / 2), lambda = p.lon * kDeg;
+    if (AtPole(phi))
+        phi = std::copysign(kPi / 2, phi);
+    const double unfolded = phi + delta * std::cos(courseDeg * kDeg);
+    const double turns = (unfolded + kPi / 2) / kPi;  // 0 to 1 from the south pole to the north one
+    const double poles = turns > 1 ? std::ceil(turns) - 1 : turns < 0 ? std::floor(turns) : 0;
+    const bool odd = std::fmod(poles, 2) != 0;
+    const double phi2 = std::clamp(odd ? poles * kPi - unfolded : unfolded - poles * kPi, -kPi / 2, kPi / 2);
+    const bool meridian = courseDeg == 0 || courseDeg == 180;
+    if (poles == 0) {
+        const double dPhi = delta * std::cos(courseDeg * kDeg), dPsi = Isometric(phi2) - Isometric(phi);
+        const double q = std::abs(dPsi) > 1e-12 ? dPhi / dPsi : std::max(std::cos(phi), 1e-12);
+        if (!meridian && !AtPole(phi2))
+            lambda += delta * std::sin(courseDeg * kDeg) / q;
+    } else {
+        // From the last pole passed, on the far side of the earlier one if
+        // the count is odd; whole circuits come back to the same meridian.
+        if (odd) {
+            lambda += kPi;
+            courseDeg = TurnedRound(courseDeg);
+        }
+        const double lastPole = odd == (poles > 0) ? kPi / 2 : -kPi / 2;
+        if (!meridian && !AtPole(phi2))
+            lambda += std::tan(courseDeg * kDeg) * (Isometric(phi2) - Isometric(lastPole));
     }
-    const double theta = courseDeg * kDeg;
-    const double dPhi = delta * std::cos(theta);
-    const double phi2 = std::clamp(phi + dPhi, -kPi / 2, kPi / 2);
-    const double dPsi = Isometric(phi2) - Isometric(phi);
-    const double q = std::abs(dPsi) > 1e-12 ? dPhi / dPsi : std::max(std::cos(phi), 1e-12);
-    if (courseDeg != 0 && courseDeg != 180)
-        lambda += delta * std::sin(theta) / q;
-    p.lat = phi2 / kDeg;
+    p.lat = std::clamp(phi2 / kDeg, -90.0, 90.0);
     p.lon = std::fmod(lambda / kDeg + 180, 360);
     p.lon += p.lon < 0 ? 180 : -180;
 }
@@ -226,10 +248,14 @@ std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, c
     const GeoPoint& p = m.place;
     const Place place = FormattedPlace(p, 5);
     const std::string knots = Decimal(m.knots, 1), course = CourseText(m.courseDeg, 0);
+    // The knots as sent, in km/h to a thousandth: both read back as one speed.
+    double sentKnots = 0;
+    std::from_chars(knots.data(), knots.data() + knots.size(), sentKnots);
+    const std::string kmh = Decimal(sentKnots * 1.852, 3);
     return {ComposeStandardZDA(t),
             ComposeStandardGGA(t, place.texts(), prns.size(), hdop, Decimal(p.altitude.value_or(0), 1)),
             ComposeGLL(t, place.texts()),
-            ComposeVTG(course, "", knots, Decimal(m.knots * 1.852, 1)),
+            ComposeVTG(course, "", knots, kmh),
             ComposeRMC(t, place.texts(), knots, course, ","),
             ComposeGSA("3", prns, dops)};
 }
@@ -243,6 +269,19 @@ bool HasFix(const Receiver& r)
     return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
         return r.second >= w.after && r.second - w.after < w.length;
     });
+}
+
+long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second)
+{
+    // A window moves the second past its end at most once, so one pass per
+    // window finds the end of any chain of them.
+    for (std::size_t pass = 0; pass < windows.size(); ++pass) {
+        for (const FixLossWindow& w : windows) {
+            if (second >= w.after && second - w.after < w.length)
+                second = w.after + std::min(w.length, std::numeric_limits<long long>::max() - w.after);
+        }
+    }
+    return second;
 }
 
 Receiver AdvancedTo(Receiver r, long long second)

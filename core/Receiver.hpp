@@ -46,9 +46,13 @@ struct Receiver {
 
 bool HasFix(const Receiver& receiver);
 
+// The first second from `second` on that no window covers.
+long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second);
+
 // The receiver at a later second: moved along its rhumb line (constant true
 // course) for the seconds gone by, on a sphere of the Earth's mean radius.
-// Over a pole it goes on down the other side, its course turned round.
+// Over a pole it goes on down the other side, its course turned round (45
+// becomes 135, 0 becomes 180); at a pole, a course of 90 or 270 goes nowhere.
 Receiver AdvancedTo(Receiver receiver, long long second);
 
 Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour);

@@ -10,6 +10,7 @@ namespace quilvex {
 namespace {
 QObject* g_context = nullptr;
 std::function<void(ProcessSignal)> g_handler;
+bool g_stops = true;
 
 BOOL WINAPI OnConsoleControl(DWORD)
 {
@@ -18,9 +19,14 @@ BOOL WINAPI OnConsoleControl(DWORD)
 }
 }  // namespace
 
-void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler, bool stops)
+void CatchProcessSignals(const char*, bool stops)
 {
-    if (!stops)
+    g_stops = stops;
+}
+
+void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler)
+{
+    if (!g_stops)
         return;
     g_context = context;
     g_handler = std::move(handler);
@@ -33,45 +39,168 @@ void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> ha
 
 #include <QSocketNotifier>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace quilvex {
 namespace {
-int g_signalPipe[2] = {-1, -1};
 
-// Only write() is safe in a handler; the event loop does the rest.
+int g_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t g_stopWaiting = 0;  // a stop signal the event loop has not taken
+char g_forcedExitMessage[200] = {};
+std::size_t g_forcedExitLength = 0;
+
+enum : int { kFree, kFilling, kReady };
+
+// Fixed storage, read inside a signal handler.
+struct Removal {
+    std::atomic<int> state{kFree};
+    int directory = -1;
+    char name[NAME_MAX + 1] = {};
+    char target[PATH_MAX] = {};
+    std::size_t targetLength = 0;
+};
+Removal g_removals[4];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Only async-signal-safe calls in the two handlers.
 void OnSignal(int signal)
 {
+    const int saved = errno;
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+    if (signal != SIGUSR1 && !g_stopWaiting) {
+        g_stopWaiting = 1;
+        ::alarm(kForcedExitAfter);
+    }
+    errno = saved;
 }
+
+void OnForcedExit(int)
+{
+    [[maybe_unused]] const auto n = ::write(STDERR_FILENO, g_forcedExitMessage, g_forcedExitLength);
+    for (const Removal& removal : g_removals) {
+        if (removal.state.load() != kReady)
+            continue;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlinkat(removal.directory, removal.name, target, sizeof target);
+        if (length == static_cast<ssize_t>(removal.targetLength) &&
+            std::memcmp(target, removal.target, removal.targetLength) == 0)
+            ::unlinkat(removal.directory, removal.name, 0);
+    }
+    ::_exit(1);
+}
+
+// Clear of 0, 1 and 2, which a closed standard stream leaves free: that
+// stream stays closed, as the program found it.
+int AboveStandardStreams(int fd)
+{
+    if (fd > STDERR_FILENO)
+        return fd;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    return moved;
+}
+
 }  // namespace
 
-void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler, bool stops)
+void CatchProcessSignals(const char* program, bool stops)
 {
-    if (g_signalPipe[0] < 0 && ::pipe(g_signalPipe) != 0)
+    if (g_signalPipe[0] >= 0 || ::pipe(g_signalPipe) != 0)
         return;
-    ::fcntl(g_signalPipe[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(g_signalPipe[1], F_SETFD, FD_CLOEXEC);
+    for (int& fd : g_signalPipe) {
+        fd = AboveStandardStreams(fd);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
     ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
-        char byte = 0;
-        if (::read(g_signalPipe[0], &byte, 1) == 1)
-            handler(byte == SIGUSR1 ? ProcessSignal::ToggleFix : ProcessSignal::Stop);
-    });
+    const int length = std::snprintf(g_forcedExitMessage, sizeof g_forcedExitMessage,
+                                     "%s: a stop signal found the program busy for %d s; ended by force\n",
+                                     program, kForcedExitAfter);
+    g_forcedExitLength = static_cast<std::size_t>(std::clamp(length, 0, int(sizeof g_forcedExitMessage) - 1));
+
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     // Restarted calls: a write blocked on standard output goes on waiting in
     // its own thread while the event loop ends the run.
     action.sa_flags = SA_RESTART;
+    sigset_t caught;
+    sigemptyset(&caught);
+    sigaddset(&caught, SIGUSR1);
     ::sigaction(SIGUSR1, &action, nullptr);
-    if (stops)
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR2})
+    if (stops) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR2}) {
+            sigaddset(&caught, signal);
             ::sigaction(signal, &action, nullptr);
+        }
+        struct sigaction forced {};
+        forced.sa_handler = OnForcedExit;
+        sigemptyset(&forced.sa_mask);
+        ::sigaction(SIGALRM, &forced, nullptr);
+        sigaddset(&caught, SIGALRM);
+    }
+    // A parent may have blocked them; they are ours now.
+    ::sigprocmask(SIG_UNBLOCK, &caught, nullptr);
+}
+
+void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler)
+{
+    if (g_signalPipe[0] < 0)
+        return;
+    ::fcntl(g_signalPipe[0], F_SETFL, O_NONBLOCK);
+    const auto take = [context, handler = std::move(handler)](bool early) {
+        for (char byte = 0; ::read(g_signalPipe[0], &byte, 1) == 1;) {
+            if (byte == SIGUSR1) {
+                handler(ProcessSignal::ToggleFix);
+                continue;
+            }
+            // Taken: the run ends its own way from here.
+            ::alarm(0);
+            g_stopWaiting = 0;
+            // An ending needs the event loop running, so an early stop waits for it.
+            if (early)
+                QMetaObject::invokeMethod(context, [handler] { handler(ProcessSignal::Stop); }, Qt::QueuedConnection);
+            else
+                handler(ProcessSignal::Stop);
+        }
+    };
+    // What came while the program started counts as any other signal.
+    take(true);
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [take] { take(false); });
+}
+
+int RemoveAtForcedExit(int directory, const std::string& name, const std::string& target)
+{
+    if (name.size() >= sizeof Removal::name || target.size() > sizeof Removal::target)
+        return -1;
+    for (int slot = 0; slot < int(std::size(g_removals)); ++slot) {
+        Removal& removal = g_removals[slot];
+        int expected = kFree;
+        if (!removal.state.compare_exchange_strong(expected, kFilling))
+            continue;
+        removal.directory = directory;
+        std::memcpy(removal.name, name.c_str(), name.size() + 1);
+        std::memcpy(removal.target, target.data(), target.size());
+        removal.targetLength = target.size();
+        removal.state.store(kReady);
+        return slot;
+    }
+    return -1;
+}
+
+void KeepAtForcedExit(int slot)
+{
+    if (slot >= 0 && slot < int(std::size(g_removals)))
+        g_removals[slot].state.store(kFree);
 }
 
 }  // namespace quilvex

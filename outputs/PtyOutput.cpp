@@ -1,6 +1,7 @@
 #include "PtyOutput.hpp"
 
 #include "LinkRules.hpp"
+#include "ProcessSignals.hpp"
 
 #include <QString>
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -171,6 +173,7 @@ std::optional<OutputError> PtyOutput::open()
                        std::strerror(error));
     }
     m_linked = true;
+    m_forcedExitSlot = RemoveAtForcedExit(m_dir, m_name, m_slavePath);
     // What a reader writes (gpsd probes) is read and dropped, so it never blocks.
     m_readable = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     m_readable->setEnabled(false);  // a hang-up would wake it at once; enabled while a reader holds the port
@@ -188,6 +191,7 @@ void PtyOutput::close()
     m_pending.clear();
     m_pace = {};
     m_attached = false;
+    KeepAtForcedExit(std::exchange(m_forcedExitSlot, -1));
     // Only our own link goes; anything put there since stays.
     if (m_linked && ReadLinkAt(m_dir, m_name) == m_slavePath)
         ::unlinkat(m_dir, m_name.c_str(), 0);

@@ -50,6 +50,7 @@ private:
     HeldLine m_pace;
     bool m_attached = false;  // a reader held the port at the last look
     bool m_linked = false;
+    int m_forcedExitSlot = -1;  // the link's, in case a stop signal finds the program stuck
 };
 
 }  // namespace quilvex

@@ -25,6 +25,7 @@
 #include <numbers>
 #include <fcntl.h>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/ioctl.h>
@@ -125,6 +126,8 @@ bool OutputAsExpected(const std::string& out, std::string_view expected)
 // STALE one to a pty that is gone, FOREIGN another user's link in a sticky
 // world-writable directory (as root only), HOLD a port whose reader leaves a
 // tick unread, comes back and reads nothing; SIGTERM once a tick waits.
+// LC_NUMERIC=de_DE runs the row in a German numeric locale made here;
+// SIGUSR1 has one come while Qt starts.
 TEST(NmeaTool, CommandLines)
 {
     const char* lastSecond = "9999-12-31T23:59:59Z";
@@ -143,6 +146,7 @@ TEST(NmeaTool, CommandLines)
          "sending -33.856800, 151.215300, 58 m, standard sentences, talker GN, moving 12.4 kn on course 45° to standard output\n",
          kStandardExampleTick},
         {{"--format", "standard", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kNoFixExampleTick},
+        {{"--at", "2010-09-16T04:51:35.127Z", "SIGUSR1"}, 0, "", "$GPZDA,045135.12,...\n$GPGGA,045135.12,,,,,0,00,"},
         {{"--fix-loss", "1+1", "--at", "2010-09-16T04:51:35.127Z", "--count", "3", "2>TTY"}, 0,
          "fix lost at tick 1 (--fix-loss)\nquilvex-nmea: fix back at tick 2\n",
          "$GPZDA,045135.12,...,E,1,08,...$GPZDA,045136.12,...$GPGGA,045136.12,,,,,0,00,99.99,...$GPZDA,045137.12,...,E,1,08,"},
@@ -155,7 +159,7 @@ TEST(NmeaTool, CommandLines)
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
         {{"--start", lastSecond, "--count", "2"}, 2, "--start 9999-12-31T23:59:59Z with --count 2 would pass the end of year 9999"},
-        {{"--start", "2026-12-31T23:59:50.5Z"}, 2, "--start takes a UTC instant in whole seconds like 2026-12-31T23:59:50Z, not \"2026-12-31T23:59:50.5Z\""},
+        {{"--start", "2026-12-31T23:59:50.5Z"}, 2, "--start takes a UTC instant in whole seconds from 1000-01-01T00:00:00Z to the end of year 9999, such as 2026-12-31T23:59:50Z, not \"2026-12-31T23:59:50.5Z\""},
         {{"--start", "2026-12-31T23:59:50Z", "--at", "2026-12-31T23:59:50Z"}, 2, "quilvex-nmea: --start cannot go with --at\n"},
         {{"--position", sydney, "--pref", "13"}, 2, "quilvex-nmea: --position cannot go with --pref\n"},
         {{"--position", "-33.8568,151.2153,5e1"}, 2, "--position takes LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58, not \"-33.8568,151.2153,5e1\""},
@@ -181,7 +185,14 @@ TEST(NmeaTool, CommandLines)
         {{"--replay", "NOFIX"}, 2, "nofix: no usable fix in it: 3 lines, 0 fixes, 1 without a fix; passed over: 1 neither RMC nor GGA\n"},
         {{"--replay", "FIFO"}, 2, "fifo: a FIFO nobody wrote to within 3 s\n"},
         {{"--pref", "東京"}, 2, "no prefecture named \"東京\""},
-        {{"--at", "2010-09-16T24:00:00Z"}, 2, "is not a UTC instant"},
+        {{"--at", "0999-12-31T23:59:59Z"}, 2, "--at takes a UTC instant from 1000-01-01T00:00:00Z to the end of year 9999, a real date and time"},
+        {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
+         "$GPZDA,045135.00,...,9000.000000,N,00000.000000,E,...$GPZDA,045137.00,...,9000.000000,N,00000.000000,E,"},
+        {{"--position", "-33.8568,151.2153,100000", "--at", "2010-09-16T04:51:35Z", ">/dev/null", "2>TTY", "LC_NUMERIC=de_DE"}, 0,
+         "sending -33.856800, 151.215300, 100000 m to standard output"},
+        {{"--position", "0,0,-0", "--at", "2010-09-16T04:51:35Z", ">/dev/null", "2>TTY"}, 0, "sending 0.000000, 0.000000, 0 m to"},
+        {{"--course", "45"}, 2, "quilvex-nmea: --course goes with --speed: without a speed the receiver stands still, on no course\n"},
+        {{"--udp", "127.0.0.1:FREE", "--at", "2010-09-16T04:51:35Z", "--count", "2", "2>TTY"}, 0, "2 ticks, 0 skipped in "},
         {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
         {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s from 1 to 4000000, such as 4800, not \"0\""},
         {{"--port", "COM1", "--rate", "4800.0"}, 2, "not \"4800.0\""},
@@ -238,6 +249,10 @@ TEST(NmeaTool, CommandLines)
     ::chmod(dir.filePath("shared").toLocal8Bit(), 01777);
     QFile::link(dir.path(), dir.filePath("shared/link"));
     const bool root = ::lchown(dir.filePath("shared/link").toLocal8Bit(), 65534, 65534) == 0;
+    std::ofstream(dir.filePath("numeric").toStdString()) << "LC_NUMERIC\ncopy \"de_DE\"\nEND LC_NUMERIC\n";
+    QProcess::execute("localedef", {"-c", "-i", dir.filePath("numeric"), "-f", "UTF-8", dir.filePath("de_DE.UTF-8")});
+    const bool german = QFile::exists(dir.filePath("de_DE.UTF-8/LC_NUMERIC"));
+    ASSERT_TRUE(german || !QFile::exists("/usr/share/i18n/locales/de_DE")) << "localedef made no locale";
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
@@ -246,7 +261,7 @@ TEST(NmeaTool, CommandLines)
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
         QStringList args = row.args;
-        if (!root && args.filter("FOREIGN").size())
+        if ((!root && args.filter("FOREIGN").size()) || (!german && args.contains("LC_NUMERIC=de_DE")))
             continue;
         args.replaceInStrings("FILE", file).replaceInStrings("BUSY", QString::number(busy.serverPort()));
         args.replaceInStrings("HELD", QString::fromStdString(pty.slavePath())).replaceInStrings("LIVE", other);
@@ -266,7 +281,17 @@ TEST(NmeaTool, CommandLines)
         const bool onTerminal = args.removeAll("2>TTY");
         if (onTerminal)
             process->setStandardErrorFile(QString::fromStdString(terminal.slavePath()));
-        Start(onTerminal ? args : args << "--quiet", {}, process);
+        QProcessEnvironment env;
+        if (args.removeAll("SIGUSR1")) {
+            env.insert("LD_PRELOAD", QUILVEX_SIGNAL_WHILE_QT_STARTS);
+            env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        }
+        if (args.removeAll("LC_NUMERIC=de_DE")) {
+            for (const auto& [name, value] : {std::pair<QString, QString>{"LOCPATH", dir.path()}, {"LC_ALL", ""},
+                                              {"LC_NUMERIC", "de_DE.UTF-8"}})
+                env.insert(name, value);
+        }
+        Start(onTerminal ? args : args << "--quiet", env, process);
         int reader = -1;
         for (int pass = 0; row.args.contains("HOLD") && pass < 2; ++pass) {
             if (pass == 1) {  // leaves a tick unread, and finds it gone when it comes back
@@ -478,7 +503,9 @@ TEST(NmeaTool, HeldLineNeverDeliversAStaleTick)
 // Every way a run on standard output ends: each stop signal at once with
 // whole lines; with the output blocked by a reader that stopped, still at
 // once and saying so; the reader gone while SIGPIPE is ignored (as under
-// systemd), with an error. Signal 0: the reader goes.
+// systemd), with an error. Signal 0: the reader goes. A run that toggles
+// gets SIGUSR1 while Qt starts, and again after its first tick, inside a
+// --fix-loss window.
 TEST(NmeaTool, EndingsOnStandardOutput)
 {
     const struct {
@@ -486,6 +513,7 @@ TEST(NmeaTool, EndingsOnStandardOutput)
         bool blocked;
         int exitCode;
         const char* says;
+        bool toggles = false;
     } rows[] = {
         {SIGINT, false, 0, ""},
         {SIGTERM, false, 0, ""},
@@ -494,6 +522,7 @@ TEST(NmeaTool, EndingsOnStandardOutput)
         {SIGUSR2, false, 0, ""},
         {SIGTERM, true, 3, "bytes could not leave standard output: the line is held\n"},
         {0, true, 1, "quilvex-nmea: cannot write to standard output: Broken pipe\n"},
+        {SIGTERM, false, 0, "(SIGUSR1); the ticks have none until tick 2 (--fix-loss)\nquilvex-nmea: fix back at tick 2\n", true},
     };
     for (const auto& row : rows) {
         QTemporaryDir dir;  // standard output into a FIFO whose reading end the test holds, reads or drops
@@ -501,12 +530,24 @@ TEST(NmeaTool, EndingsOnStandardOutput)
         const int reader = ::open(dir.filePath("out").toLocal8Bit(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         auto* process = new QProcess;
         process->setStandardOutputFile(dir.filePath("out"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        env.insert("PRELOAD", row.toggles ? QUILVEX_SIGNAL_WHILE_QT_STARTS : "");
+        process->setProcessEnvironment(env);
         // QProcess would restore SIGPIPE in the child; the shell ignores it again.
-        process->start("/bin/sh", QStringList{"-c", "trap '' PIPE; exec \"$0\" \"$@\"", QUILVEX_NMEA, "--quiet",
-                                              "--count", "0"} << (row.blocked ? "--at=2010-09-16T00:00:00Z" : "--pref=13"));
+        process->start("/bin/sh", QStringList{"-c", "trap '' PIPE; LD_PRELOAD=$PRELOAD exec \"$0\" \"$@\"", QUILVEX_NMEA,
+                                              "--count", "0", row.toggles ? "--fix-loss=1+1" : "--quiet"}
+                                      << (row.blocked ? "--at=2010-09-16T00:00:00Z" : "--pref=13"));
         std::string out;
-        for (int i = 0; i < 300 && out.size() < kTick; ++i, QThread::msleep(10))
-            out += ReadAll(reader);
+        const auto readTicks = [&](long ticks) {
+            for (int i = 0; i < 300 && std::count(out.begin(), out.end(), '\n') < 6 * ticks; ++i, QThread::msleep(10))
+                out += ReadAll(reader);
+        };
+        readTicks(1);
+        if (row.toggles) {
+            ::kill(static_cast<pid_t>(process->processId()), SIGUSR1);
+            readTicks(3);
+        }
         QThread::msleep(row.blocked ? 300 : 0);  // the pipe fills
         if (!row.signal)
             ::close(reader);
@@ -516,13 +557,17 @@ TEST(NmeaTool, EndingsOnStandardOutput)
         EXPECT_EQ(run.exitCode, row.exitCode) << row.signal << run.err;
         EXPECT_LT(run.endedMs, 300) << row.signal;
         EXPECT_TRUE(run.err.ends_with(row.says)) << run.err;
-        if (!row.blocked) {
+        if (row.toggles) {
+            EXPECT_TRUE(OutputAsExpected(out, "$GPZDA...,,,,,0,00,...$GPZDA...,,,,,0,00,...$GPZDA...,E,1,08,")) << out;
+        } else if (!row.blocked) {
             EXPECT_EQ(out.size() % kTick, 0u) << "a torn line";
         }
     }
 }
 
-// The wall clock steps back two minutes under the running program.
+// The wall clock steps back two minutes under a receiver under way: the
+// stamps follow it, and no second goes twice; the place and the --fix-loss
+// window follow the run's own seconds.
 TEST(NmeaTool, ClockStepBackKeepsTicking)
 {
     const char* faketime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
@@ -536,20 +581,24 @@ TEST(NmeaTool, ClockStepBackKeepsTicking)
                                       {"FAKETIME_TIMESTAMP_FILE", offset}, {"FAKETIME_DONT_FAKE_MONOTONIC", "1"},
                                       {"ASAN_OPTIONS", "verify_asan_link_order=0"}})  // the sanitizer wants to come first
         env.insert(name, value);
-    QProcess* process = Start({"--quiet", "--count", "0"}, env);
+    QProcess* process = Start({"--quiet", "--position", "0,0", "--speed", "1000", "--fix-loss", "3+2", "--count", "6"}, env);
     ASSERT_TRUE(process->waitForReadyRead(5000));
     std::ofstream(offset.toStdString()) << "-120\n";
-    QThread::msleep(3300);
-    const ToolRun run = Finish(process, SIGINT);
+    const ToolRun run = Finish(process);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_LT(run.endedMs, 300);
-    std::vector<system_clock::time_point> stamps;
-    for (std::size_t at = 0; at + kTick <= run.out.size(); at += kTick)
-        stamps.push_back(ZdaStamp(run.out.substr(at, kTick)));
-    ASSERT_GE(stamps.size(), 3u);
-    EXPECT_LT(stamps.back(), stamps.front() - 100s) << "ticks went on with the stepped clock";
-    for (std::size_t i = 1; i < stamps.size(); ++i)
-        EXPECT_NE(stamps[i], stamps[i - 1]) << "a second sent twice";
+    std::vector<std::string> ticks;
+    for (std::size_t at = 0; (at = run.out.find("$GPZDA", at)) != std::string::npos; ++at)
+        ticks.push_back(run.out.substr(at, run.out.find("$GPZDA", at + 1) - at));
+    ASSERT_EQ(ticks.size(), 6u) << run.out;
+    EXPECT_LT(ZdaStamp(ticks.back()), ZdaStamp(ticks.front()) - 100s) << "ticks went on with the stepped clock";
+    const double minutesPerTick = 1000 * 1852 / 3600.0 / 6'371'008.8 * 10800 / std::numbers::pi;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        EXPECT_TRUE(i == 0 || ZdaStamp(ticks[i]) != ZdaStamp(ticks[i - 1])) << "a second sent twice";
+        double degrees = 0, minutes = 0;
+        const bool fix = std::sscanf(ticks[i].c_str(), "%*[^\n]\n$GPGGA,%*[^,],%2lf%lf", &degrees, &minutes) == 2;
+        EXPECT_EQ(fix, i < 3 || i > 4) << i << ": " << ticks[i];
+        EXPECT_TRUE(!fix || std::abs(degrees * 60 + minutes - double(i) * minutesPerTick) < 1e-5) << i << ": " << ticks[i];
+    }
 }
 
 // One run, four outputs, stamped ticks as fast as the port takes them: the

@@ -52,12 +52,14 @@ Examples:
   quilvex-nmea --speed 12 --course 45 --fix-loss 30+10 --pty /tmp/gps
                                                  under way north-east, no fix at ticks 30-39
 With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
-SIGQUIT or SIGUSR2) unless --count is given. SIGUSR1 switches the fix off,
-and the next one on again.
+SIGQUIT or SIGUSR2) unless --count is given; a stop signal the program
+cannot take within 2 s ends it by force (status 1). SIGUSR1 switches the fix
+off, and the next one on again.
 
 Exit status:
   0  done: the count reached, or a stop signal, and every byte out
-  1  an output failed: it could not be opened, went away, or refused a write
+  1  an output failed: it could not be opened, went away, or refused a write;
+     or a stop signal found the program busy for 2 s
   2  a bad command line
   3  bytes still held at the end (a stopped line, a standard output nobody reads)
 )";
@@ -188,14 +190,14 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
                                   "NAME|SLOT");
     const QCommandLineOption list("list", "List the 47 slots: slot, name, latitude, longitude, romanisation.");
     const QCommandLineOption listPorts("list-ports", "List the serial ports this system has.");
-    const QCommandLineOption at("at", QString("Fixed UTC instant, e.g. 2010-09-16T04:51:35.127Z, instead of the clock; each further tick is one second later. ") + kStampedRule, "INSTANT");
-    const QCommandLineOption start("start", "Real-time ticks, at each whole second of the clock, stamped from this whole-second UTC instant on, e.g. 2026-12-31T23:59:50Z: each carries INSTANT plus the seconds gone by since the first tick on the monotonic clock; not with --at.", "INSTANT");
+    const QCommandLineOption at("at", QString("Fixed UTC instant ") + kInstantRangeText.data() + QString(", e.g. 2010-09-16T04:51:35.127Z, instead of the clock; each further tick is one second later. ") + kStampedRule, "INSTANT");
+    const QCommandLineOption start("start", QString("Real-time ticks, at each whole second of the clock, stamped from this whole-second UTC instant (") + kInstantRangeText.data() + ") on, e.g. 2026-12-31T23:59:50Z: each carries INSTANT plus the seconds gone by since the first tick on the monotonic clock; not with --at.", "INSTANT");
     const QCommandLineOption format("format", "classic (default): the six sentences Quilvex always sent; standard: NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky, not the real one.", "classic|standard");
     const QCommandLineOption talker("talker", "Talker of every sentence but GSV: GP (default) or GN.", "GP|GN");
     const QCommandLineOption position("position", "Any place instead of a prefectural seat: signed decimal degrees (south and west negative) and metres above mean sea level, e.g. -33.8568,151.2153,58; not with --pref.", "LAT,LON[,ALT]");
     const QCommandLineOption speed("speed", "Speed over ground in knots, 0 to 1000: the place moves along a rhumb line.", "KNOTS");
-    const QCommandLineOption course("course", "True course in degrees, 0 to under 360 (default 0).", "DEGREES");
-    const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted from the first tick (tick 0) in whole seconds: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
+    const QCommandLineOption course("course", "True course in degrees, 0 to under 360 (default 0); with --speed only. At a pole a course of 90 or 270 goes nowhere.", "DEGREES");
+    const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted in ticks from the first (tick 0; with --start, seconds of the monotonic clock), never from the wall clock: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
     const QCommandLineOption count("count", "Number of ticks; 0 runs until stopped. Default: 1 to standard output alone; until stopped with --port, --tcp, --udp or --pty.", "N");
     const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
     const QCommandLineOption rate("rate", "Line rate in bit/s with --port, 1 to " + QString::number(kHighestRate) + " (default " +
@@ -262,14 +264,16 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
         const std::string text = parser.value(at).toStdString();
         o.at = ParseUtcInstant(text);
         if (!o.at)
-            return Fail("\"" + text +
-                        "\" is not a UTC instant like 2010-09-16T04:51:35.127Z (a real date and time, Z at the end)");
+            return Fail("--at takes a UTC instant " + std::string(kInstantRangeText) +
+                        ", a real date and time with Z at the end, such as 2010-09-16T04:51:35.127Z, not \"" + text +
+                        "\"");
     }
     if (parser.isSet(start)) {
         const std::string text = parser.value(start).toStdString();
         o.start = ParseUtcInstant(text);
         if (!o.start || *o.start != std::chrono::floor<std::chrono::seconds>(*o.start))
-            return Fail("--start takes a UTC instant in whole seconds like 2026-12-31T23:59:50Z, not \"" + text + "\"");
+            return Fail("--start takes a UTC instant in whole seconds " + std::string(kInstantRangeText) +
+                        ", such as 2026-12-31T23:59:50Z, not \"" + text + "\"");
     }
     Receiver& r = o.receiver;
     // Each value of an option read into the receiver's setting; the first bad one fails the command.
@@ -320,6 +324,8 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
             return Fail("--rate takes a whole number of bit/s from 1 to " + std::to_string(kHighestRate) +
                         ", such as 4800, not \"" + o.rate + "\"");
     }
+    if (parser.isSet(course) && !parser.isSet(speed))
+        return Fail("--course goes with --speed: without a speed the receiver stands still, on no course");
     if (auto failed = Resolve("--tcp", parser.values(tcp), kLocalHost, o.tcp, true))
         return *failed;
     if (auto failed = Resolve("--udp", parser.values(udp), {}, o.udp, false))

@@ -33,11 +33,13 @@ std::string Seconds(double s)
     return text;
 }
 
-// The shortest text that reads back as the number.
-std::string Shortest(double value)
+// The shortest plain decimal that reads back as the number: "58.5",
+// "100000", "0" (never "1e+05" or "-0").
+std::string Plain(double value)
 {
-    char text[32];
-    return {text, std::to_chars(text, text + sizeof text, value).ptr};
+    char text[400];
+    std::string plain(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr);
+    return plain == "-0" ? "0" : plain;
 }
 
 // The place, the stream and the motion, as the start line names them.
@@ -57,7 +59,7 @@ std::string Describe(const NmeaOptions& o)
         std::snprintf(place, sizeof place, "%.6f, %.6f", r.position->lat, r.position->lon);
         text = place;
         if (r.position->altitude)
-            text += ", " + Shortest(*r.position->altitude) + " m";
+            text += ", " + Plain(*r.position->altitude) + " m";
     } else {
         const PrefectureRow& row = PrefectureTable[r.slot];
         text = std::string(row.name) + " (" + std::string(row.latin) + ", " + std::string(row.lat) + " N, " +
@@ -68,11 +70,13 @@ std::string Describe(const NmeaOptions& o)
     if (r.talker == Talker::GN)
         text += ", talker GN";
     if (r.route)
-        text += std::string(", at ") + Shortest(r.speedKnots) + " kn" + (r.route->loops() ? ", looping" : "");
+        text += ", at " + Plain(r.speedKnots) + " kn" + (r.route->loops() ? ", looping" : "");
     else if (o.replay)
-        text += std::string(", at pace ") + std::to_string(o.replay->pace()) + (o.replay->loops() ? ", looping" : "");
-    else if (r.speedKnots > 0 || r.courseDeg > 0)
-        text += ", moving " + Shortest(r.speedKnots) + " kn on course " + Shortest(r.courseDeg) + "°";
+        text += ", at pace " + std::to_string(o.replay->pace()) + (o.replay->loops() ? ", looping" : "");
+    else if (r.speedKnots > 0)
+        text += ", moving " + Plain(r.speedKnots) + " kn on course " + Plain(r.courseDeg) + "°";
+    else if (r.courseDeg > 0)  // --speed 0 given with the course
+        text += ", standing still (course " + Plain(r.courseDeg) + "°)";
     return text;
 }
 
@@ -96,31 +100,30 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-// The next tick's second and stamp. A real-time tick carries the instant it
-// goes, as the timer read it; with --start, the start plus the seconds the
-// monotonic clock counted since the first tick, so a step of the wall clock
-// moves no stamp.
+// The next tick's second, which moves the receiver and opens and closes
+// --fix-loss windows, and its stamp. Neither the second nor a --start stamp
+// reads the wall clock, so a step of it moves neither the place nor a
+// window: the second is the tick's number, or with --start the whole
+// seconds the monotonic clock counted since the first tick, and the stamp
+// the start plus that second. Any other real-time tick carries the instant
+// it goes, as the timer read it.
 TickRunner::Due TickRunner::nextDue()
 {
     using namespace std::chrono;
     if (m_options.at)
         return {m_ticks, *m_options.at + seconds(m_ticks)};
     const TickSchedule::Timing& timing = m_seconds.timing();
-    if (m_options.start) {
-        const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
-        if (m_ticks == 0)
-            m_firstMonotonic = monotonic;
-        // Ticks come at whole seconds, a few milliseconds either way.
-        long long second = std::llround(duration<double>(monotonic - m_firstMonotonic).count());
-        if (m_ticks > 0)
-            second = std::max(second, m_receiver.second + 1);
-        m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
-        return {second, *m_options.start + seconds(second)};
-    }
-    const auto stamp = floor<milliseconds>(timing.at);
+    if (!m_options.start)
+        return {m_ticks, floor<milliseconds>(timing.at)};
+    const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
     if (m_ticks == 0)
-        m_firstSecond = floor<seconds>(stamp);
-    return {(floor<seconds>(stamp) - m_firstSecond).count(), stamp};
+        m_firstMonotonic = monotonic;
+    // Ticks come at whole seconds, a few milliseconds either way.
+    long long second = std::llround(duration<double>(monotonic - m_firstMonotonic).count());
+    if (m_ticks > 0)
+        second = std::max(second, m_receiver.second + 1);
+    m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
+    return {second, *m_options.start + seconds(second)};
 }
 
 Tick TickRunner::tickAt(Due due)
@@ -180,6 +183,8 @@ void TickRunner::sayHeldNotices()
 
 void TickRunner::start()
 {
+    if (m_finishing)  // a stop signal came first
+        return;
     if (const auto error = m_run.open()) {
         outputFailed(*error);
         return;
@@ -319,8 +324,17 @@ void TickRunner::outputFailed(const OutputError& error)
 void TickRunner::toggleFix()
 {
     m_receiver.fixSwitchedOff = !m_receiver.fixSwitchedOff;
-    if (!m_options.quiet)
-        say(m_receiver.fixSwitchedOff ? "fix switched off (SIGUSR1)" : "fix switched on again (SIGUSR1)");
+    if (m_options.quiet)
+        return;
+    if (m_receiver.fixSwitchedOff) {
+        say("fix switched off (SIGUSR1)");
+        return;
+    }
+    const long long next = m_ticks == 0 ? 0 : m_receiver.second + 1;
+    const long long back = FixLossEnd(m_receiver.fixLoss, next);
+    say(back == next ? "fix switched on again (SIGUSR1)"
+                     : "fix switched on again (SIGUSR1); the ticks have none until tick " + std::to_string(back) +
+                           " (--fix-loss)");
 }
 
 void TickRunner::stop()

@@ -57,7 +57,6 @@ private:
     std::chrono::nanoseconds m_firstMonotonic{0};  // the first tick's, with --start
     long long m_startGaps = 0;                     // seconds --start stamps skipped, the last tick's
     long long m_startSkipped = 0;
-    std::chrono::sys_seconds m_firstSecond{};      // the first real-time tick's
     TickRun m_run;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;

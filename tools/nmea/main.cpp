@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -82,8 +83,12 @@ std::vector<std::unique_ptr<TickOutput>> OutputsOf(const NmeaOptions& o)
 
 int main(int argc, char* argv[])
 {
+    CatchProcessSignals("quilvex-nmea", true);
     g_stdoutOpen = StandardOutputWasOpen();
     QCoreApplication app(argc, argv);
+    // Qt takes the C library's locale from the environment: numbers printed
+    // keep a decimal point whatever it says.
+    std::setlocale(LC_NUMERIC, "C");
     UseBinaryStandardOutput();
 
     const NmeaCommand command = ParseNmeaCommand(QCoreApplication::arguments());
