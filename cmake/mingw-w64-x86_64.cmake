@@ -1,6 +1,7 @@
-# Cross-builds the Qt-free parts as Windows executables with Debian's MinGW-w64:
+# Cross-builds Windows executables with Debian's MinGW-w64 (scripts/windows.sh):
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-#         -DQUILVEX_CORE_ONLY=ON -DQUILVEX_GTEST_SOURCE=/usr/src/googletest
+#         -DCMAKE_PREFIX_PATH=<Qt for MinGW> -DQT_HOST_PATH=/usr \
+#         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DQUILVEX_GTEST_SOURCE=/usr/src/googletest
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 # The posix thread model: GoogleTest needs std::mutex.
@@ -11,6 +12,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Static, so the executables run with no MinGW DLLs beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The Qt DLLs need the MinGW runtime DLLs beside them anyway, so the
+# executables share them rather than carry a second C++ runtime each.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

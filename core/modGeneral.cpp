@@ -26,11 +26,6 @@ bool ToLocalTime(std::time_t seconds, std::tm& local);
 
 }  // namespace
 
-UtcInstant UtcNow()
-{
-    return std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now());
-}
-
 SystemTimeRecord SystemTimeAt(UtcInstant instant)
 {
     using namespace std::chrono;
@@ -66,11 +61,22 @@ std::string ReadLocalHourText()
 
 #ifdef _WIN32
 
+// The precise clock: the plain GetSystemTimeAsFileTime moves in 15.6 ms
+// steps, which the centiseconds of every stamp would show.
+UtcInstant UtcNow()
+{
+    FILETIME fileTime;
+    GetSystemTimePreciseAsFileTime(&fileTime);
+    const long long ticks = (static_cast<long long>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
+    constexpr long long kUnixEpochTicks = 116444736000000000LL;  // 100 ns units from 1601 to 1970
+    return UtcInstant(std::chrono::milliseconds((ticks - kUnixEpochTicks) / 10000));
+}
+
 void ReadUtcTime()
 {
     FILETIME fileTime;
     SYSTEMTIME st;
-    GetSystemTimeAsFileTime(&fileTime);
+    GetSystemTimePreciseAsFileTime(&fileTime);
     FileTimeToSystemTime(&fileTime, &st);
     SysTime = {st.wYear, st.wMonth, st.wDayOfWeek, st.wDay,
                st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
@@ -84,6 +90,11 @@ bool ToLocalTime(std::time_t seconds, std::tm& local)
 }  // namespace
 
 #else
+
+UtcInstant UtcNow()
+{
+    return std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now());
+}
 
 void ReadUtcTime()
 {

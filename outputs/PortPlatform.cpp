@@ -27,6 +27,13 @@ long DriverOutputQueueBytes(std::intptr_t)
     return 0;
 }
 
+// An adapter pulled fails the pending read or write with its own error
+// (ERROR_DEVICE_REMOVED, ERROR_ACCESS_DENIED, ...), worth showing.
+bool LossCarriesReason()
+{
+    return true;
+}
+
 // CreateFile answers ERROR_ACCESS_DENIED for a COM port another program holds.
 bool RefusalMeansInUse(const std::string&)
 {
@@ -96,6 +103,11 @@ PortTarget CheckDevice(std::string device)
     if (::access(resolved, R_OK | W_OK) != 0)
         return {resolved, PortProblem::PermissionDenied, std::strerror(errno)};
     return {resolved, PortProblem::None, {}};
+}
+
+bool LossCarriesReason()
+{
+    return false;
 }
 
 // Permission was checked before the open, so a refusal now is a lock held.

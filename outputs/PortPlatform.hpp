@@ -29,6 +29,10 @@ bool RefusalMeansInUse(const std::string& device);
 // Holds an advisory lock on the open port, so no other name of it (and no
 // other copy of this program, root included) can open it too.
 bool LockOpenPort(std::intptr_t handle);
+// Whether the system's reason for a port that failed while open says why
+// (Windows' words for the failed read or write), rather than being stale (a
+// hang-up seen as end of file here).
+bool LossCarriesReason();
 // Bytes still in the driver's transmit queue, 0 where the platform does not
 // tell. The handle is the port's file descriptor or HANDLE, widened.
 long DriverOutputQueueBytes(std::intptr_t handle);

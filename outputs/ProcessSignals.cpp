@@ -12,9 +12,15 @@ QObject* g_context = nullptr;
 std::function<void(ProcessSignal)> g_handler;
 bool g_stops = true;
 
-BOOL WINAPI OnConsoleControl(DWORD)
+// Ctrl+C and Ctrl+Break end the run as SIGINT does. A closed console,
+// logoff or shutdown ends the process as soon as this returns, so it waits
+// here while the event loop drains and the program exits (Windows allows
+// about 5 s).
+BOOL WINAPI OnConsoleControl(DWORD event)
 {
     QMetaObject::invokeMethod(g_context, [] { g_handler(ProcessSignal::Stop); }, Qt::QueuedConnection);
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+        Sleep(INFINITE);
     return TRUE;
 }
 }  // namespace

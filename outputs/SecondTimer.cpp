@@ -2,12 +2,53 @@
 
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <timeapi.h>
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+#endif
+
 namespace quilvex {
 namespace {
 TickSchedule::Reading ReadClocks()
 {
     return {TickSchedule::Clock::now(), TickSchedule::Monotonic::now()};
 }
+
+#ifdef _WIN32
+// Windows wakes timers and sleeps on a 15.6 ms clock interrupt unless a
+// program asks for 1 ms, which it does only while ticks run.
+void HoldFineTimerPeriod(bool hold)
+{
+    if (hold)
+        timeBeginPeriod(1);
+    else
+        timeEndPeriod(1);
+}
+
+// The last milliseconds before the second, on a high-resolution waitable
+// timer (Windows 10 1803 and later); elsewhere Sleep at the 1 ms period.
+void SleepFor(std::chrono::microseconds wait)
+{
+    thread_local const HANDLE timer =
+        CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    LARGE_INTEGER due;
+    due.QuadPart = -static_cast<LONGLONG>(wait.count()) * 10;  // relative, in 100 ns
+    if (timer && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE))
+        WaitForSingleObject(timer, INFINITE);
+    else
+        std::this_thread::sleep_for(wait);
+}
+#else
+void HoldFineTimerPeriod(bool) {}
+
+void SleepFor(std::chrono::microseconds wait)
+{
+    std::this_thread::sleep_for(wait);
+}
+#endif
 }  // namespace
 
 SecondTimer::SecondTimer(QObject* parent) : QObject(parent)
@@ -17,8 +58,15 @@ SecondTimer::SecondTimer(QObject* parent) : QObject(parent)
     connect(&m_timer, &QTimer::timeout, this, &SecondTimer::wake);
 }
 
+SecondTimer::~SecondTimer()
+{
+    stop();
+}
+
 void SecondTimer::start()
 {
+    if (!m_finePeriod)
+        HoldFineTimerPeriod(m_finePeriod = true);
     m_schedule = {};
     m_timing = {};
     m_skipped = 0;
@@ -28,6 +76,8 @@ void SecondTimer::start()
 void SecondTimer::stop()
 {
     m_timer.stop();
+    if (m_finePeriod)
+        HoldFineTimerPeriod(m_finePeriod = false);
 }
 
 void SecondTimer::wake()
@@ -40,7 +90,7 @@ void SecondTimer::wake()
     // Only the last few milliseconds are slept, on the monotonic clock; the
     // wall clock may still be a hair short of the second after it.
     for (auto wait = step.wait; wait.count() > 0; wait = m_schedule.shortOf(ReadClocks()))
-        std::this_thread::sleep_for(wait);
+        SleepFor(wait);
     const TickSchedule::Reading now = ReadClocks();
     m_timing = m_schedule.sent(now);
     m_skipped += m_timing.skipped;

@@ -15,6 +15,7 @@ class SecondTimer : public QObject {
 
 public:
     explicit SecondTimer(QObject* parent = nullptr);
+    ~SecondTimer() override;
 
     void start();  // the first tick comes at the next whole second
     void stop();
@@ -34,6 +35,7 @@ private:
     TickSchedule m_schedule;
     TickSchedule::Timing m_timing;
     long long m_skipped = 0;
+    bool m_finePeriod = false;  // the system's 1 ms timer period held (Windows)
 };
 
 }  // namespace quilvex

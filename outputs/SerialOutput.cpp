@@ -232,8 +232,10 @@ void SerialOutput::onPortError(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError || m_opening || !m_port.isOpen())
         return;
     // A hang-up seen by a read (end of file) leaves a stale errno in
-    // errorString(); only a failed write carries a reason worth showing.
-    const bool hungUp = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    // errorString() here; only a failed write carries a reason worth showing.
+    // On Windows every failure comes with the system's own words.
+    const bool hungUp =
+        (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && !LossCarriesReason();
     const OutputError lost =
         errorOn(OutputErrorKind::Lost, hungUp ? std::string{} : m_port.errorString().toStdString());
     // A lost pty keeps its write notifier firing until the port is closed.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -22,22 +23,31 @@
 
 #include <cmath>
 #include <csignal>
-#include <numbers>
-#include <fcntl.h>
 #include <fstream>
 #include <numbers>
 #include <sstream>
+#ifdef _WIN32
+#include <winsock2.h>
+constexpr int SHUT_WR = SD_SEND;
+#else
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 using namespace std::chrono;
 
 namespace {
 
 constexpr std::size_t kTick = 307;
+#ifdef _WIN32
+constexpr const char* kTokyoZone = "JST-9";  // the C runtime's own form
+#else
+constexpr const char* kTokyoZone = "Asia/Tokyo";
+#endif
 
 struct ToolRun {
     int exitCode = -1;
@@ -48,7 +58,7 @@ struct ToolRun {
 QProcess* Start(const QStringList& args, const QProcessEnvironment& env = {}, QProcess* process = new QProcess)
 {
     QProcessEnvironment all = QProcessEnvironment::systemEnvironment();
-    all.insert("TZ", "Asia/Tokyo");
+    all.insert("TZ", kTokyoZone);
     all.insert(env);
     process->setProcessEnvironment(all);
     process->start(QUILVEX_NMEA, args);
@@ -56,28 +66,34 @@ QProcess* Start(const QStringList& args, const QProcessEnvironment& env = {}, QP
     return process;
 }
 
-ToolRun Finish(QProcess* process, int signal = 0)
+ToolRun Finish(QProcess* process, [[maybe_unused]] int signal = 0)
 {
     QElapsedTimer clock;
     clock.start();
+#ifndef _WIN32
     if (signal)
         ::kill(static_cast<pid_t>(process->processId()), signal);
+#endif
     process->waitForFinished(20000);
     ToolRun run{process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
             process->readAllStandardOutput().toStdString(), process->readAllStandardError().toStdString(),
             clock.elapsed()};
+#ifdef _WIN32
+    run.err = QString::fromStdString(run.err).replace("\r\n", "\n").toStdString();  // a text stream there
+#endif
     delete process;
     return run;
 }
 
 // "$GPZDA,hhmmss.cc,DD,MO,YYYY" -> the instant it names.
-system_clock::time_point ZdaStamp(const std::string& tick)
+[[maybe_unused]] system_clock::time_point ZdaStamp(const std::string& tick)
 {
     int h, m, s, cc, d, mo, y;
     std::sscanf(tick.c_str(), "$GPZDA,%2d%2d%2d.%2d,%d,%d,%d", &h, &m, &s, &cc, &d, &mo, &y);
     return sys_days{year{y} / mo / d} + hours(h) + minutes(m) + seconds(s) + milliseconds(cc * 10);
 }
 
+#ifndef _WIN32
 long ResidentKiB(qint64 pid)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -97,6 +113,7 @@ std::string ReadAll(int fd)
         data.append(buffer, std::size_t(n));
     return data;
 }
+#endif
 
 // Standard output as a row expects it: exactly, or, where "..." stands, these
 // parts in this order with anything between.
@@ -110,6 +127,30 @@ bool OutputAsExpected(const std::string& out, std::string_view expected)
         from += dots - at;
     }
     return at == 0 ? out == expected : out.find(expected.substr(at), from) != std::string::npos;
+}
+
+// Why a row cannot run here, or null. Windows has no pseudo-terminals,
+// /dev/full or Linux device paths; rows marked WINDOWS are about Windows alone.
+const char* SkipReason(const QStringList& args, std::string_view says)
+{
+    const QString line = args.join(' ');
+#ifdef _WIN32
+    if (args.contains("WINDOWS"))
+        return nullptr;
+    if (line.contains(QRegularExpression("PTY|READ|HELD|HOLD|LIVE|STALE|TTY")) || args.contains("--pty"))
+        return "needs a pseudo-terminal";
+    if (line.contains(QRegularExpression("(^| )/")) || says.find("/dev/") != std::string_view::npos)
+        return "a Linux device path";
+    if (args.contains("FILE"))
+        return "a file named as a port";
+    if (args.contains("SIGUSR1") || args.contains("LC_NUMERIC=de_DE") || args.contains("FIFO"))
+        return "a POSIX signal, locale or FIFO";
+#else
+    if (args.contains("WINDOWS"))
+        return "about Windows alone";
+#endif
+    (void)line, (void)says;
+    return nullptr;
 }
 
 }  // namespace
@@ -218,6 +259,8 @@ TEST(NmeaTool, CommandLines)
         {{"--port", "ACM1"}, 1, "port \"ACM1\": only COM1, COM2, ... are port numbers; for a device give its path, such as /dev/ttyACM1"},
         {{"--port", "/dev/null", "--rate", "4000000"}, 1, "port \"/dev/null\": not a serial or terminal device"},
         {{"--port", "/nonexistent/tty"}, 1, "port \"/nonexistent/tty\": no such device"},
+        {{"--port", "COM99"}, 1, ": no such device"},
+        {{"--pty", "gps", "WINDOWS"}, 2, "--pty does not exist on Windows: install a virtual COM port pair driver"},
         {{"--port", "FILE"}, 1, "not a serial or terminal device"},
         {{"--pty", "FILE"}, 1, "the path already exists (it is left as it is)"},
         {{"--pty", "LIVE"}, 1, "the path already exists (it is left as it is)"},
@@ -234,16 +277,21 @@ TEST(NmeaTool, CommandLines)
     const QString file = dir.filePath("log.txt");
     PseudoTerminal pty;
     const QString other = dir.filePath("other-name");
+#ifndef _WIN32
     QFile::link(QString::fromStdString(pty.slavePath()), other);
     quilvex::SerialOutput holder;
     holder.setPort(other);
     holder.setSettings("4800,n,8,1");
     ASSERT_FALSE(holder.open());
+#endif
     QTcpServer busy, free;
     ASSERT_TRUE(busy.listen(QHostAddress::LocalHost) && free.listen(QHostAddress::LocalHost));
     const QString freePort = QString::number(free.serverPort());
     free.close();
     PseudoTerminal terminal, unread, port;
+#ifdef _WIN32
+    const bool root = false, german = false;
+#else
     QFile::link("/dev/pts/99999", dir.filePath("stale"));
     QDir(dir.path()).mkdir("shared");
     ::chmod(dir.filePath("shared").toLocal8Bit(), 01777);
@@ -253,16 +301,22 @@ TEST(NmeaTool, CommandLines)
     QProcess::execute("localedef", {"-c", "-i", dir.filePath("numeric"), "-f", "UTF-8", dir.filePath("de_DE.UTF-8")});
     const bool german = QFile::exists(dir.filePath("de_DE.UTF-8/LC_NUMERIC"));
     ASSERT_TRUE(german || !QFile::exists("/usr/share/i18n/locales/de_DE")) << "localedef made no locale";
+    ::mkfifo(dir.filePath("fifo").toLocal8Bit(), 0600);
+#endif
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
     std::ofstream(dir.filePath("nofix").toStdString()) << "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\n\n$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\n";
-    ::mkfifo(dir.filePath("fifo").toLocal8Bit(), 0600);
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
         QStringList args = row.args;
+        if (const char* reason = SkipReason(args, row.says)) {
+            std::printf("skipped on this platform: %s: %s\n", reason, qPrintable(args.join(' ')));
+            continue;
+        }
         if ((!root && args.filter("FOREIGN").size()) || (!german && args.contains("LC_NUMERIC=de_DE")))
             continue;
+        args.removeAll("WINDOWS");
         args.replaceInStrings("FILE", file).replaceInStrings("BUSY", QString::number(busy.serverPort()));
         args.replaceInStrings("HELD", QString::fromStdString(pty.slavePath())).replaceInStrings("LIVE", other);
         args.replaceInStrings("STALE", dir.filePath("stale")).replaceInStrings("HOLD", dir.filePath("hold"));
@@ -293,6 +347,7 @@ TEST(NmeaTool, CommandLines)
         }
         Start(onTerminal ? args : args << "--quiet", env, process);
         int reader = -1;
+#ifndef _WIN32
         for (int pass = 0; row.args.contains("HOLD") && pass < 2; ++pass) {
             if (pass == 1) {  // leaves a tick unread, and finds it gone when it comes back
                 ::close(reader);
@@ -308,9 +363,12 @@ TEST(NmeaTool, CommandLines)
                 ::ioctl(reader, FIONREAD, &unread);
             }
         }
+#endif
         const ToolRun run = Finish(process, reader >= 0 ? SIGTERM : 0);
+#ifndef _WIN32
         if (reader >= 0)
             ::close(reader);
+#endif
         const std::string shown = onTerminal ? terminal.readAvailable(100ms) : run.err;
         EXPECT_EQ(run.exitCode, row.exitCode) << shown;
         const std::string out = row.args.contains("READ") ? port.readAvailable(100ms) : run.out;
@@ -321,7 +379,9 @@ TEST(NmeaTool, CommandLines)
         EXPECT_EQ((std::stringstream() << std::ifstream(file.toStdString()).rdbuf()).str(), "precious");
     }
     EXPECT_EQ(pty.readAvailable(50ms), "");
+#ifndef _WIN32
     EXPECT_EQ(QFile::symLinkTarget(other).toStdString(), pty.slavePath());
+#endif
     for (const char* made : {"stale", "hold", "gps"})
         EXPECT_FALSE(QFileInfo(dir.filePath(made)).isSymLink()) << made << " was left behind";
 }
@@ -434,6 +494,14 @@ TEST(NmeaTool, RoutesAndReplays)
     }
 }
 
+#ifdef _WIN32
+TEST(NmeaTool, PseudoTerminalCases)
+{
+    GTEST_SKIP() << "StampedStream, HeldLineNeverDeliversAStaleTick, EndingsOnStandardOutput, "
+                    "ClockStepBackKeepsTicking and EveryOutputGetsTheSameTicks... drive pseudo-terminals, FIFOs, "
+                    "POSIX signals or libfaketime; scripts/windows.sh runs COM1 and TCP end to end under Wine";
+}
+#else
 // Stamped ticks through a pty, each checked whole and in order; the soak is
 // this test with QUILVEX_STREAM_TICKS set high.
 TEST(NmeaTool, StampedStream)
@@ -666,6 +734,8 @@ TEST(NmeaTool, EveryOutputGetsTheSameTicksAndNoConsumerDelaysAnother)
 #endif
 }
 
+#endif
+
 // A client that never reads, full at once, delays neither the ticks nor a
 // client that reads, and has its ticks skipped.
 TEST(Outputs, StuckTcpClientDelaysNoOne)
@@ -684,7 +754,7 @@ TEST(Outputs, StuckTcpClientDelaysNoOne)
     QElapsedTimer clock;
     clock.start();
     qint64 received = 0;
-    for (int i = 0; i < 1000 && clock.elapsed() < 5000; ++i) {  // a blocking write would wait at every tick
+    for (int i = 0; i < 1000 && clock.elapsed() < 15000; ++i) {  // a blocking write would wait at every tick
         QCoreApplication::processEvents();
         output.sendTick(tick);
         received += reading.readAll().size();

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace quilvex {
 namespace {
@@ -20,11 +21,33 @@ void StartResolver()
     }();
     (void)started;
 }
+
+// With UNICODE defined gai_strerror is the wide-character one.
+std::string ResolverReason(int error)
+{
+    return ::gai_strerrorA(error);
+}
 }  // namespace
 
+std::string PlatformHelp()
+{
+    return R"(
+On Windows, Ctrl+C, Ctrl+Break or closing the console window stops a run as
+the stop signals do. Windows has no SIGUSR1: take the fix away with
+--fix-loss, or use the window's menu item 測位を止める. --pty does not exist
+there: give --port one end of a virtual COM port pair (a driver such as
+com0com), or use --tcp.
+)";
+}
+
+// Also has a console read the UTF-8 texts (prefecture names) as UTF-8,
+// and gives it back its own code page at the end.
 void UseBinaryStandardOutput()
 {
     _setmode(_fileno(stdout), _O_BINARY);
+    static const UINT before = GetConsoleOutputCP();
+    if (before != 0 && before != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit([] { SetConsoleOutputCP(before); });
 }
 
 bool StandardErrorIsTerminal()
@@ -70,7 +93,17 @@ int OpenFifoWithWriter(const std::string&, int)
 namespace quilvex {
 namespace {
 void StartResolver() {}
+
+std::string ResolverReason(int error)
+{
+    return ::gai_strerror(error);
+}
 }  // namespace
+
+std::string PlatformHelp()
+{
+    return {};
+}
 
 void UseBinaryStandardOutput() {}
 
@@ -160,7 +193,7 @@ HostLookup LookUpHost(const std::string& host)
 #endif
             ;
         lookup.outcome = noSuchName ? HostLookup::Outcome::NoSuchName : HostLookup::Outcome::NoAnswer;
-        lookup.reason = ::gai_strerror(error);
+        lookup.reason = ResolverReason(error);
         return lookup;
     }
     const addrinfo* chosen = found;

@@ -6,6 +6,10 @@
 
 namespace quilvex {
 
+// What --help adds about this platform: how a run stops and the fix is
+// toggled where the POSIX signals do not exist.
+std::string PlatformHelp();
+
 // Standard output carries CR LF as they stand, never translated.
 void UseBinaryStandardOutput();
 

@@ -227,7 +227,7 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         text.replace(0, text.indexOf('\n'), "Usage: quilvex-nmea [options]");
-        return {NmeaCommand::Action::Help, {}, text.toStdString() + kHelpEnd};
+        return {NmeaCommand::Action::Help, {}, text.toStdString() + kHelpEnd + PlatformHelp()};
     }
     if (parser.isSet(version))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
@@ -332,7 +332,8 @@ NmeaCommand ParseNmeaCommand(const QStringList& arguments)
         return *failed;
     if (parser.isSet(pty)) {
 #ifdef _WIN32
-        return Fail("--pty is not available on Windows; use --tcp or a virtual COM port pair");
+        return Fail("--pty does not exist on Windows: install a virtual COM port pair driver (such as com0com) "
+                    "and give one end to --port, or serve the sentences with --tcp");
 #else
         o.pty = parser.value(pty).toStdString();
         if (o.pty->empty())

@@ -1,0 +1,51 @@
+# Windows: the folder both programs run from as installed (Qt and MinGW
+# runtime DLLs and Qt's plugins beside them), and CPack's NSIS installer and
+# zip of it. With MSVC there are no MinGW DLLs; windeployqt does the same job.
+
+foreach(module Core Gui Widgets Network SerialPort)
+    install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
+install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
+
+if(MINGW)
+    # Debian keeps them beside the compiler's libraries; Windows kits beside g++.exe.
+    get_filename_component(compiler_dir ${CMAKE_CXX_COMPILER} DIRECTORY)
+    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                        OUTPUT_VARIABLE runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(NOT IS_ABSOLUTE "${runtime}" OR NOT EXISTS "${runtime}")
+            find_file(runtime_${dll} ${dll} HINTS ${compiler_dir} NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+            set(runtime ${runtime_${dll}})
+        endif()
+        install(FILES ${runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endforeach()
+endif()
+
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/COPYING.txt ${CMAKE_CURRENT_LIST_DIR}/README-licences.txt
+              ${CMAKE_CURRENT_LIST_DIR}/LGPL-3.txt ${CMAKE_CURRENT_LIST_DIR}/GPL-3.txt
+        DESTINATION licences)
+
+set(CPACK_GENERATOR NSIS ZIP)
+set(CPACK_PACKAGE_NAME Quilvex)
+set(CPACK_PACKAGE_VENDOR "The Quilvex developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stand-in GPS receiver sending NMEA 0183 on a COM port or TCP")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Quilvex)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Quilvex)
+set(CPACK_PACKAGE_FILE_NAME Quilvex-${PROJECT_VERSION}-win64)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_LIST_DIR}/COPYING.txt)
+set(CPACK_STRIP_FILES ON)
+# Start-menu entry for the window; the command-line tool is run from a console.
+set(CPACK_PACKAGE_EXECUTABLES quilvex Quilvex)
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
+set(CPACK_NSIS_DISPLAY_NAME Quilvex)
+set(CPACK_NSIS_PACKAGE_NAME Quilvex)  # also the Start-menu folder
+set(CPACK_NSIS_INSTALLED_ICON_NAME quilvex.exe)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/app/resources/quilvex.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/resources/quilvex.ico)
+# A 64-bit installer into the 64-bit Program Files: 64-bit Windows runs it,
+# and hosts without 32-bit support can too.
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(CPack)
