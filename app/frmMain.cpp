@@ -2,6 +2,7 @@
 
 #include "CoordinateDisplay.hpp"
 #include "FormLayout.hpp"
+#include "NetworkAddress.hpp"
 #include "PickComboBox.hpp"
 #include "PortListing.hpp"
 #include "PortOutput.hpp"
@@ -12,6 +13,7 @@
 #include "TickRun.hpp"
 
 #include <QAbstractItemView>
+#include <QFontMetricsF>
 #include <QAction>
 #include <QMenu>
 #include <QShortcut>
@@ -19,6 +21,8 @@
 #include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <cmath>
 
 namespace quilvex {
 namespace {
@@ -60,6 +64,42 @@ void SelectExactly(QComboBox* list, const QString& text)
 {
     list->setCurrentIndex(list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
     list->setEditText(text);
+}
+
+// QMessageBox leaves a text no wider than half the screen, and never one
+// wider than this, on its lines as they stand; it wraps a wider one.
+constexpr qreal kMessageBoxWrapsAbove = 500;
+
+// The width a message box's text gets so that no path or address in it
+// breaks across lines: each line up to the end of its last path (and the
+// punctuation that cannot begin a line after it) fits on one line. A path
+// is a run of blank-free characters from before the CJK blocks that holds
+// a slash or a backslash. A text the box would not wrap gets its own width,
+// so a narrower one is never cut off.
+int WidthKeepingPathsWhole(const QString& message, const QFontMetricsF& metrics)
+{
+    qreal needed = 0, unwrapped = 0;
+    for (const QString& line : message.split('\n')) {
+        qsizetype end = 0;
+        for (qsizetype i = 0; i < line.size();) {
+            qsizetype run = i;
+            while (run < line.size() && !line[run].isSpace() && line[run].unicode() < 0x3000)
+                ++run;
+            const QStringView token = QStringView(line).mid(i, run - i);
+            if (token.contains('/') || token.contains('\\')) {
+                // Closing brackets and stops never begin a line: they go with it.
+                for (end = run; end < line.size(); ++end) {
+                    const QChar::Category c = line[end].category();
+                    if (c != QChar::Punctuation_Close && c != QChar::Punctuation_FinalQuote && c != QChar::Punctuation_Other)
+                        break;
+                }
+            }
+            i = std::max(run, i + 1);
+        }
+        needed = std::max(needed, metrics.horizontalAdvance(line.left(end)));
+        unwrapped = std::max(unwrapped, metrics.horizontalAdvance(line));
+    }
+    return static_cast<int>(std::ceil(std::max(needed, std::min(unwrapped, kMessageBoxWrapsAbove + 1)))) + 1;
 }
 
 }  // namespace
@@ -115,6 +155,9 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     connect(cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(cmbCOM, &PickComboBox::picked, this, &frmMain::cmbCOM_Click);
     connect(cmbBPS, &PickComboBox::picked, this, &frmMain::cmbBPS_Click);
+    // A TCP server has no line rate.
+    connect(cmbCOM, &QComboBox::currentTextChanged, this,
+            [this](const QString& port) { cmbBPS->setEnabled(!TcpPortText(port.toStdString())); });
     connect(cmbCOM, &PickComboBox::aboutToOpen, this, &frmMain::cmbCOM_DropDown);
     connect(Timer1, &SecondTimer::tick, this, &frmMain::Timer1_Timer);
 
@@ -229,10 +272,12 @@ void frmMain::cmbCOM_DropDown()
 
 void frmMain::Timer1_Timer()
 {
-    m_receiver.slot = LookupPrefecture(cmbPref->currentText().toStdString());
+    // A text that names no prefecture leaves the receiver without a place:
+    // its ticks carry no fix, and the fields no coordinates.
+    m_receiver.slot = PrefectureSlot(cmbPref->currentText().toStdString());
     const PrefectureRow& row = PrefectureTable[m_receiver.slot];
-    Label3->setText(QString::fromStdString(LatitudeDisplayText(row.lat)));
-    Label4->setText(QString::fromStdString(LongitudeDisplayText(row.lon)));
+    Label3->setText(m_receiver.slot ? QString::fromStdString(LatitudeDisplayText(row.lat)) : QString());
+    Label4->setText(m_receiver.slot ? QString::fromStdString(LongitudeDisplayText(row.lon)) : QString());
     if (m_run)
         m_run->send(ComposeTickNow(m_receiver));
     ShowRunState();
@@ -274,7 +319,9 @@ void frmMain::ShowRunState()
         title += QStringLiteral("（接続 %1）").arg(clients);
     if (const long long skipped = m_run->skippedTicks(); skipped > 0)
         title += QStringLiteral("、スキップ %1").arg(skipped);
-    if (!HasFix(m_receiver))
+    if (!m_receiver.slot)
+        title += QStringLiteral("、位置不明");
+    if (m_receiver.fixSwitchedOff)
         title += QStringLiteral("、測位なし");
     setWindowTitle(title);
 }
@@ -284,8 +331,16 @@ void frmMain::ShowRunState()
 void frmMain::MSComm1_Error(const OutputError& error)
 {
     StopTransmission();
-    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", QString::fromStdString(OutputErrorMessage(error, Language::Japanese)),
-                                QMessageBox::Ok, this);
+    std::vector<std::string> ports;
+    for (const PortDescription& port : m_ports())
+        ports.push_back(port.port);
+    const QString message = QString::fromStdString(OutputErrorMessage(error, Language::Japanese, ports));
+    auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", message, QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+        label->ensurePolished();  // the font it will be drawn in
+        label->setMinimumWidth(WidthKeepingPathsWhole(message, QFontMetricsF(label->font())));
+    }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -1,5 +1,7 @@
 #include "PrefectureTable.hpp"
 
+#include "ReceiverTexts.hpp"
+
 #include <algorithm>
 
 namespace quilvex {
@@ -24,6 +26,16 @@ int LookupPrefectureLatin(std::string_view text)
             return slot;
     }
     return 0;
+}
+
+int PrefectureSlot(std::string_view text)
+{
+    if (const int slot = LookupPrefecture(text); slot != 0)
+        return slot;
+    if (const int slot = LookupPrefectureLatin(text); slot != 0)
+        return slot;
+    const auto number = WholeNumber(text);
+    return number && *number >= kFirstSlot && *number <= kLastSlot ? static_cast<int>(*number) : 0;
 }
 
 }  // namespace quilvex

@@ -81,4 +81,9 @@ int LookupPrefecture(std::string_view text);
 // The slot whose romanisation equals the text in any letter case, or 0.
 int LookupPrefectureLatin(std::string_view text);
 
+// The slot a typed text names, the same in the window and on the command
+// line: the Japanese name, the romanisation in any letter case, or the slot
+// number 1 to 47 in digits; 0 for any other text.
+int PrefectureSlot(std::string_view text);
+
 }  // namespace quilvex

@@ -264,7 +264,8 @@ std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, c
 
 bool HasFix(const Receiver& r)
 {
-    if (r.fixSwitchedOff || (r.replay && !r.replay->fix))
+    // A receiver that cannot say where it is has no fix to report.
+    if (r.fixSwitchedOff || (r.replay && !r.replay->fix) || (!r.position && !r.route && !r.replay && SeatOf(r).name.empty()))
         return false;
     return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
         return r.second >= w.after && r.second - w.after < w.length;
@@ -301,16 +302,14 @@ Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_vie
     const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
     const bool standard = r.format == NmeaFormat::Standard;
     const std::vector<GsvSatellite> sky = standard ? SkyOf(r, utc) : std::vector<GsvSatellite>{};
+    const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
-    for (std::string& body : standard ? StandardBodies(r, t, sky) : ClassicBodies(r, t)) {
-        if (r.talker == Talker::GN)
-            body[1] = 'N';
-        tick.sentences.push_back(FrameSentence(body));
-    }
+    for (const std::string& body : standard ? StandardBodies(r, t, sky) : ClassicBodies(r, t))
+        tick.sentences.push_back(FrameSentence(talker + body));
     tick.skyFrom = tick.sentences.size();
     if (standard) {
         for (const std::string& body : ComposeGSVGroup(sky))  // GPS satellites: GP whatever the talker
-            tick.sentences.push_back(FrameSentence(body));
+            tick.sentences.push_back(FrameSentence("GP" + body));
     }
     return tick;
 }

@@ -59,21 +59,21 @@ std::string FrameSentence(std::string_view body)
 // $GPZDA,045135.12,16,09,2010,13,51*68
 std::string ComposeZDA(const TimeTexts& t)
 {
-    return Join({"GPZDA,", t.hh, t.mm, t.ss, ".", t.cc, ",", t.DD, ",", t.MO, ",", t.YYYY, ",",
+    return Join({"ZDA,", t.hh, t.mm, t.ss, ".", t.cc, ",", t.DD, ",", t.MO, ",", t.YYYY, ",",
                  t.LH, ",", t.mm});
 }
 
 // $GPGGA,045135.12,3541.221600,N,13941.301400,E,1,08,0.9,0,M,0,M,5.0,1012*7D
 std::string ComposeGGA(const TimeTexts& t, const PlaceTexts& p, std::string_view altitude)
 {
-    return Join({"GPGGA,", t.hh, t.mm, t.ss, ".", t.cc, ",", p.lat, ",", p.ns, ",", p.lon, ",", p.ew,
+    return Join({"GGA,", t.hh, t.mm, t.ss, ".", t.cc, ",", p.lat, ",", p.ns, ",", p.lon, ",", p.ew,
                  ",1,08,0.9,", altitude, ",M,0,M,5.0,1012"});
 }
 
 // $GPGLL,3541.221600,N,13941.301400,E,045135.12,A,A*60
 std::string ComposeGLL(const TimeTexts& t, const PlaceTexts& p)
 {
-    return Join({"GPGLL,", p.lat, ",", p.ns, ",", p.lon, ",", p.ew, ",", t.hh, t.mm, t.ss, ".", t.cc,
+    return Join({"GLL,", p.lat, ",", p.ns, ",", p.lon, ",", p.ew, ",", t.hh, t.mm, t.ss, ".", t.cc,
                  ",A,A"});
 }
 
@@ -81,21 +81,21 @@ std::string ComposeGLL(const TimeTexts& t, const PlaceTexts& p)
 std::string ComposeVTG(std::string_view course, std::string_view magnetic, std::string_view knots,
                        std::string_view kmh)
 {
-    return Join({"GPVTG,", course, ",T,", magnetic, ",M,", knots, ",N,", kmh, ",K,A"});
+    return Join({"VTG,", course, ",T,", magnetic, ",M,", knots, ",N,", kmh, ",K,A"});
 }
 
 // $GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D
 std::string ComposeRMC(const TimeTexts& t, const PlaceTexts& p, std::string_view knots,
                        std::string_view course, std::string_view variation)
 {
-    return Join({"GPRMC,", t.hh, t.mm, t.ss, ".", t.cc, ",A,", p.lat, ",", p.ns, ",", p.lon, ",", p.ew, ",",
+    return Join({"RMC,", t.hh, t.mm, t.ss, ".", t.cc, ",A,", p.lat, ",", p.ns, ",", p.lon, ",", p.ew, ",",
                  knots, ",", course, ",", t.DD, t.MO, YearOfCentury(t), ",", variation, ",A"});
 }
 
 // $GPZDA,045135.12,16,09,2010,00,00*6E
 std::string ComposeStandardZDA(const TimeTexts& t)
 {
-    return Join({"GPZDA,", t.hh, t.mm, t.ss, ".", t.cc, ",", t.DD, ",", t.MO, ",", t.YYYY, ",00,00"});
+    return Join({"ZDA,", t.hh, t.mm, t.ss, ".", t.cc, ",", t.DD, ",", t.MO, ",", t.YYYY, ",00,00"});
 }
 
 // $GPGGA,045135.12,3541.22160,N,13941.30140,E,1,07,1.17,0.0,M,0.0,M,,*65
@@ -104,14 +104,14 @@ std::string ComposeStandardGGA(const TimeTexts& t, const PlaceTexts& p, std::siz
 {
     std::string count;
     AppendPadded(count, static_cast<int>(used), 2);
-    return Join({"GPGGA,", t.hh, t.mm, t.ss, ".", t.cc, ",", p.lat, ",", p.ns, ",", p.lon, ",", p.ew, ",1,",
+    return Join({"GGA,", t.hh, t.mm, t.ss, ".", t.cc, ",", p.lat, ",", p.ns, ",", p.lon, ",", p.ew, ",1,",
                  count, ",", hdop, ",", altitude, ",M,0.0,M,,"});
 }
 
 // $GPGSA,A,3,08,12,13,16,19,23,24,,,,,,2.31,1.17,1.99*05
 std::string ComposeGSA(std::string_view fix, std::span<const int> prns, std::string_view dops)
 {
-    std::string body = Join({"GPGSA,A,", fix, ","});
+    std::string body = Join({"GSA,A,", fix, ","});
     for (std::size_t i = 0; i < 12; ++i) {
         if (i < prns.size())
             AppendPadded(body, prns[i], 2);
@@ -127,7 +127,7 @@ std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView)
     const std::size_t count = std::max<std::size_t>(1, (inView.size() + 3) / 4);
     std::vector<std::string> group;
     for (std::size_t n = 0; n < count; ++n) {
-        std::string body = Join({"GPGSV,", std::to_string(count), ",", std::to_string(n + 1), ","});
+        std::string body = Join({"GSV,", std::to_string(count), ",", std::to_string(n + 1), ","});
         AppendPadded(body, static_cast<int>(inView.size()), 2);
         for (std::size_t i = 4 * n; i < std::min(inView.size(), 4 * n + 4); ++i) {
             const GsvSatellite& s = inView[i];
@@ -149,25 +149,25 @@ std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView)
 // $GPGGA,045135.12,,,,,0,00,99.99,,M,,M,,*63
 std::string ComposeNoFixGGA(const TimeTexts& t)
 {
-    return Join({"GPGGA,", t.hh, t.mm, t.ss, ".", t.cc, ",,,,,0,00,99.99,,M,,M,,"});
+    return Join({"GGA,", t.hh, t.mm, t.ss, ".", t.cc, ",,,,,0,00,99.99,,M,,M,,"});
 }
 
 // $GPGLL,,,,,045135.12,V,N*4F
 std::string ComposeNoFixGLL(const TimeTexts& t)
 {
-    return Join({"GPGLL,,,,,", t.hh, t.mm, t.ss, ".", t.cc, ",V,N"});
+    return Join({"GLL,,,,,", t.hh, t.mm, t.ss, ".", t.cc, ",V,N"});
 }
 
 // $GPVTG,,T,,M,,N,,K,N*2C
 std::string ComposeNoFixVTG()
 {
-    return "GPVTG,,T,,M,,N,,K,N";
+    return "VTG,,T,,M,,N,,K,N";
 }
 
 // $GPRMC,045135.12,V,,,,,,,160910,,,N*77
 std::string ComposeNoFixRMC(const TimeTexts& t)
 {
-    return Join({"GPRMC,", t.hh, t.mm, t.ss, ".", t.cc, ",V,,,,,,,", t.DD, t.MO, YearOfCentury(t), ",,,N"});
+    return Join({"RMC,", t.hh, t.mm, t.ss, ".", t.cc, ",V,,,,,,,", t.DD, t.MO, YearOfCentury(t), ",,,N"});
 }
 
 TickLength WidestStandardTick()
@@ -181,11 +181,11 @@ TickLength WidestStandardTick()
          {ComposeStandardZDA(t), ComposeStandardGGA(t, place, 12, "99.99", "100000.0"), ComposeGLL(t, place),
           ComposeVTG("359.9", "", "1000.0", "1852.0"), ComposeRMC(t, place, "1000.0", "359.9", ","),
           ComposeGSA("3", prns, "99.99,99.99,99.99")})
-        before += FrameSentence(body).size();
+        before += FrameSentence("GP" + body).size();
     std::size_t sky = 0, longest = 0;
     for (const std::string& body : ComposeGSVGroup(inView)) {
-        sky += FrameSentence(body).size();
-        longest = std::max(longest, FrameSentence(body).size());
+        sky += FrameSentence("GP" + body).size();
+        longest = std::max(longest, FrameSentence("GP" + body).size());
     }
     return {before + sky, before + longest};
 }

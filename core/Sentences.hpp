@@ -24,7 +24,7 @@ struct PlaceTexts {
 
 // The bodies take their texts as they stand: nothing is checked, trimmed or
 // padded, so an empty coordinate gives an empty field. Every body starts with
-// the GP talker; the caller may put another in its place.
+// its sentence type ("ZDA,..."): the caller puts the talker in front.
 
 // The classic stream: its quirky constants are what consumers of it expect.
 std::string ComposeZDA(const TimeTexts& t);
@@ -50,7 +50,7 @@ struct GsvSatellite {
     int prn, elevation, azimuth;  // whole degrees
     int snr;                      // dB-Hz; 0 when not tracked: the field stays empty
 };
-// Four satellites a sentence, the last one the rest; "GPGSV,1,1,00" for none.
+// Four satellites a sentence, the last one the rest; "GSV,1,1,00" for none.
 std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView);
 
 // Without a fix, in either stream.

@@ -2,6 +2,7 @@
 
 #include "modGeneral.hpp"
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <vector>
@@ -33,8 +34,11 @@ struct SatelliteInView {
 };
 inline constexpr double kElevationMask = 5.0;
 
-// Every satellite in view of the place at the instant, by PRN.
+// Every satellite in view of the place at the instant, by PRN: over every
+// latitude and a whole day, 5 to 12 of them (8.3 on average).
 std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant);
+inline constexpr std::size_t kFewestInView = 5;
+inline constexpr std::size_t kMostInView = 12;
 
 // A direction in whole degrees, as GSV carries it.
 struct SkyDirection {

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "TimeTexts.hpp"
-#include "modGeneral.hpp"
-
 #include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quilvex {
@@ -22,16 +18,6 @@ struct Tick {
     auto begin() const { return sentences.begin(); }
     auto end() const { return sentences.end(); }
 };
-
-// The classic six, the seat's texts sent as they stand.
-Tick ComposeTick(const TimeTexts& t, std::string_view lat, std::string_view lon);
-
-// A real-time tick: snapshots the UTC clock into SysTime, then reads the
-// local hour, then composes.
-Tick ComposeTickNow(std::string_view lat, std::string_view lon);
-
-// A stamped tick at a given instant, with the local hour of that instant.
-Tick ComposeTickAt(UtcInstant instant, std::string_view lat, std::string_view lon);
 
 // Whether a serial line at this rate (8N1: ten bits a byte) carries the
 // longest standard tick within 90 % of a second. A slower one gets the sky

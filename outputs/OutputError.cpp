@@ -12,7 +12,7 @@ namespace {
 // {open} "cannot open" with the port, {on} the port, {text} what the user
 // gave, {address} the address served, {settings}, {suggest} the device path
 // a text probably means, {because} the system's reason if any, {why} that
-// reason or the row's own explanation.
+// reason or the row's own explanation, {ports} the serial ports the system has.
 struct Wording {
     OutputErrorKind kind;
     std::string_view english;
@@ -27,8 +27,9 @@ constexpr std::array kWordings{
             "{open}ポート番号がありません。COM1 以上、または /dev/ttyUSB0 のようなデバイスのパスを指定してください。"},
     Wording{OutputErrorKind::NotAPortName,
             "{open}: only COM1, COM2, ... are port numbers; for a device give its path, such as {suggest}",
-            "{open}ポート番号として使えるのは COM1、COM2 … だけです。デバイスはパスで指定してください（例: {suggest}）。"},
-    Wording{OutputErrorKind::Missing, "{open}: no such device", "{open}そのデバイスはありません。"},
+            "{open}ポート番号として使えるのは COM1、COM2 … だけです。\nデバイスはパスで指定してください（例: {suggest}）。"},
+    Wording{OutputErrorKind::Missing, "{open}: no such device (--list-ports lists the serial ports this system has)",
+            "{open}そのデバイスはありません。\n{ports}"},
     Wording{OutputErrorKind::NotADevice, "{open}: not a serial or terminal device",
             "{open}シリアルポート（端末デバイス）ではありません。"},
     Wording{OutputErrorKind::PermissionDenied,
@@ -102,7 +103,7 @@ std::string Fill(std::string_view pattern, std::initializer_list<Piece> pieces)
 
 }  // namespace
 
-std::string OutputErrorMessage(const OutputError& e, Language language)
+std::string OutputErrorMessage(const OutputError& e, Language language, const std::vector<std::string>& systemPorts)
 {
     const bool english = language == Language::English;
     const Wording& w = kWordings[static_cast<std::size_t>(e.kind)];
@@ -116,6 +117,10 @@ std::string OutputErrorMessage(const OutputError& e, Language language)
     const std::string because = e.reason.empty() ? std::string()
         : english ? ": " + e.reason : "（" + e.reason + "）";
     const std::string why = e.reason.empty() ? std::string(english ? w.englishWhy : w.japaneseWhy) : e.reason;
+    std::string ports;
+    for (const std::string& port : systemPorts)
+        ports += (ports.empty() ? "" : "、") + port;
+    ports = ports.empty() ? "このシステムにはシリアルポートがありません。" : "このシステムのシリアルポート：" + ports;
 
     return Fill(english ? w.english : w.japanese,
                 {{"open", english ? "cannot open " + on : on + "を開けません。\n"},
@@ -125,7 +130,8 @@ std::string OutputErrorMessage(const OutputError& e, Language language)
                  {"settings", e.settings},
                  {"suggest", SuggestedDevicePath(text)},
                  {"because", because},
-                 {"why", why}});
+                 {"why", why},
+                 {"ports", ports}});
 }
 
 }  // namespace quilvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quilvex {
 
@@ -38,6 +39,8 @@ struct OutputError {
 enum class Language { English, Japanese };
 
 // The message for the command line (English) or the window (Japanese), UTF-8.
-std::string OutputErrorMessage(const OutputError& error, Language language);
+// The window names `ports`, the serial ports the system has, where a device
+// is missing; the command line points to --list-ports.
+std::string OutputErrorMessage(const OutputError& error, Language language, const std::vector<std::string>& ports = {});
 
 }  // namespace quilvex

@@ -39,7 +39,8 @@ public:
     virtual bool paces() const { return false; }
     virtual bool idle() const { return true; }
 
-    // Bytes of ours that still wait to leave, and whether any moved lately.
+    // Bytes of ours that still wait to leave, for the held-line rule and the
+    // drain at the end; 0 for outputs whose consumers come and go (TCP, UDP).
     virtual long long waiting() const = 0;
 
     long long skippedTicks() const { return m_skipped; }

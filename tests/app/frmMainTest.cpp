@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QtTest>
 
 #ifndef _WIN32
@@ -97,6 +98,33 @@ speed_t LineSpeed(const PseudoTerminal& pty)
 }
 #endif
 
+// Whether the label, as laid out at its width, cuts a line off or breaks
+// one inside a path (a blank-free run of characters from before the CJK
+// blocks with a slash).
+bool BadlyLaidOut(const QLabel& label)
+{
+    const auto inRun = [](QChar c) { return !c.isSpace() && c.unicode() < 0x3000; };
+    for (const QString& text : label.text().split('\n')) {
+        if (!label.wordWrap() && label.fontMetrics().horizontalAdvance(text) > label.contentsRect().width())
+            return true;
+        QTextLayout layout(text, label.font());
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label.contentsRect().width());
+            qsizetype from = line.textStart() + line.textLength(), to = from;
+            while (from > 0 && inRun(text[from - 1]))
+                --from;
+            while (to < text.size() && inRun(text[to]))
+                ++to;
+            if (from < line.textStart() + line.textLength() && to > line.textStart() + line.textLength() &&
+                text.mid(from, to - from).contains('/'))
+                return true;
+        }
+        layout.endLayout();
+    }
+    return false;
+}
+
 std::vector<PortDescription> FakePorts()
 {
     return {{"/dev/ttyS0", "", "", "", ""}, {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K", ""}};
@@ -143,7 +171,17 @@ void frmMainTest::runScenario()
     QVERIFY(lines[1].contains(",3541.221600,N,13941.301400,E,"));
     QCOMPARE(Text(w, "Label3") + Text(w, "Label4"), QString("35度41分13秒139度41分18秒"));
 
-    TypeInto(Find<QComboBox>(w, "cmbPref"), "沖縄県");
+    // A text that names no prefecture: no fix and no coordinates, the clock
+    // going on, until the text names one, in any of the ways --pref takes.
+    TypeInto(Find<QComboBox>(w, "cmbPref"), "東京");
+    const QStringList unknown = QString::fromStdString(Collect(pty, 1100ms)).split("\r\n");
+    QVERIFY2(unknown.size() >= 6 && unknown[0].startsWith("$GPZDA,") && unknown[1].contains(",,,,,0,00,99.99,"),
+             qPrintable(unknown.join('\n')));
+    QVERIFY(w.windowTitle().endsWith("、位置不明") && Text(w, "Label3").isEmpty() && Text(w, "Label4").isEmpty());
+    TypeInto(Find<QComboBox>(w, "cmbPref"), "tOKYO");
+    QVERIFY(QString::fromStdString(Collect(pty, 1100ms)).contains(",3541.221600,N,13941.301400,E,"));
+    QVERIFY(!w.windowTitle().contains("位置不明") && Text(w, "Label3") == "35度41分13秒");
+    TypeInto(Find<QComboBox>(w, "cmbPref"), "47");
     QVERIFY(IsRunning(w));
     const std::string next = Collect(pty, 1100ms);
     QVERIFY2(QString::fromStdString(next).contains(",2612.446300,N,12740.511400,E,"), next.c_str());
@@ -247,7 +285,8 @@ void frmMainTest::failures()
     } rows[] = {
         {"COM", "4800", "ポート番号がありません"},
         {"ACM1", "4800", "/dev/ttyACM1"},
-        {"/dev/quilvex-missing", "4800", "そのデバイスはありません。"},
+        {"USB-FT232R-A10K-if00", "4800", "/dev/ttyUSB-FT232R-A10K-if00"},
+        {"/dev/quilvex-missing", "4800", "ありません。\nこのシステムのシリアルポート：/dev/ttyS0、/dev/ttyUSB0"},
         {"COM99", "4800", "そのデバイスはありません。"},
         {"FILE", "4800", "端末デバイス"},
         {"PTY", "fast", "通信設定「fast,n,8,1」"},
@@ -291,6 +330,7 @@ void frmMainTest::failures()
         QCOMPARE(boxes.size(), 1);
         const QString text = boxes[0]->text();
         QVERIFY2(text.contains(row.says) && text.contains(port) && !text.contains("No such file"), qPrintable(text));
+        QVERIFY2(!BadlyLaidOut(*boxes[0]->findChild<QLabel*>("qt_msgbox_label")), qPrintable(text));
         QVERIFY(!pty || pty->readAvailable(0ms).empty());
     }
 }
@@ -307,7 +347,7 @@ void frmMainTest::servesTcp()
         frmMain w(FakePorts);
         w.show();
         StartOn(w, QString(text).arg(port));
-        QVERIFY(IsRunning(w));
+        QVERIFY(IsRunning(w) && !Find(w, "cmbBPS")->isEnabled());  // no line rate to choose
         QTcpSocket client;
         QTRY_VERIFY_WITH_TIMEOUT((client.connectToHost(QHostAddress::LocalHost, port), client.waitForConnected(100)), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() >= 307, 2500);
@@ -319,6 +359,8 @@ void frmMainTest::servesTcp()
         QTcpSocket late;
         late.connectToHost(QHostAddress::LocalHost, port);
         QVERIFY(!late.waitForConnected(500));
+        Find<QComboBox>(w, "cmbCOM")->setEditText("COM1");
+        QVERIFY(Find(w, "cmbBPS")->isEnabled());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
+#include "Receiver.hpp"
 #include "Sentences.hpp"
 #include "Tick.hpp"
 #include "TickSchedule.hpp"
@@ -35,7 +36,7 @@ void SetZone(const char* zone)
 
 Tick TickAt(const char* instant, int slot = 13)
 {
-    return ComposeTickAt(ParseUtcInstant(instant).value(), PrefectureTable[slot].lat, PrefectureTable[slot].lon);
+    return ComposeTickAt(Receiver{.slot = slot}, ParseUtcInstant(instant).value());
 }
 
 }  // namespace
@@ -45,7 +46,8 @@ TEST(Core, GoldenTickAndSlotZero)
     SetZone("JST-9");
     EXPECT_EQ(JoinTick(TickAt("2010-09-16T04:51:35.127Z")), kWorkedExampleTick);
     EXPECT_EQ(FrameSentence("GPGSA,A,3,,,,,,,,,,,,,0,0,0"), kFramedGSA);
-    EXPECT_EQ(TickAt("2010-09-16T04:51:35.127Z", 0)[1], "$GPGGA,045135.12,,N,,E,1,08,0.9,0,M,0,M,5.0,1012*41\r\n");
+    // No seat, no place: never a fix with empty coordinates.
+    EXPECT_EQ(TickAt("2010-09-16T04:51:35.127Z", 0)[1], "$GPGGA,045135.12,,,,,0,00,99.99,,M,,M,,*63\r\n");
 }
 
 // Midnight local, the last hundredth, the 9/10 ms boundary, zones ahead of and
@@ -85,17 +87,20 @@ TEST(Core, LookupAndDisplay)
         {"愛知県", 23, "35度10分29秒", "136度54分14秒"},
         {"沖縄県", 47, "26度12分26秒", "127度40分30秒"},
         {"東京都 ", 0, "度分秒", "度分秒"},
-        {"Tokyo", 0, "度分秒", "度分秒"},
+        {"Tokyo", 13, "35度41分13秒", "139度41分18秒"},
+        {"OKINAWA", 47, "26度12分26秒", "127度40分30秒"},
+        {"47", 47, "26度12分26秒", "127度40分30秒"},
+        {"48", 0, "度分秒", "度分秒"},
+        {"+1", 0, "度分秒", "度分秒"},
+        {"Toky", 0, "度分秒", "度分秒"},
     };
     for (const auto& row : rows) {
-        const int slot = LookupPrefecture(row.text);
+        const int slot = PrefectureSlot(row.text);
         EXPECT_EQ(slot, row.slot) << row.text;
         EXPECT_EQ(LatitudeDisplayText(PrefectureTable[slot].lat), row.lat) << row.text;
         EXPECT_EQ(LongitudeDisplayText(PrefectureTable[slot].lon), row.lon) << row.text;
     }
-    EXPECT_EQ(LookupPrefectureLatin("tokyo"), 13);
-    EXPECT_EQ(LookupPrefectureLatin("OKINAWA"), 47);
-    EXPECT_EQ(LookupPrefectureLatin("Toky"), 0);
+    EXPECT_EQ(LookupPrefecture("Tokyo"), 0);  // the Japanese name exactly
 }
 
 TEST(Core, PortTexts)

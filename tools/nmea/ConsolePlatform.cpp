@@ -55,6 +55,11 @@ bool StandardErrorIsTerminal()
     return _isatty(_fileno(stderr)) != 0;
 }
 
+bool InTerminalForeground()
+{
+    return StandardErrorIsTerminal();
+}
+
 bool StandardOutputIsTerminal()
 {
     return _isatty(_fileno(stdout)) != 0;
@@ -110,6 +115,11 @@ void UseBinaryStandardOutput() {}
 bool StandardErrorIsTerminal()
 {
     return ::isatty(2) == 1;
+}
+
+bool InTerminalForeground()
+{
+    return StandardErrorIsTerminal() && ::tcgetpgrp(2) == ::getpgrp();
 }
 
 bool StandardOutputIsTerminal()

@@ -21,6 +21,10 @@ bool StandardOutputWasOpen();
 // Whether a status line rewritten in place can be shown.
 bool StandardErrorIsTerminal();
 bool StandardOutputIsTerminal();
+// Standard error is a terminal and this program is in its foreground process
+// group: Ctrl+C reaches it, and a line rewritten in place splices into no
+// other program's output.
+bool InTerminalForeground();
 // Both streams are one terminal, however each was opened.
 bool StandardStreamsShareTerminal();
 

@@ -1,354 +1,356 @@
 #include "NmeaOptions.hpp"
 
-#include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
+#include "OptionTable.hpp"
 #include "ReceiverTexts.hpp"
 #include "RouteFile.hpp"
-#include "Sentences.hpp"
-
-#include <QCommandLineParser>
 
 #include <algorithm>
 #include <map>
-#include <set>
 
 namespace quilvex {
 namespace {
 
-// Options that may be given more than once; every other one at most once.
-const std::set<QString> kRepeatable{"tcp", "udp", "fix-loss"};
+constexpr const char* kSeeHelp = " (--help lists the options)";
 
-// Options that cannot go together: the first with each of the others.
-const struct {
-    QString option;
-    QStringList with;
-} kConflicts[] = {
-    {"list", {"list-ports", "port", "rate", "tcp", "udp", "pty", "count", "at", "start", "format", "talker",
-              "position", "speed", "course", "fix-loss", "route", "replay", "pace", "loop"}},
-    {"list-ports", {"port", "rate", "tcp", "udp", "pty", "count", "at", "start", "format", "talker", "position",
-                    "speed", "course", "fix-loss", "route", "replay", "pace", "loop"}},
-    {"position", {"pref"}},
-    {"route", {"position", "pref", "course", "replay"}},
-    {"replay", {"position", "pref", "speed", "course"}},
-    {"start", {"at"}},
-};
-
-// One rule for --at, in the same words as the README and the man page.
-constexpr const char* kStampedRule =
-    "Stamped ticks go as fast as standard output or a serial port takes them, and every other output gets "
-    "those same ticks, skipping those it cannot take; when neither is among the outputs (only TCP, UDP or "
-    "virtual ports), one goes each second.";
-
-constexpr const char* kHelpEnd = R"(
-Examples:
-  quilvex-nmea --port /dev/ttyUSB0 --rate 9600   a serial port
-  quilvex-nmea --tcp 10110                       NMEA over TCP on 127.0.0.1:10110
-  quilvex-nmea --udp 127.0.0.1:10111             one datagram per tick
-  quilvex-nmea --pty /tmp/gps                    a virtual serial port at /tmp/gps
-  quilvex-nmea --port COM3 --tcp 0.0.0.0:10110 --udp 192.168.1.255:10110 --pty /tmp/gps
-                                                 all at once
-  quilvex-nmea --format standard --position -33.8568,151.2153,58 --tcp 10110
-                                                 Sydney, with the sky
-  quilvex-nmea --speed 12 --course 45 --fix-loss 30+10 --pty /tmp/gps
-                                                 under way north-east, no fix at ticks 30-39
-With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
-SIGQUIT or SIGUSR2) unless --count is given; a stop signal the program
-cannot take within 2 s ends it by force (status 1). SIGUSR1 switches the fix
-off, and the next one on again.
-
-Exit status:
-  0  done: the count reached, or a stop signal, and every byte out
-  1  an output failed: it could not be opened, went away, or refused a write;
-     or a stop signal found the program busy for 2 s
-  2  a bad command line
-  3  bytes still held at the end (a stopped line, a standard output nobody reads)
-)";
-
-// An exact name, its romanisation in any case, or a slot number 1 to 47.
-std::optional<int> SlotOf(const std::string& pref)
-{
-    if (const int slot = LookupPrefecture(pref); slot != 0)
-        return slot;
-    if (const int slot = LookupPrefectureLatin(pref); slot != 0)
-        return slot;
-    const auto number = WholeNumber(pref);
-    if (number && *number >= kFirstSlot && *number <= kLastSlot)
-        return static_cast<int>(*number);
-    return std::nullopt;
-}
-
-NmeaCommand Fail(std::string message, int status = kExitUsage)
+NmeaCommand Fail(std::string message, ExitStatus status = kExitUsage)
 {
     return {NmeaCommand::Action::Fail, {}, "quilvex-nmea: " + std::move(message), status};
 }
 
-bool IsIPv6(const std::string& host)
+std::string Dashed(const OptionRow& row)
 {
-    return host.find(':') != std::string::npos;
+    return "--" + std::string(row.name);
+}
+
+// An argument that names an option, never a value: "--quiet", "-h"; a
+// negative number such as "-33.8,151.2" is a value.
+bool NamesAnOption(const std::string& argument)
+{
+    return argument.starts_with("--") ||
+           (argument.size() >= 2 && argument[0] == '-' && !(argument[1] >= '0' && argument[1] <= '9') && argument[1] != '.');
+}
+
+// The options given, each with its values in order, by table row; and the
+// rows in the order they were first given.
+struct Given {
+    std::map<const OptionRow*, std::vector<std::string>> values;
+    std::vector<const OptionRow*> order;
+
+    bool has(std::string_view name) const { return values.contains(FindOption(name)); }
+    const std::vector<std::string>& of(std::string_view name) const { return values.at(FindOption(name)); }
+};
+
+// Arguments into options and values, by the table alone.
+std::optional<NmeaCommand> Tokenize(const std::vector<std::string>& arguments, Given& given)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!NamesAnOption(argument))
+            return Fail("unexpected argument \"" + argument + "\"" + kSeeHelp);
+        const bool longForm = argument.starts_with("--");
+        const std::size_t equals = longForm ? argument.find('=') : std::string::npos;
+        const std::string name = argument.substr(longForm ? 2 : 1, equals == std::string::npos ? std::string::npos
+                                                                                            : equals - 2);
+        const OptionRow* row = FindOption(name);
+        if (!row || (!longForm && name.size() != 1) || (longForm && name.size() == 1))
+            return Fail("unknown option " + (longForm ? argument.substr(0, equals) : argument) + kSeeHelp);
+        std::string value;
+        if (row->value.empty()) {
+            if (equals != std::string::npos)
+                return Fail(Dashed(*row) + " takes no value, not \"" + argument.substr(equals + 1) + "\"");
+        } else if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 == arguments.size()) {
+            return Fail(Dashed(*row) + " takes " + std::string(row->value) + ", and none was given");
+        } else if (NamesAnOption(arguments[i + 1])) {
+            return Fail(Dashed(*row) + " takes " + std::string(row->value) + ", not the option " + arguments[i + 1]);
+        } else {
+            value = arguments[++i];
+        }
+        auto& values = given.values[row];
+        if (values.empty())
+            given.order.push_back(row);
+        values.push_back(std::move(value));
+    }
+    return std::nullopt;
+}
+
+// What the table says of the options given together.
+std::optional<NmeaCommand> CheckCombination(const Given& given)
+{
+    for (const OptionRow* row : given.order) {
+        if (given.values.at(row).size() > 1 && !row->repeatable)
+            return Fail(Dashed(*row) + " may be given only once");
+    }
+    for (std::size_t i = 0; i < given.order.size(); ++i) {
+        for (std::size_t j = i + 1; j < given.order.size(); ++j) {
+            if (Conflicting(*given.order[i], *given.order[j]))
+                return Fail(Dashed(*given.order[i]) + " cannot go with " + Dashed(*given.order[j]));
+        }
+        if (const std::string_view needs = given.order[i]->needs; !needs.empty() && !given.has(needs))
+            return Fail(Dashed(*given.order[i]) + " goes with --" + std::string(needs) +
+                        (given.order[i]->unmet.empty() ? "" : ": " + std::string(given.order[i]->unmet)));
+    }
+    return std::nullopt;
+}
+
+// Each value of an option read into a setting; the first bad one fails.
+template <typename Parse, typename Into>
+std::optional<NmeaCommand> Read(const Given& given, std::string_view name, Parse parse, Into& into, const char* takes)
+{
+    if (!given.has(name))
+        return std::nullopt;
+    for (const std::string& text : given.of(name)) {
+        const auto parsed = parse(text);
+        if (!parsed)
+            return Fail("--" + std::string(name) + " takes " + takes + ", not \"" + text + "\"");
+        if constexpr (requires { into.push_back(*parsed); })
+            into.push_back(*parsed);
+        else
+            into = *parsed;
+    }
+    return std::nullopt;
+}
+
+std::optional<NmeaCommand> ReadPref(const std::string& text, Receiver& receiver)
+{
+    receiver.slot = PrefectureSlot(text);
+    if (receiver.slot != 0)
+        return std::nullopt;
+    if (WholeNumber(text))
+        return Fail("--pref takes a slot from " + std::to_string(kFirstSlot) + " to " + std::to_string(kLastSlot) +
+                    ", not \"" + text + "\" (--list shows the slots)");
+    return Fail("no prefecture named \"" + text + "\" (--list shows the names and slots)");
+}
+
+std::optional<NmeaCommand> ReadNetwork(const Given& given, Destination::Kind kind, std::vector<Destination>& into)
+{
+    const bool tcp = kind == Destination::Kind::Tcp;
+    const std::string_view name = tcp ? "tcp" : "udp";
+    if (!given.has(name))
+        return std::nullopt;
+    for (const std::string& text : given.of(name)) {
+        const auto address = ParseNetworkAddress(text, tcp ? kLocalHost : std::string_view{});
+        if (!address || (!tcp && text.find(':') == std::string::npos))
+            return Fail(tcp ? "--tcp takes [HOST:]PORT with a port from 1 to 65535, not \"" + text + "\""
+                            : "--udp takes HOST:PORT, such as 127.0.0.1:10110, not \"" + text + "\"");
+        into.push_back({kind, "--" + std::string(name), text, *address, {}});
+    }
+    return std::nullopt;
+}
+
+// A serial port, or what the window also takes: tcp://[HOST]:PORT.
+std::optional<NmeaCommand> ReadPort(const Given& given, NmeaOptions& o)
+{
+    if (!given.has("port"))
+        return std::nullopt;
+    const std::string& text = given.of("port").front();
+    if (const auto served = TcpPortText(text)) {
+        const auto address = ParseNetworkAddress(*served, kLocalHost);
+        if (!address)
+            return Fail("--port " + text + ": tcp:// takes [HOST]:PORT with a port from 1 to 65535, such as tcp://:10110");
+        if (given.has("rate"))
+            return Fail("--rate goes with a serial --port, not with " + text);
+        o.destinations.push_back({Destination::Kind::Tcp, "--port", text, *address, {}});
+        return std::nullopt;
+    }
+    o.destinations.push_back({Destination::Kind::SerialPort, "--port", text, {}, {}});
+    return std::nullopt;
 }
 
 // A server on the wildcard address of a family listens on each of its addresses.
 bool Overlap(const NetworkAddress& a, const NetworkAddress& b)
 {
-    auto covers = [](const std::string& wildcard, const std::string& host) {
-        return (wildcard == "0.0.0.0" && !IsIPv6(host)) || (wildcard == "::" && IsIPv6(host));
+    const auto ipv6 = [](const std::string& host) { return host.find(':') != std::string::npos; };
+    const auto covers = [&](const std::string& wildcard, const std::string& host) {
+        return (wildcard == "0.0.0.0" && !ipv6(host)) || (wildcard == "::" && ipv6(host));
     };
     return a.port == b.port && (a.host == b.host || covers(a.host, b.host) || covers(b.host, a.host));
 }
 
-// Each text as an address with a numeric host, in the order given; the
-// first pair that names one address twice is refused.
-std::optional<NmeaCommand> Resolve(const char* option, const QStringList& texts, std::string_view defaultHost,
-                                   std::vector<NetworkTarget>& targets, bool tcp)
+// Whether two destinations are one place: one TCP address served twice, one
+// UDP address, or one path as a serial port and a virtual port.
+bool SamePlace(const Destination& a, const Destination& b)
 {
-    for (const QString& value : texts) {
-        const std::string given = value.toStdString();
-        auto address = ParseNetworkAddress(given, defaultHost);
-        if (!address || (!tcp && !value.contains(':')))
-            return Fail(std::string(option) +
-                        (tcp ? " takes [HOST:]PORT with a port from 1 to 65535, not \""
-                             : " takes HOST:PORT, such as 127.0.0.1:10110, not \"") +
-                        given + "\"");
-        const HostLookup lookup = LookUpHost(address->host);
-        switch (lookup.outcome) {
-        case HostLookup::Outcome::NoSuchName:
-            return Fail(std::string(option) + " " + given + ": no host named \"" + address->host + "\" (" +
-                        lookup.reason + ")");
-        case HostLookup::Outcome::NoAnswer:
-            return Fail(std::string(option) + " " + given + ": cannot look up \"" + address->host + "\": " +
-                            lookup.reason,
-                        kExitOutputFailed);
-        case HostLookup::Outcome::Found:
-        case HostLookup::Outcome::Numeric:
-            break;
-        }
-        NetworkTarget target{given, lookup.outcome == HostLookup::Outcome::Found ? address->host : "",
-                             {lookup.address, address->port}};
-        for (const NetworkTarget& earlier : targets) {
-            if (tcp ? Overlap(earlier.address, target.address)
-                    : earlier.address.host == target.address.host && earlier.address.port == target.address.port)
-                return Fail(std::string(option) + " " + target.text() + " is given twice: \"" + earlier.given +
-                            "\" and \"" + given + "\"");
-        }
-        targets.push_back(std::move(target));
-    }
-    return std::nullopt;
-}
-
-// --route read into the receiver, or --replay opened up to its first fix.
-std::optional<NmeaCommand> ReadTrip(const QCommandLineParser& parser, const QCommandLineOption& route,
-                                    const QCommandLineOption& replay, const QCommandLineOption& pace,
-                                    const QCommandLineOption& loop, NmeaOptions& o)
-{
-    const auto problem = [](const char* option, const QString& file, const FileProblem& p) {
-        return Fail(std::string(option) + " " + file.toStdString() + ": " + p.message,
-                    p.unreadable ? kExitOutputFailed : kExitUsage);
-    };
-    if (parser.isSet(pace) && !parser.isSet(replay))
-        return Fail("--pace goes with --replay");
-    if (parser.isSet(loop) && !parser.isSet(route) && !parser.isSet(replay))
-        return Fail("--loop goes with --route or --replay");
-    const auto n = WholeNumber(parser.value(pace).toStdString());
-    if (parser.isSet(pace) && (!n || *n < 1 || *n > 100))
-        return Fail("--pace takes a whole number from 1 to 100, not \"" + parser.value(pace).toStdString() + "\"");
-    if (parser.isSet(route)) {
-        if (!(o.receiver.speedKnots > 0))
-            return Fail("--route needs --speed above 0");
-        auto points = ReadRouteFile(parser.value(route));
-        if (auto* p = std::get_if<FileProblem>(&points))
-            return problem("--route", parser.value(route), *p);
-        o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)),
-                                                         parser.isSet(loop));
-        o.routeFile = parser.value(route).toStdString();
-    }
-    if (parser.isSet(replay)) {
-        auto player = ReplayPlayer::open(parser.value(replay), static_cast<int>(n.value_or(1)), parser.isSet(loop));
-        if (auto* p = std::get_if<FileProblem>(&player))
-            return problem("--replay", parser.value(replay), *p);
-        o.replay = std::get<std::shared_ptr<ReplayPlayer>>(player);
-        o.replayFile = parser.value(replay).toStdString();
-    }
-    return std::nullopt;
+    using Kind = Destination::Kind;
+    const bool paths = (a.kind == Kind::SerialPort || a.kind == Kind::VirtualPort) &&
+                       (b.kind == Kind::SerialPort || b.kind == Kind::VirtualPort);
+    if (paths)
+        return a.given == b.given;
+    if (a.kind != b.kind)
+        return false;
+    return a.kind == Kind::Tcp ? Overlap(a.address, b.address)
+                               : a.address.host == b.address.host && a.address.port == b.address.port;
 }
 
 }  // namespace
 
-std::string NetworkTarget::text() const
+std::string Destination::text() const
 {
-    return NetworkAddressText(address);
+    return kind == Kind::Tcp || kind == Kind::Udp ? NetworkAddressText(address) : given;
 }
 
-NmeaCommand ParseNmeaCommand(const QStringList& arguments)
+const Destination* NmeaOptions::serialPort() const
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Prints or sends the NMEA 0183 sentences of a stand-in GPS receiver, once a second.");
-    const QCommandLineOption help({"h", "help"}, "Show this help.");
-    const QCommandLineOption version("version", "Show the version.");
-    const QCommandLineOption pref("pref", "Prefecture by Japanese name, romanisation (Tokyo) or slot 1-47 (default " +
-                                              QString::fromUtf8(kDefaultPrefecture.data(), kDefaultPrefecture.size()) + ").",
-                                  "NAME|SLOT");
-    const QCommandLineOption list("list", "List the 47 slots: slot, name, latitude, longitude, romanisation.");
-    const QCommandLineOption listPorts("list-ports", "List the serial ports this system has.");
-    const QCommandLineOption at("at", QString("Fixed UTC instant ") + kInstantRangeText.data() + QString(", e.g. 2010-09-16T04:51:35.127Z, instead of the clock; each further tick is one second later. ") + kStampedRule, "INSTANT");
-    const QCommandLineOption start("start", QString("Real-time ticks, at each whole second of the clock, stamped from this whole-second UTC instant (") + kInstantRangeText.data() + ") on, e.g. 2026-12-31T23:59:50Z: each carries INSTANT plus the seconds gone by since the first tick on the monotonic clock; not with --at.", "INSTANT");
-    const QCommandLineOption format("format", "classic (default): the six sentences Quilvex always sent; standard: NMEA 0183 v2.3, with the satellites used (GSA) and in view (GSV) of a model sky, not the real one.", "classic|standard");
-    const QCommandLineOption talker("talker", "Talker of every sentence but GSV: GP (default) or GN.", "GP|GN");
-    const QCommandLineOption position("position", "Any place instead of a prefectural seat: signed decimal degrees (south and west negative) and metres above mean sea level, e.g. -33.8568,151.2153,58; not with --pref.", "LAT,LON[,ALT]");
-    const QCommandLineOption speed("speed", "Speed over ground in knots, 0 to 1000: the place moves along a rhumb line.", "KNOTS");
-    const QCommandLineOption course("course", "True course in degrees, 0 to under 360 (default 0); with --speed only. At a pole a course of 90 or 270 goes nowhere.", "DEGREES");
-    const QCommandLineOption fixLoss("fix-loss", "No fix for FOR ticks from tick AFTER on, counted in ticks from the first (tick 0; with --start, seconds of the monotonic clock), never from the wall clock: 30+10 is ticks 30 to 39; may be given again. SIGUSR1 switches the fix off and on.", "AFTER+FOR");
-    const QCommandLineOption count("count", "Number of ticks; 0 runs until stopped. Default: 1 to standard output alone; until stopped with --port, --tcp, --udp or --pty.", "N");
-    const QCommandLineOption port("port", "Send to this port (COM1..., or a device path) instead of standard output.", "PORT");
-    const QCommandLineOption rate("rate", "Line rate in bit/s with --port, 1 to " + QString::number(kHighestRate) + " (default " +
-                                              QString::fromLatin1(kDefaultRate.data(), kDefaultRate.size()) +
-                                              "). Below " + QString::number((WidestStandardTick().whole * 100 + 8) / 9) + " bit/s"
-                                              " the standard sentences carry their sky one GSV sentence a tick.",
-                                  "RATE");
-    const QCommandLineOption tcp("tcp", "Serve NMEA over TCP on [HOST:]PORT (host 127.0.0.1 unless given; a name is looked up once); may be given again.", "[HOST:]PORT");
-    const QCommandLineOption udp("udp", "Send each tick as one UDP datagram to HOST:PORT; may be given again.", "HOST:PORT");
-    const QCommandLineOption pty("pty", "Make a virtual serial port linked at PATH (which must not exist).", "PATH");
-    const QCommandLineOption quiet("quiet", "Print nothing but errors.");
-    const QCommandLineOption route("route", "Drive along the points of FILE at --speed (above 0), on rhumb legs, and stay at the last one: GPX (the first rte, else the first trk, else the wpts) or one LAT,LON[,ALT] a line; not with --position, --pref, --course or --replay.", "FILE");
-    const QCommandLineOption replay("replay", "Replay a recorded trip, an NMEA 0183 log (RMC, GGA) or a GPX track with times, re-timed to now; the run ends with the log. A gap of more than 10 s or a recorded loss gives no-fix ticks. Not with --position, --pref, --speed, --course or --route.", "FILE");
-    const QCommandLineOption pace("pace", "Replay N times faster, 1 (default) to 100.", "N");
-    const QCommandLineOption loop("loop", "From the end of the route or log, go round again from its start.");
-    const QList<QCommandLineOption> options{help,   version, pref,   list,   listPorts, at,      start,
-                                            format, talker,  position, speed, course, fixLoss, count,
-                                            port,   rate,    tcp,    udp,    pty,       quiet,   route,
-                                            replay, pace,    loop};
-    parser.addOptions(options);
+    const auto port = std::find_if(destinations.begin(), destinations.end(),
+                                   [](const Destination& d) { return d.kind == Destination::Kind::SerialPort; });
+    return port == destinations.end() ? nullptr : &*port;
+}
 
-    if (!parser.parse(arguments))
-        return Fail(parser.errorText().toStdString() + " (--help lists the options)");
-    if (!parser.positionalArguments().isEmpty())
-        return Fail("unexpected argument \"" + parser.positionalArguments().first().toStdString() +
-                    "\" (--help lists the options)");
-    if (parser.isSet(help)) {
-        QString text = parser.helpText();
-        text.replace(0, text.indexOf('\n'), "Usage: quilvex-nmea [options]");
-        return {NmeaCommand::Action::Help, {}, text.toStdString() + kHelpEnd + PlatformHelp()};
-    }
-    if (parser.isSet(version))
+NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
+{
+    Given given;
+    if (auto failed = Tokenize(arguments, given))
+        return *failed;
+    if (given.has("help"))
+        return {NmeaCommand::Action::Help, {}, HelpText() + PlatformHelp()};
+    if (given.has("version"))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
-
-    std::map<QString, int> given;  // by each option's long name
-    for (const QString& name : parser.optionNames()) {
-        for (const QCommandLineOption& option : options) {
-            if (option.names().contains(name) && ++given[option.names().last()] == 2 &&
-                !kRepeatable.contains(option.names().last()))
-                return Fail("--" + option.names().last().toStdString() + " may be given only once");
-        }
-    }
-    for (const auto& conflict : kConflicts) {
-        for (const QString& other : conflict.with) {
-            if (given.contains(conflict.option) && given.contains(other))
-                return Fail("--" + conflict.option.toStdString() + " cannot go with --" + other.toStdString());
-        }
-    }
+    if (auto failed = CheckCombination(given))
+        return *failed;
 
     NmeaCommand command;
-    if (parser.isSet(list))
+    if (given.has("list"))
         command.action = NmeaCommand::Action::List;
-    if (parser.isSet(listPorts))
+    if (given.has("list-ports"))
         command.action = NmeaCommand::Action::ListPorts;
     NmeaOptions& o = command.options;
-    if (parser.isSet(pref)) {
-        const std::string name = parser.value(pref).toStdString();
-        const auto slot = SlotOf(name);
-        if (!slot)
-            return Fail("no prefecture named \"" + name + "\" (--list shows the names and slots)");
-        o.receiver.slot = *slot;
-    }
-    if (parser.isSet(at)) {
-        const std::string text = parser.value(at).toStdString();
-        o.at = ParseUtcInstant(text);
-        if (!o.at)
-            return Fail("--at takes a UTC instant " + std::string(kInstantRangeText) +
-                        ", a real date and time with Z at the end, such as 2010-09-16T04:51:35.127Z, not \"" + text +
-                        "\"");
-    }
-    if (parser.isSet(start)) {
-        const std::string text = parser.value(start).toStdString();
-        o.start = ParseUtcInstant(text);
-        if (!o.start || *o.start != std::chrono::floor<std::chrono::seconds>(*o.start))
-            return Fail("--start takes a UTC instant in whole seconds " + std::string(kInstantRangeText) +
-                        ", such as 2026-12-31T23:59:50Z, not \"" + text + "\"");
-    }
     Receiver& r = o.receiver;
-    // Each value of an option read into the receiver's setting; the first bad one fails the command.
-    const auto setting = [&](const QCommandLineOption& option, auto parse, auto& into, const char* takes) {
-        if (!parser.isSet(option))
-            return true;
-        for (const QString& value : parser.values(option)) {
-            const std::string text = value.toStdString();
-            const auto parsed = parse(text);
-            if (!parsed) {
-                command = Fail("--" + option.names().last().toStdString() + " takes " + takes + ", not \"" + text + "\"");
-                return false;
-            }
-            if constexpr (requires { into.push_back(*parsed); })
-                into.push_back(*parsed);
-            else
-                into = *parsed;
-        }
-        return true;
+    const auto instant = [](const std::string& text) { return ParseUtcInstant(text); };
+    const auto wholeSecond = [](const std::string& text) -> std::optional<UtcInstant> {
+        const auto t = ParseUtcInstant(text);
+        return t && *t == std::chrono::floor<std::chrono::seconds>(*t) ? t : std::nullopt;
     };
-    if (!setting(format, ParseFormat, r.format, "classic or standard") ||
-        !setting(talker, ParseTalker, r.talker, "GP or GN") ||
-        !setting(position, ParsePosition, r.position,
-                 "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
-                 "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58") ||
-        !setting(speed, ParseSpeed, r.speedKnots, "knots from 0 to 1000, such as 12.5") ||
-        !setting(course, ParseCourse, r.courseDeg, "degrees true from 0 to under 360, such as 45") ||
-        !setting(fixLoss, ParseFixLoss, r.fixLoss,
-                 "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"))
-        return command;
-    if (auto failed = ReadTrip(parser, route, replay, pace, loop, o))
-        return *failed;
     std::optional<long long> counted;
-    if (parser.isSet(count)) {
-        const std::string text = parser.value(count).toStdString();
-        counted = WholeNumber(text);
-        if (!counted)
-            return Fail("--count takes a whole number of ticks, 0 or more, not \"" + text + "\"");
+    const auto rate = [](const std::string& text) -> std::optional<std::string> {
+        const auto n = WholeNumber(text);
+        return n && *n > 0 && *n <= kHighestRate ? std::optional(text) : std::nullopt;
+    };
+    const std::string rateRange = "a whole number of bit/s from 1 to " + std::to_string(kHighestRate) + ", such as 4800";
+    const std::string range(kInstantRangeText);
+    const std::string atTakes = "a UTC instant " + range + ", a real date and time with Z at the end, such as 2010-09-16T04:51:35.127Z";
+    const std::string startTakes = "a UTC instant in whole seconds " + range + ", such as 2026-12-31T23:59:50Z";
+    for (auto failed : {
+             given.has("pref") ? ReadPref(given.of("pref").front(), r) : std::nullopt,
+             Read(given, "at", instant, o.at, atTakes.c_str()),
+             Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
+             Read(given, "format", ParseFormat, r.format, "classic or standard"),
+             Read(given, "talker", ParseTalker, r.talker, "GP or GN"),
+             Read(given, "position", ParsePosition, r.position,
+                  "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
+                  "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58"),
+             Read(given, "speed", ParseSpeed, r.speedKnots, "knots from 0 to 1000, such as 12.5"),
+             Read(given, "course", ParseCourse, r.courseDeg, "degrees true from 0 to under 360, such as 45"),
+             Read(given, "fix-loss", ParseFixLoss, r.fixLoss,
+                  "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"),
+             Read(given, "count", WholeNumber, counted, "a whole number of ticks, 0 or more"),
+             Read(given, "rate", rate, o.rate, rateRange.c_str()),
+             ReadPort(given, o),
+             ReadNetwork(given, Destination::Kind::Tcp, o.destinations),
+             ReadNetwork(given, Destination::Kind::Udp, o.destinations),
+         }) {
+        if (failed)
+            return *failed;
     }
-    if (parser.isSet(port))
-        o.port = parser.value(port).toStdString();
-    if (parser.isSet(rate)) {
-        if (!o.port)
-            return Fail("--rate goes with --port");
-        o.rate = parser.value(rate).toStdString();
-        const auto n = WholeNumber(o.rate);
-        if (!n || *n <= 0 || *n > kHighestRate)
-            return Fail("--rate takes a whole number of bit/s from 1 to " + std::to_string(kHighestRate) +
-                        ", such as 4800, not \"" + o.rate + "\"");
-    }
-    if (parser.isSet(course) && !parser.isSet(speed))
-        return Fail("--course goes with --speed: without a speed the receiver stands still, on no course");
-    if (auto failed = Resolve("--tcp", parser.values(tcp), kLocalHost, o.tcp, true))
-        return *failed;
-    if (auto failed = Resolve("--udp", parser.values(udp), {}, o.udp, false))
-        return *failed;
-    if (parser.isSet(pty)) {
+    if (given.has("pty")) {
 #ifdef _WIN32
         return Fail("--pty does not exist on Windows: install a virtual COM port pair driver (such as com0com) "
                     "and give one end to --port, or serve the sentences with --tcp");
 #else
-        o.pty = parser.value(pty).toStdString();
-        if (o.pty->empty())
+        const std::string& path = given.of("pty").front();
+        if (path.empty())
             return Fail("--pty takes the path where the virtual port appears, such as /tmp/gps");
+        o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }
+    const auto pace = [](const std::string& text) -> std::optional<int> {
+        const auto n = WholeNumber(text);
+        return n && *n >= 1 && *n <= 100 ? std::optional(static_cast<int>(*n)) : std::nullopt;
+    };
+    if (auto failed = Read(given, "pace", pace, o.pace, "a whole number from 1 to 100"))
+        return *failed;
+    if (given.has("route") && !(r.speedKnots > 0))
+        return Fail("--route takes a --speed above 0");
+    if (given.has("loop") && !given.has("route") && !given.has("replay"))
+        return Fail("--loop goes with --route or --replay");
+    o.routeFile = given.has("route") ? given.of("route").front() : "";
+    o.replayFile = given.has("replay") ? given.of("replay").front() : "";
+    o.loop = given.has("loop");
     // Standard output alone is a quick look, but a replay goes to its end;
     // anything else runs until stopped.
-    o.count = counted.value_or(o.toStandardOutput() && !o.replay ? 1 : 0);
+    o.count = counted.value_or(o.toStandardOutput() && o.replayFile.empty() ? 1 : 0);
     const auto first = o.at ? o.at : o.start;
-    if (first && o.count > 0 && o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
-        return Fail((o.at ? "--at " + parser.value(at) : "--start " + parser.value(start)).toStdString() +
+    if (first && o.count > 0 &&
+        o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
+        return Fail((o.at ? "--at " + given.of("at").front() : "--start " + given.of("start").front()) +
                     " with --count " + std::to_string(o.count) + " would pass the end of year 9999");
-    o.quiet = parser.isSet(quiet);
+    o.quiet = given.has("quiet");
     return command;
+}
+
+NmeaCommand ResolveDestinations(NmeaCommand command, const std::function<HostLookup(const std::string&)>& lookUp)
+{
+    std::vector<Destination>& destinations = command.options.destinations;
+    for (Destination& d : destinations) {
+        if (d.kind != Destination::Kind::Tcp && d.kind != Destination::Kind::Udp)
+            continue;
+        const HostLookup lookup = lookUp(d.address.host);
+        switch (lookup.outcome) {
+        case HostLookup::Outcome::NoSuchName:
+            return Fail(d.option + " " + d.given + ": no host named \"" + d.address.host + "\" (" + lookup.reason + ")");
+        case HostLookup::Outcome::NoAnswer:
+            return Fail(d.option + " " + d.given + ": cannot look up \"" + d.address.host + "\": " + lookup.reason,
+                        kExitOutputFailed);
+        case HostLookup::Outcome::Found:
+            d.name = d.address.host;
+            break;
+        case HostLookup::Outcome::Numeric:
+            break;
+        }
+        d.address.host = lookup.address;
+    }
+    for (auto later = destinations.begin(); later != destinations.end(); ++later) {
+        for (auto earlier = destinations.begin(); earlier != later; ++earlier) {
+            if (SamePlace(*earlier, *later))
+                return Fail(later->text() + " is given twice: " + earlier->option + " " + earlier->given + " and " +
+                            later->option + " " + later->given);
+        }
+    }
+    return command;
+}
+
+NmeaCommand ReadTripFiles(NmeaCommand command)
+{
+    NmeaOptions& o = command.options;
+    const auto problem = [](const char* option, const std::string& file, const FileProblem& p) {
+        return Fail(std::string(option) + " " + file + ": " + p.message, p.unreadable ? kExitOutputFailed : kExitUsage);
+    };
+    if (!o.routeFile.empty()) {
+        auto points = ReadRouteFile(QString::fromStdString(o.routeFile));
+        if (const auto* p = std::get_if<FileProblem>(&points))
+            return problem("--route", o.routeFile, *p);
+        o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)), o.loop);
+    }
+    if (!o.replayFile.empty()) {
+        auto player = ReplayPlayer::open(QString::fromStdString(o.replayFile), o.pace, o.loop);
+        if (const auto* p = std::get_if<FileProblem>(&player))
+            return problem("--replay", o.replayFile, *p);
+        o.replay = std::get<std::shared_ptr<ReplayPlayer>>(player);
+    }
+    return command;
+}
+
+NmeaCommand ParseNmeaCommand(const QStringList& arguments)
+{
+    std::vector<std::string> texts;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        texts.push_back(arguments[i].toStdString());
+    NmeaCommand command = ParseNmeaArguments(texts);
+    if (command.action == NmeaCommand::Action::Fail)
+        return command;
+    command = ResolveDestinations(std::move(command));
+    return command.action == NmeaCommand::Action::Fail ? command : ReadTripFiles(std::move(command));
 }
 
 }  // namespace quilvex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConsolePlatform.hpp"
+#include "ExitStatus.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
@@ -9,43 +11,39 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quilvex {
 
-// Exit statuses of quilvex-nmea.
-enum ExitStatus {
-    kExitDone = 0,         // count reached, or stopped by a signal, every byte out
-    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write; a file could not be read
-    kExitUsage = 2,        // a bad command line, or a route or log with nothing to use
-    kExitHeld = 3,         // ended with bytes that a held line never took
-};
-
-// A --tcp or --udp address with its host name looked up.
-struct NetworkTarget {
-    std::string given;       // as typed, for messages
-    std::string name;        // the host name looked up; empty for a numeric host
-    NetworkAddress address;  // always a numeric host
-    std::string text() const;  // HOST:PORT, an IPv6 host in brackets
+// One place the ticks go, as the command line gave it.
+struct Destination {
+    enum class Kind { SerialPort, Tcp, Udp, VirtualPort };
+    Kind kind;
+    std::string option;      // "--port", "--tcp", "--udp" or "--pty", for messages
+    std::string given;       // as typed
+    NetworkAddress address;  // TCP and UDP: the host as given, a numeric one once resolved
+    std::string name;        // TCP and UDP: the host name looked up; empty for a numeric host
+    std::string text() const;  // TCP and UDP: HOST:PORT, an IPv6 host in brackets; else as given
 };
 
 struct NmeaOptions {
     Receiver receiver{.slot = LookupPrefecture(kDefaultPrefecture)};  // as the first tick finds it
     std::optional<UtcInstant> at;     // synthetic time stamps instead of the clock
     std::optional<UtcInstant> start;  // real-time ticks stamped from here on
-    long long count = 1;           // 0: until stopped
-    std::optional<std::string> port;
-    std::string rate{kDefaultRate};
-    std::vector<NetworkTarget> tcp;
-    std::vector<NetworkTarget> udp;
-    std::optional<std::string> pty;
+    long long count = 1;              // 0: until stopped
+    std::vector<Destination> destinations;  // none: standard output
+    std::string rate{kDefaultRate};   // of the serial port
     bool quiet = false;
-    std::string routeFile, replayFile;           // as given, for the start line
-    std::shared_ptr<ReplayPlayer> replay;          // read up to its first fix
+    std::string routeFile, replayFile;     // as given; read by ParseNmeaCommand
+    int pace = 1;
+    bool loop = false;
+    std::shared_ptr<ReplayPlayer> replay;  // opened up to its first fix
 
-    bool toStandardOutput() const { return !port && tcp.empty() && udp.empty() && !pty; }
+    bool toStandardOutput() const { return destinations.empty(); }
+    const Destination* serialPort() const;
 };
 
 struct NmeaCommand {
@@ -53,10 +51,26 @@ struct NmeaCommand {
     Action action = Action::Run;
     NmeaOptions options;
     std::string text;  // help, version or the error message
-    int status = kExitUsage;  // with Fail
+    ExitStatus status = kExitUsage;  // with Fail
 };
 
-// Host names are looked up here, before any event loop runs.
+// The command line (without the program's name) read against the option
+// table: nothing is looked up or opened. An option that takes a value takes
+// the next argument unless that names an option (--quiet, -h); --NAME=VALUE
+// takes VALUE as it stands.
+NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments);
+
+// Then the host names of TCP and UDP destinations are looked up (the first
+// address, IPv4 first), and no two destinations may be one place.
+NmeaCommand ResolveDestinations(NmeaCommand command,
+                                const std::function<HostLookup(const std::string&)>& lookUp = LookUpHost);
+
+// Then a --route file is read into the receiver, a --replay file opened up
+// to its first fix: status 1 for a file that cannot be read, 2 for one
+// with nothing usable in it.
+NmeaCommand ReadTripFiles(NmeaCommand command);
+
+// All three, for main(): the program's own arguments as Qt has them.
 NmeaCommand ParseNmeaCommand(const QStringList& arguments);
 
 }  // namespace quilvex

@@ -4,6 +4,7 @@
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
 #include "Tick.hpp"
+#include "TimeTexts.hpp"
 
 #include <QCoreApplication>
 
@@ -141,10 +142,9 @@ Tick TickRunner::tickAt(Due due)
                 (m_receiver.replay && !m_receiver.replay->fix ? " (the log has none)" : " (--fix-loss)"));
     }
     m_hadFix = fix;
-    Tick tick = ComposeTickAt(m_receiver, due.instant);
-    const std::string stamp = tick[0].substr(7, 9);  // hhmmss.cc
-    m_lastStamp = stamp.substr(0, 2) + ":" + stamp.substr(2, 2) + ":" + stamp.substr(4);
-    return tick;
+    const TimeTexts t = MakeTimeTexts(SystemTimeAt(due.instant), {});
+    m_lastStamp = t.hh + ":" + t.mm + ":" + t.ss + "." + t.cc;
+    return ComposeTickAt(m_receiver, due.instant);
 }
 
 bool TickRunner::done() const
@@ -194,18 +194,17 @@ void TickRunner::start()
     if (!m_options.quiet) {
         std::string line = "sending " + Describe(m_options) + " to " + m_run.describe();
         std::string names;
-        for (const auto* targets : {&m_options.tcp, &m_options.udp})
-            for (const NetworkTarget& target : *targets)
-                if (!target.name.empty())
-                    names += (names.empty() ? "" : ", ") + target.name + " is " + target.address.host;
+        for (const Destination& d : m_options.destinations)
+            if (!d.name.empty())
+                names += (names.empty() ? "" : ", ") + d.name + " is " + d.address.host;
         if (!names.empty())
             line += " (" + names + ")";
-        const bool slowPort = m_options.port && !TcpPortText(*m_options.port) &&
-                              !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
+        const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
         if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
         if (m_options.count == 0)
-            line += "; Ctrl+C stops";
+            line += InTerminalForeground() ? "; Ctrl+C stops"
+                                           : "; stop it with kill " + std::to_string(QCoreApplication::applicationPid());
         say(line);
     }
     if (m_paced) {
@@ -223,7 +222,7 @@ bool TickRunner::stampsRunOut(UtcInstant next)
     if (next <= kLastStampedInstant)
         return false;
     say("stamped ticks reached the end of year 9999");
-    m_status = std::max<int>(m_status, kExitUsage);
+    m_status = Outranking(m_status, kExitUsage);
     m_options.count = m_ticks;
     return true;
 }
@@ -263,7 +262,7 @@ void TickRunner::reportTiming()
         char line[160];
         std::snprintf(line, sizeof line,
                       "tick %lld at %s UTC: %.3f ms late, wall-monotonic %" PRId64 ".%09" PRId64 " s, stepped %+lld ms, %lld skipped",
-                      m_ticks, m_lastStamp.c_str(), double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
+                      m_receiver.second, m_lastStamp.c_str(), double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
                       std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
         say(line);
     }
@@ -303,7 +302,9 @@ void TickRunner::sendStamped()
 
 void TickRunner::showStatus()
 {
-    if (!m_statusLine)
+    // A job in the background writes no line in place: it would splice into
+    // the output of whatever runs in the foreground.
+    if (!m_statusLine || !InTerminalForeground())
         return;
     std::string state;
     if (const int n = m_run.consumers(); n >= 0)
@@ -344,9 +345,9 @@ void TickRunner::stop()
 
 // What the outputs still hold goes out first, as long as it moves; a second
 // call (another signal) cuts that short.
-void TickRunner::finish(int status, std::chrono::milliseconds drainLimit)
+void TickRunner::finish(ExitStatus status, std::chrono::milliseconds drainLimit)
 {
-    m_status = std::max(m_status, status);
+    m_status = Outranking(m_status, status);
     m_finishing = true;
     m_seconds.stop();
     m_run.finish(drainLimit);
@@ -358,7 +359,7 @@ void TickRunner::ended(const std::vector<OutputEnding>& endings)
     for (const OutputEnding& ending : endings) {
         if (ending.heldBytes > 0 && m_status != kExitOutputFailed) {
             say(std::to_string(ending.heldBytes) + " bytes could not leave " + ending.what + ": the line is held");
-            m_status = std::max<int>(m_status, kExitHeld);
+            m_status = Outranking(m_status, kExitHeld);
         }
     }
     if (m_options.replay && !m_options.quiet)
@@ -369,7 +370,7 @@ void TickRunner::ended(const std::vector<OutputEnding>& endings)
             say(ending.what + ": " + Ticks(ending.skippedTicks) + " skipped while the consumer was busy");
     // On a terminal one line stays in place of the status line.
     if (!m_options.quiet && StandardErrorIsTerminal() && m_clock.isValid()) {
-        m_statusLineShown = true;  // erases the status line, or a ^C the terminal echoed
+        m_statusLineShown = m_statusLineShown || InTerminalForeground();  // or a ^C the terminal echoed
         say(Ticks(m_ticks) + ", " + std::to_string(skipped()) + " skipped in " +
             Seconds(double(m_clock.elapsed()) / 1000.0));
     }

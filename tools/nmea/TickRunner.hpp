@@ -43,7 +43,7 @@ private:
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);
-    void finish(int status, std::chrono::milliseconds drainLimit);
+    void finish(ExitStatus status, std::chrono::milliseconds drainLimit);
     void ended(const std::vector<OutputEnding>& endings);
     void say(const std::string& line);
     void sayHeldNotices();
@@ -63,7 +63,7 @@ private:
     std::string m_lastStamp;
     SecondTimer m_seconds;
     bool m_finishing = false;
-    int m_status = kExitDone;
+    ExitStatus m_status = kExitDone;
     // Ticks on the terminal that standard error shares: no status line, and
     // notices wait until the ticks handed over are written.
     bool m_sharedTerminal = false;

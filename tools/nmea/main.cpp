@@ -64,16 +64,24 @@ std::string Header(const char* names)
 std::vector<std::unique_ptr<TickOutput>> OutputsOf(const NmeaOptions& o)
 {
     std::vector<std::unique_ptr<TickOutput>> outputs;
-    if (o.port)
-        outputs.push_back(MakePortOutput(QString::fromStdString(*o.port), QString::fromStdString(o.rate)));
-    for (const NetworkTarget& target : o.tcp)
-        outputs.push_back(std::make_unique<TcpOutput>(target.given, target.address));
-    for (const NetworkTarget& target : o.udp)
-        outputs.push_back(std::make_unique<UdpOutput>(target.text(), target.address));
+    for (const Destination& d : o.destinations) {
+        switch (d.kind) {
+        case Destination::Kind::SerialPort:
+            outputs.push_back(MakePortOutput(QString::fromStdString(d.given), QString::fromStdString(o.rate)));
+            break;
+        case Destination::Kind::Tcp:
+            outputs.push_back(std::make_unique<TcpOutput>(d.given, d.address));
+            break;
+        case Destination::Kind::Udp:
+            outputs.push_back(std::make_unique<UdpOutput>(d.text(), d.address));
+            break;
+        case Destination::Kind::VirtualPort:
 #ifndef _WIN32
-    if (o.pty)
-        outputs.push_back(std::make_unique<PtyOutput>(*o.pty));
+            outputs.push_back(std::make_unique<PtyOutput>(d.given));
 #endif
+            break;
+        }
+    }
     if (outputs.empty())
         outputs.push_back(std::make_unique<StdoutOutput>());
     return outputs;

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace quilvex {
+
+// Every option of quilvex-nmea, once. The parser, --help and the man page's
+// OPTIONS section are all made from these rows, and a test finds each name
+// in README.md, so none of them can tell another story.
+struct OptionRow {
+    std::string_view name;       // without the leading --
+    std::string_view value;      // what it takes, as the help names it; empty for a switch
+    bool repeatable;
+    std::string_view conflicts;  // options it cannot go with, blank-separated (either row may say so)
+    std::string_view needs;      // the option it goes with only, if any
+    std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
+    char letter = 0;             // a one-letter form, such as -h
+    std::string_view unmet = {}; // why it needs `needs`, for the message
+};
+
+inline constexpr std::array kOptionTable{
+    OptionRow{"help", "", false, "", "", "Show this help and end.", 'h'},
+    OptionRow{"version", "", false, "", "", "Show the version and end."},
+    OptionRow{"pref", "NAME|SLOT", false, "", "",
+              "The prefecture whose seat is the place: its Japanese name, its romanisation in any letter "
+              "case (tokyo, Hokkaido) or its slot 1 to 47 (default {default-pref}); --list shows them."},
+    OptionRow{"position", "LAT,LON[,ALT]", false, "pref", "",
+              "Any place instead of a seat: signed decimal degrees, south and west negative, and metres "
+              "above mean sea level, such as -33.8568,151.2153,58 or 40.6892,-74.0445."},
+    OptionRow{"speed", "KNOTS", false, "", "",
+              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line, each second by "
+              "what the speed covers (12 kn: 6.17 m)."},
+    OptionRow{"course", "DEGREES", false, "", "speed",
+              "True course, 0 to under 360, such as 45 (default 0); only with --speed. Over a pole the track "
+              "goes on down the far side, its course turned round (45 becomes 135, 0 becomes 180); at a pole "
+              "a course of 90 or 270 goes nowhere, so the place stays at the pole.",
+              0, "without a speed the receiver stands still, on no course"},
+    OptionRow{"fix-loss", "AFTER+FOR", true, "", "",
+              "No fix for FOR ticks from tick AFTER on, counted from the first tick, tick 0: 30+10 is ticks 30 "
+              "to 39. Tick N is the Nth tick of the run (with --start, the one stamped N seconds after the "
+              "first), never read from the wall clock, so a step of the clock moves no window; the motion "
+              "follows the same count. May be given again."},
+    OptionRow{"route", "FILE", false, "position pref course replay", "speed",
+              "Drive along a route at --speed (above 0): FILE is GPX (the points of its first rte; else of its "
+              "first trk, every segment in order; else its wpts) or plain text with one LAT,LON[,ALT] a line, "
+              "blank lines and # comments allowed, told apart by content. Each leg is a rhumb line travelled "
+              "on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
+              "have one. At the last point the receiver stays, with speed 0 and its fix.",
+              0, "a route is driven at a speed"},
+    OptionRow{"replay", "FILE", false, "position pref speed course", "",
+              "Replay a recorded trip, an NMEA 0183 log (RMC and GGA of any talker) or a GPX track whose points "
+              "carry a time, with the run's own time stamps: the log's first fix at the first tick, its time "
+              "then mapped to the run's. Between fixes the place moves along the rhumb line; a recorded loss "
+              "of the fix, or a gap of more than 10 s, gives no-fix ticks. Lines with a bad checksum, cut short "
+              "or of other sentences are passed over and counted in one notice at the end. The log is read as "
+              "a stream; a FIFO is read if its writer's first bytes come within 3 s, else refused. The run "
+              "ends with the log (status 0)."},
+    OptionRow{"pace", "N", false, "", "replay", "Play the log N times faster, 1 (default) to 100."},
+    OptionRow{"loop", "", false, "", "",
+              "With --route or --replay: from the end, go round again from the start."},
+    OptionRow{"format", "classic|standard", false, "", "",
+              "classic (the default) sends the six sentences as Quilvex always did: the ZDA zone fields carry "
+              "the local hour and the UTC minute; GGA says 8 satellites, HDOP 0.9, age 5.0 and station 1012; "
+              "GSA lists no satellites and DOPs of 0; VTG and RMC give a magnetic course and variation of 0. "
+              "standard sends NMEA 0183 v2.3: ZDA with zone 00,00; GGA with the satellites used and the HDOP "
+              "of the model sky; GSA with the PRNs used and PDOP, HDOP, VDOP; VTG and RMC with empty magnetic "
+              "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
+              "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
+              "99.99), and standard keeps its GSV with no signal strengths."},
+    OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
+    OptionRow{"list", "", false,
+              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty "
+              "route replay pace loop",
+              "",
+              "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
+              "first when standard output is a terminal."},
+    OptionRow{"list-ports", "", false,
+              "pref position speed course fix-loss format talker at start count port rate tcp udp pty route "
+              "replay pace loop",
+              "",
+              "List the serial ports this system has: the text to give --port, description, manufacturer, "
+              "serial number and /dev/serial/by-id name; a header line first when standard output is a "
+              "terminal."},
+    OptionRow{"at", "INSTANT", false, "start", "",
+              "A fixed UTC instant {instant-range}, such as 2010-09-16T04:51:35.127Z, instead of the clock; "
+              "each further tick "
+              "is one second later. Stamped ticks go as fast as standard output or a serial port takes them, "
+              "and every other output gets those same ticks, skipping those it cannot take; when neither is "
+              "among the outputs (only TCP, UDP or virtual ports), one goes each second."},
+    OptionRow{"start", "INSTANT", false, "", "",
+              "Real-time ticks, still at each whole second of the clock, stamped from a whole-second UTC "
+              "instant on ({instant-range}), such as 2026-12-31T23:59:50Z: each carries INSTANT plus the "
+              "whole seconds the "
+              "monotonic clock counted since the first tick, so a step of the wall clock moves no stamp, and "
+              "every output gets one tick a second. Reaching the end of year 9999 ends the run with status "
+              "2, as with --at."},
+    OptionRow{"count", "N", false, "", "",
+              "N ticks; 0 runs until stopped by SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
+              "standard output alone (with --replay, every tick to the log's end); until stopped with any "
+              "other output."},
+    OptionRow{"port", "PORT", false, "", "",
+              "Send to a serial port: COMn (on Linux /dev/ttyS(n-1)) or a device path such as /dev/ttyUSB0. "
+              "tcp://[HOST]:PORT, as the window takes it, serves TCP as --tcp [HOST]:PORT does. A real-time "
+              "tick is skipped whole while the previous one still waits to leave the port."},
+    OptionRow{"rate", "RATE", false, "", "port",
+              "Line rate in bit/s of a serial --port, 1 to {highest-rate} (default {default-rate}), no "
+              "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
+              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (12 "
+              "satellites used, 16 in view: below {whole-tick-rate} bit/s) gets each standard tick's sentences "
+              "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
+              "whole ticks."},
+    OptionRow{"tcp", "[HOST:]PORT", true, "", "",
+              "Serve the sentences over TCP, to at most 32 clients. Without HOST it listens on 127.0.0.1 "
+              "only: nothing is reachable from other machines unless you name an address such as 0.0.0.0, "
+              ":: or one interface's. HOST may be a name, looked up once before the run starts; the run uses "
+              "its first address, IPv4 first, named in the start line. What clients send is thrown away; a "
+              "client that closed only its sending side is still served; one that takes nothing for 10 s is "
+              "disconnected. May be given again for another address."},
+    OptionRow{"udp", "HOST:PORT", true, "", "",
+              "Send each tick as one datagram from a socket connected to HOST:PORT, which takes in nothing "
+              "from anyone else; a broadcast address works when named, and nobody listening there is no "
+              "failure (it is told once). HOST may be a name, as with --tcp. May be given again."},
+    OptionRow{"pty", "PATH", false, "", "",
+              "(Linux only) Make a virtual serial port: a raw pseudo-terminal linked at PATH, which must not "
+              "exist, except for a link a killed run left to a pseudo-terminal that is gone, which is "
+              "replaced. The link is removed when the run ends. Another user's symbolic link on the way, in a "
+              "directory anyone may write to such as /tmp, is not followed. While no program has the port "
+              "open its ticks go nowhere and none is kept for the next reader; a reader that holds it open "
+              "without reading is a held line."},
+    OptionRow{"quiet", "", false, "", "",
+              "Nothing on standard error but errors: no start line, notices, status line or summary."},
+};
+
+// The row of a long name ("pref") or a letter ("h"), or nothing.
+const OptionRow* FindOption(std::string_view name);
+
+// Whether the two options cannot go together, as either row says.
+bool Conflicting(const OptionRow& a, const OptionRow& b);
+
+// The row's help paragraph with its numbers filled in.
+std::string OptionHelp(const OptionRow& row);
+
+// The whole --help text.
+std::string HelpText();
+
+// The man page's OPTIONS section, in roff.
+std::string ManPageOptions();
+
+}  // namespace quilvex
