@@ -194,13 +194,14 @@ std::string ManPageOptions()
 {
     std::string text;
     for (const OptionRow& row : kOptionTable) {
+        // Appended piece by piece: GCC 12 flags "literal" + std::string&& as overlapping.
         text += ".TP\n";
         if (row.letter)
-            text += std::string("\\fB\\-") + row.letter + "\\fR, ";
-        text += "\\fB\\-\\-" + Replaced(std::string(row.name), "-", "\\-") + "\\fR";
+            text.append("\\fB\\-").append(1, row.letter).append("\\fR, ");
+        text.append("\\fB\\-\\-").append(Replaced(std::string(row.name), "-", "\\-")).append("\\fR");
         if (!row.value.empty())
-            text += " \\fI" + Roff(row.value) + "\\fR";
-        text += "\n" + Roff(OptionHelp(row)) + "\n";
+            text.append(" \\fI").append(Roff(row.value)).append("\\fR");
+        text.append("\n").append(Roff(OptionHelp(row))).append("\n");
     }
     return text;
 }
