@@ -1,6 +1,7 @@
 #include "Receiver.hpp"
 
 #include "PrefectureTable.hpp"
+#include "Rhumb.hpp"
 #include "Sentences.hpp"
 
 #include <algorithm>
@@ -14,8 +15,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = kPi / 180;
-constexpr double kMeanEarthRadius = 6'371'008.8;  // m
-constexpr double kKnot = 1852.0 / 3600;           // m/s
 
 const PrefectureRow& SeatOf(const Receiver& r)
 {
@@ -39,6 +38,23 @@ GeoPoint PlaceOf(const Receiver& r)
         return *r.position;
     const PrefectureRow& seat = SeatOf(r);
     return {DegreesOfText(seat.lat, 2), DegreesOfText(seat.lon, 3), std::nullopt};
+}
+
+// Where the receiver is this second and how it goes.
+struct Motion {
+    GeoPoint place;
+    double knots, courseDeg;
+};
+
+Motion MotionOf(const Receiver& r)
+{
+    if (r.replay)
+        return {r.replay->place, r.replay->knots, r.replay->courseDeg};
+    if (r.route) {
+        const Route::Position p = r.route->at(r.speedKnots * kKnot * static_cast<double>(r.second));
+        return {p.place, p.arrived ? 0 : r.speedKnots, p.courseDeg};
+    }
+    return {PlaceOf(r), r.speedKnots, r.courseDeg};
 }
 
 // Within this of a pole a latitude is the pole: its isometric latitude is
@@ -165,18 +181,20 @@ std::vector<std::string> ClassicBodies(const Receiver& r, const TimeTexts& t)
 {
     if (!HasFix(r))
         return NoFixBodies(ComposeZDA(t), t);
-    const bool moving = r.speedKnots > 0;
-    const GeoPoint p = PlaceOf(r);
+    const Motion m = MotionOf(r);
+    const bool moving = m.knots > 0;
+    const GeoPoint& p = m.place;
     const PrefectureRow& seat = SeatOf(r);
     // Still at the seat: its texts as they stand.
-    const Place place = r.position || moving ? FormattedPlace(p, 6)
-                                             : Place{std::string(seat.lat), "N", std::string(seat.lon), "E"};
+    const Place place = r.position || r.route || r.replay || moving
+                            ? FormattedPlace(p, 6)
+                            : Place{std::string(seat.lat), "N", std::string(seat.lon), "E"};
     const std::string altitude = p.altitude ? Decimal(*p.altitude, 1) : "0";
     std::string vtg = ComposeVTG(), rmc = ComposeRMC(t, place.texts());
     if (moving) {
-        const std::string course = CourseText(r.courseDeg, 0);
-        vtg = ComposeVTG(course, course, Decimal(r.speedKnots, 1), Decimal(r.speedKnots * 1.852, 1));
-        rmc = ComposeRMC(t, place.texts(), Decimal(r.speedKnots, 1, 5), CourseText(r.courseDeg, 5));
+        const std::string course = CourseText(m.courseDeg, 0);
+        vtg = ComposeVTG(course, course, Decimal(m.knots, 1), Decimal(m.knots * 1.852, 1));
+        rmc = ComposeRMC(t, place.texts(), Decimal(m.knots, 1, 5), CourseText(m.courseDeg, 5));
     }
     return {ComposeZDA(t), ComposeGGA(t, place.texts(), altitude), ComposeGLL(t, place.texts()),
             std::move(vtg), std::move(rmc), ComposeGSA("3", {}, "0,0,0")};
@@ -198,7 +216,7 @@ std::string DopText(double dop)
 std::vector<GsvSatellite> SkyOf(const Receiver& r, const SystemTimeRecord& utc)
 {
     std::vector<GsvSatellite> sky;
-    for (const SatelliteInView& s : SatellitesInView(PlaceOf(r), InstantOf(utc))) {
+    for (const SatelliteInView& s : SatellitesInView(MotionOf(r).place, InstantOf(utc))) {
         const int el = static_cast<int>(std::lround(s.elevation));
         const int snr = HasFix(r) ? static_cast<int>(std::lround(30 + 20 * std::sin(el * kDeg))) : 0;
         sky.push_back({s.prn, el, static_cast<int>(std::lround(s.azimuth)) % 360, snr});
@@ -226,9 +244,10 @@ std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, c
     const std::string hdop = DopText(dop.hdop);
     const std::string dops = DopText(dop.pdop).append(",").append(hdop).append(",").append(DopText(dop.vdop));
 
-    const GeoPoint p = PlaceOf(r);
+    const Motion m = MotionOf(r);
+    const GeoPoint& p = m.place;
     const Place place = FormattedPlace(p, 5);
-    const std::string knots = Decimal(r.speedKnots, 1), course = CourseText(r.courseDeg, 0);
+    const std::string knots = Decimal(m.knots, 1), course = CourseText(m.courseDeg, 0);
     // The knots as sent, in km/h to a thousandth: both read back as one speed.
     double sentKnots = 0;
     std::from_chars(knots.data(), knots.data() + knots.size(), sentKnots);
@@ -246,7 +265,7 @@ std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, c
 bool HasFix(const Receiver& r)
 {
     // A receiver that cannot say where it is has no fix to report.
-    if (r.fixSwitchedOff || (!r.position && SeatOf(r).name.empty()))
+    if (r.fixSwitchedOff || (r.replay && !r.replay->fix) || (!r.position && !r.route && !r.replay && SeatOf(r).name.empty()))
         return false;
     return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
         return r.second >= w.after && r.second - w.after < w.length;
@@ -270,7 +289,8 @@ Receiver AdvancedTo(Receiver r, long long second)
 {
     const long long elapsed = second - r.second;
     r.second = second;
-    if (elapsed > 0 && r.speedKnots > 0) {
+    // A route or a replay gives the place for each second afresh.
+    if (elapsed > 0 && r.speedKnots > 0 && !r.route && !r.replay) {
         r.position = PlaceOf(r);
         MoveAlongRhumb(*r.position, r.courseDeg, r.speedKnots * kKnot * static_cast<double>(elapsed));
     }

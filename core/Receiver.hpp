@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Replay.hpp"
+#include "Route.hpp"
 #include "Sky.hpp"
 #include "Tick.hpp"
 #include "modGeneral.hpp"
 
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -35,6 +38,10 @@ struct Receiver {
     std::vector<FixLossWindow> fixLoss{};
     bool fixSwitchedOff = false;       // switched at run time
     long long second = 0;              // whole seconds since the first tick
+    // Driven along it at speedKnots from its first point, instead of from `position`.
+    std::shared_ptr<const Route> route{};
+    // A replayed log at this second, set by the front end: place, motion and fix.
+    std::optional<Replayed> replay{};
 };
 
 bool HasFix(const Receiver& receiver);

@@ -2,6 +2,10 @@
 #include "PrefectureTable.hpp"
 #include "Receiver.hpp"
 #include "ReceiverTexts.hpp"
+#include "Replay.hpp"
+#include "Rhumb.hpp"
+#include "Route.hpp"
+#include "NmeaLog.hpp"
 #include "Sentences.hpp"
 #include "WorkedExample.hpp"
 
@@ -263,4 +267,180 @@ TEST(Receiver, Texts)
     EXPECT_EQ(ParseFixLoss("30+10")->length, 10);
     EXPECT_TRUE(ParseTalker("GN") == Talker::GN && !ParseTalker("gn"));
     EXPECT_TRUE(ParseFormat("standard") == NmeaFormat::Standard && !ParseFormat("Standard"));
+}
+
+// Expected legs from the rhumb formulas of the Aviation Formulary (dLon
+// taken east or west, whichever is shorter), worked apart from the code.
+TEST(Route, RhumbLegs)
+{
+    const struct {
+        GeoPoint a, b;
+        double metres, bearing;
+        GeoPoint quarter;  // a quarter of the way
+    } rows[] = {
+        {{0, 0}, {1, 0}, 111195.08, 0, {0.25, 0}},
+        {{0, 179.5}, {0, -179.5}, 111195.08, 90, {0, 179.75}},  // over the antimeridian, the short way
+        {{10, 170}, {-10, -170}, 3137077.93, 135.146187, {5, 175.0191237}},
+        {{35.6895, 139.6917}, {-33.8688, 151.2093}, 7826959.31, 171.186489, {18.299925, 142.7354567}},
+        {{51.5, -0.1}, {40.7, -74.0}, 5796892.28, 258.043798, {48.8, -20.0054149}},  // westward
+        {{60, -10, 100.0}, {60, 10, 300.0}, 1111950.80, 90, {60, -5, 150.0}},
+    };
+    for (const auto& row : rows) {
+        const RhumbLeg leg = RhumbBetween(row.a, row.b);
+        EXPECT_NEAR(leg.metres, row.metres, 0.01) << row.a.lat;
+        EXPECT_NEAR(leg.bearingDeg, row.bearing, 1e-6) << row.a.lat;
+        const GeoPoint q = RhumbPointAt(row.a, row.b, 0.25);
+        EXPECT_NEAR(q.lat, row.quarter.lat, 1e-7);
+        EXPECT_NEAR(q.lon, row.quarter.lon, 1e-7);
+        EXPECT_EQ(q.altitude, row.quarter.altitude);
+    }
+}
+
+// East a degree on the equator, north a degree, home: 111195.0802 m each
+// way on a meridian or the equator; home is 157249.60 m on course
+// 224.998545, its half way at 0.5, 0.49998096.
+TEST(Route, Travel)
+{
+    const std::vector<GeoPoint> points{{0, 0, 10.0}, {0, 1, 30.0}, {1, 1}};
+    const Route open(points, false), looped(points, true);
+    const struct {
+        const Route* route;
+        double metres;
+        GeoPoint at;
+        double course;
+        bool arrived;
+    } rows[] = {
+        {&open, 0, {0, 0, 10.0}, 90, false},
+        {&open, 55597.54, {0, 0.5, 20.0}, 90, false},
+        {&open, 111195.0803, {0, 1, 30.0}, 0, false},  // just past the point: turned
+        {&open, 166792.62, {0.5, 1, 30.0}, 0, false},
+        {&open, 1e7, {1, 1}, 0, true},
+        {&looped, 222390.16 + 78624.80, {0.5, 0.49998096}, 224.998545, false},
+        {&looped, 222390.16 + 157249.60 + 55597.54, {0, 0.5, 20.0}, 90, false},  // round again
+    };
+    for (const auto& row : rows) {
+        const Route::Position p = row.route->at(row.metres);
+        EXPECT_NEAR(p.place.lat, row.at.lat, 1e-6) << row.metres;
+        EXPECT_NEAR(p.place.lon, row.at.lon, 1e-6) << row.metres;
+        EXPECT_EQ(p.place.altitude.has_value(), row.at.altitude.has_value()) << row.metres;
+        EXPECT_NEAR(p.place.altitude.value_or(0), row.at.altitude.value_or(0), 1e-3) << row.metres;
+        EXPECT_NEAR(p.courseDeg, row.course, 1e-6) << row.metres;
+        EXPECT_EQ(p.arrived, row.arrived) << row.metres;
+    }
+    EXPECT_TRUE(Route({{5, 5}}, true).at(100).place.lat == 5 && Route({{5, 5}}, false).at(100).arrived);
+}
+
+// On the equator 0.001 deg is 111.19508 m: in 2 s, 108.07297 kn.
+TEST(Replay, Timeline)
+{
+    const UtcInstant t0 = At("2026-01-07T00:00:00Z");
+    const RecordedFix logged{t0, true, {0, 0}, 10.0, 90.0}, track{t0, true, {0, 0}};
+    const RecordedFix noFix{t0, false};
+    const auto later = [](RecordedFix fix, seconds by, GeoPoint place) {
+        fix.at += by;
+        fix.place = place;
+        return fix;
+    };
+    const struct {
+        RecordedFix last;
+        std::optional<RecordedFix> next;
+        milliseconds t;
+        bool fix;
+        double lon, knots, course;
+    } rows[] = {
+        {logged, later(logged, 2s, {0, 0.001}), 1s, true, 0.0005, 10, 90},
+        {track, later(track, 2s, {0, 0.001}), 1s, true, 0.0005, 108.07297, 90},
+        {track, later(track, 2s, {0, -0.001}), 500ms, true, -0.00025, 108.07297, 270},
+        {logged, later(logged, 10s, {0, 0.001}), 5s, true, 0.0005, 10, 90},  // a gap of 10 s is no gap
+        {logged, later(logged, 11s, {0, 0.001}), 1s, false, 0, 0, 0},
+        {logged, later(logged, 11s, {0, 0.001}), 0s, true, 0, 10, 90},
+        {noFix, later(logged, 2s, {0, 0.001}), 1s, false, 0, 0, 0},
+        {logged, later(noFix, 2s, {}), 1s, true, 0, 10, 90},
+        {track, std::nullopt, 0s, true, 0, 0, 0},
+    };
+    for (const auto& row : rows) {
+        const Replayed r = ReplayedBetween(row.last, row.next ? &*row.next : nullptr, t0 + row.t);
+        EXPECT_EQ(r.fix, row.fix) << row.t.count();
+        EXPECT_NEAR(r.place.lon, row.lon, 1e-9) << row.t.count();
+        EXPECT_NEAR(r.knots, row.knots, 1e-4) << row.t.count();
+        EXPECT_NEAR(r.courseDeg, row.course, 1e-9) << row.t.count();
+    }
+    // Read as it goes: no fix before the first is played, a fix earlier than
+    // the one before is passed over, and past the last the log has ended.
+    std::vector<RecordedFix> log{noFix, later(logged, 1s, {0, 1}), later(logged, 2s, {0, 2}),
+                                 later(logged, 1s, {0, 9}), later(logged, 3s, {0, 3})};
+    std::size_t read = 0;
+    ReplayCursor cursor([&]() { return read < log.size() ? std::optional(log[read++]) : std::nullopt; });
+    EXPECT_EQ(read, 3u);  // two fixes held
+    EXPECT_EQ(cursor.at(0s)->place.lon, 1);
+    EXPECT_NEAR(cursor.at(1500ms)->place.lon, 2.5, 1e-9);
+    EXPECT_EQ(cursor.at(2s)->place.lon, 3);
+    EXPECT_FALSE(cursor.at(2001ms));
+    EXPECT_EQ(cursor.backwards(), 1);
+}
+
+// Samples from receivers' manuals and from this program; checksums worked
+// out by hand. A field is never taken at its length's word.
+TEST(Replay, LogLines)
+{
+    const std::string longFraction =
+        "$GPGGA,123519,4807.038" + std::string(5000, '0') + ",N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+    const struct {
+        std::string line;
+        char kind;  // R: RMC with a fix, r: without, G: GGA, or the reason it is passed over
+        double lat = 0, lon = 0;
+        const char* at = "";
+    } rows[] = {
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*62\r\n", 'R', -37.8608333, 145.1226667, "1998-09-13T08:18:36Z"},
+        {"$GNRMC,235959.999,A,0000.00,N,17959.99,W,1.5,,010100,,,D*46", 'R', 0, -179.9998333, "2000-01-01T23:59:59.999Z"},
+        {"$GPRMC,081836.5,A,3751.65,S,14507.36,E,,,130998,,,A*79", 'R', -37.8608333, 145.1226667, "1998-09-13T08:18:36.5Z"},
+        {"$GPRMC,045135.12,V,,,,,,,160910,,,N*77", 'r'},
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E,N*00", 'r'},  // mode N: no fix
+        {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", 'G'},
+        {"$GPGGA,045135.12,,,,,0,00,99.99,,M,,M,,*63", 'G'},
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*63", 'C'},
+        {"$GPRMC,081836,A,3751.65,S,145", 'F'},
+        {std::string("\x7f" "ELF\0\x01$*00", 11), 'F'},
+        {"$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C", 'O'},
+        {"!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26", 'O'},
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998*0A", 'D'},  // too few fields
+        {"$GPRMC,081836,A,451.65,S,14507.36,E,000.0,360.0,130998,011.3,E*52", 'D'},  // ddmm: 04, not 45
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,310298,011.3,E*69", 'D'},  // 31 February
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,nan,130998,011.3,E*28", 'D'},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,*6B", 'D'},
+        {longFraction, 'G'},
+    };
+    for (const auto& row : rows) {
+        const auto read = ReadLogLine(row.line);
+        const auto* rmc = std::get_if<LogRmc>(&read);
+        const auto* why = std::get_if<LogSkip>(&read);
+        const std::pair<LogSkip, char> reasons[] = {{LogSkip::Checksum, 'C'}, {LogSkip::Framing, 'F'},
+                                                    {LogSkip::Other, 'O'}, {LogSkip::Fields, 'D'}};
+        char kind = rmc ? (rmc->valid ? 'R' : 'r') : std::holds_alternative<LogGga>(read) ? 'G' : '?';
+        for (const auto& [reason, letter] : reasons)
+            kind = why && *why == reason ? letter : kind;
+        EXPECT_EQ(kind, row.kind) << row.line;
+        if (kind == 'R') {
+            EXPECT_NEAR(rmc->place.lat, row.lat, 1e-7);
+            EXPECT_NEAR(rmc->place.lon, row.lon, 1e-7);
+            EXPECT_EQ(rmc->date + rmc->timeOfDay, At(row.at));
+        }
+    }
+    // Fixes by time: an RMC and a GGA of one second are one fix; a GGA
+    // alone gives none.
+    NmeaLogFixes log;
+    std::vector<RecordedFix> fixes;
+    for (const char* line : {"$GPRMC,000001,A,0000.000,N,00000.000,E,10.0,90.0,070126,,,A*7B",
+                             "$GPGGA,000001,0000.000,N,00000.000,E,1,07,1.0,12.5,M,0.0,M,,*43", "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C",
+                             "$GPRMC,000002,A,0000.000,N,00000.500,E,10.0,90.0,070126,,,A*7D", "garbage",
+                             "$GPGGA,000003,0000.000,N,00000.500,E,0,00,,,M,,M,,*5B"})
+        if (auto fix = log.add(line))
+            fixes.push_back(*fix);
+    if (auto fix = log.finish())
+        fixes.push_back(*fix);
+    ASSERT_EQ(fixes.size(), 2u);
+    EXPECT_TRUE(fixes[0].valid && fixes[0].place.altitude == 12.5 && fixes[0].at == At("2026-01-07T00:00:01Z"));
+    EXPECT_TRUE(fixes[1].valid && !fixes[1].place.altitude && fixes[1].place.lon == 0.5 / 60 && fixes[1].knots == 10.0);
+    EXPECT_EQ(log.skipped().text(), "1 cut short or not a sentence, 1 neither RMC nor GGA, 1 GGA with no RMC at its time");
+    EXPECT_EQ(log.lines(), 6);
 }

@@ -1,9 +1,10 @@
 // Every text a user can type goes through its reader: port and rate texts,
 // network addresses, --at instants, prefecture names, the receiver's
-// settings. Each must give a value or a refusal, never a crash; every tick
+// settings, a log's lines. Each must give a value or a refusal, never a crash; every tick
 // built from any texts stays framed.
 #include "CoordinateDisplay.hpp"
 #include "InstantText.hpp"
+#include "NmeaLog.hpp"
 #include "NetworkAddress.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
@@ -11,6 +12,7 @@
 #include "Sentences.hpp"
 #include "Tick.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -78,5 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (moved.position && !(std::abs(moved.position->lat) <= 90 && std::abs(moved.position->lon) <= 180))
         std::abort();
     CheckFramed(ComposeTick(moved, snapshot, text.substr(0, 2)));
+
+    NmeaLogFixes log;
+    for (std::size_t from = 0, end; from < size; from = end + 1) {
+        end = std::min(text.find('\n', from), size);
+        if (const auto fix = log.add(text.substr(from, end - from));
+            fix && !(std::abs(fix->place.lat) <= 90 && std::abs(fix->place.lon) <= 180))
+            std::abort();
+    }
     return 0;
 }

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <fstream>
 #include <numbers>
@@ -146,8 +147,8 @@ const char* SkipReason(const QStringList& args, std::string_view says)
         return "a Linux device path";
     if (args.contains("FILE"))
         return "a file named as a port";
-    if (args.contains("SIGUSR1") || args.contains("LC_NUMERIC=de_DE"))
-        return "a POSIX signal or locale";
+    if (args.contains("SIGUSR1") || args.contains("LC_NUMERIC=de_DE") || args.contains("FIFO"))
+        return "a POSIX signal, locale or FIFO";
 #else
     if (args.contains("WINDOWS"))
         return "about Windows alone";
@@ -204,6 +205,14 @@ TEST(NmeaTool, CommandLines)
         {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
+        {{"--route", "FILE", "--speed", "5"}, 2, "log.txt: line 1 \"precious\" is not LAT,LON[,ALT]"},
+        {{"--route", "DIR", "--speed", "5"}, 1, ": it is a directory\n"},
+        {{"--replay", "/nonexistent/log"}, 1, "quilvex-nmea: --replay /nonexistent/log: No such file or directory\n"},
+        {{"--replay", "VOID"}, 2, "void: it is empty\n"},
+        {{"--route", "BINARY", "--speed", "5"}, 2, "binary: it is not text (it holds NUL bytes)\n"},
+        {{"--route", "NOPOINTS", "--speed", "5"}, 2, "nopoints: a GPX file with no route, track or waypoint\n"},
+        {{"--replay", "NOFIX"}, 2, "nofix: no usable fix in it: 3 lines, 0 fixes, 1 without a fix; passed over: 1 neither RMC nor GGA\n"},
+        {{"--replay", "FIFO"}, 2, "fifo: a FIFO nobody wrote to within 3 s\n"},
         {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
          "$GPZDA,045135.00,...,9000.000000,N,00000.000000,E,...$GPZDA,045137.00,...,9000.000000,N,00000.000000,E,"},
         {{"--position", "-33.8568,151.2153,100000", "--at", "2010-09-16T04:51:35Z", ">/dev/null", "2>TTY", "LC_NUMERIC=de_DE"}, 0,
@@ -268,7 +277,12 @@ TEST(NmeaTool, CommandLines)
     QProcess::execute("localedef", {"-c", "-i", dir.filePath("numeric"), "-f", "UTF-8", dir.filePath("de_DE.UTF-8")});
     const bool german = QFile::exists(dir.filePath("de_DE.UTF-8/LC_NUMERIC"));
     ASSERT_TRUE(german || !QFile::exists("/usr/share/i18n/locales/de_DE")) << "localedef made no locale";
+    ::mkfifo(dir.filePath("fifo").toLocal8Bit(), 0600);
 #endif
+    std::ofstream(dir.filePath("void").toStdString());
+    std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
+    std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
+    std::ofstream(dir.filePath("nofix").toStdString()) << "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\n\n$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\n";
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
         QStringList args = row.args;
@@ -284,7 +298,9 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("STALE", dir.filePath("stale")).replaceInStrings("HOLD", dir.filePath("hold"));
         args.replaceInStrings("FOREIGN", dir.filePath("shared/link")).replaceInStrings("FREE", freePort);
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
-        args.replaceInStrings("READ", QString::fromStdString(port.slavePath()));
+        args.replaceInStrings("READ", QString::fromStdString(port.slavePath())).replaceInStrings("DIR", dir.path());
+        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO"})
+            args.replaceInStrings(made, dir.filePath(QString(made).toLower()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
             process->setStandardOutputFile("/dev/full");
@@ -353,6 +369,114 @@ TEST(NmeaTool, CommandLines)
         EXPECT_FALSE(QFileInfo(dir.filePath(made)).isSymLink()) << made << " was left behind";
 }
 
+// Field n of the sentence that starts at `at` (0: its address).
+std::string Field(const std::string& out, std::size_t at, int n)
+{
+    for (; n > 0; --n)
+        at = out.find(',', at) + 1;
+    return out.substr(at, out.find_first_of(",*", at) - at);
+}
+
+// What a tick's RMC says; knots below 0 when it has no fix.
+struct Fix {
+    double lat, lon, knots, course;
+};
+std::vector<Fix> RmcFixes(const std::string& out)
+{
+    std::vector<Fix> fixes;
+    const auto degrees = [&](std::size_t at, int field, char minus) {
+        const double v = std::stod(Field(out, at, field));
+        return (std::floor(v / 100) + std::fmod(v, 100) / 60) * (Field(out, at, field + 1)[0] == minus ? -1 : 1);
+    };
+    for (std::size_t at = out.find("RMC,"); at != std::string::npos; at = out.find("RMC,", at + 1))
+        fixes.push_back(Field(out, at, 2) == "A" ? Fix{degrees(at, 3, 'S'), degrees(at, 5, 'W'), std::stod(Field(out, at, 7)),
+                                                       std::stod(Field(out, at, 8))}
+                                                 : Fix{0, 0, -1, 0});
+    return fixes;
+}
+
+// Routes and replays through --at, from files the test writes. A route's
+// places come from the spherical rhumb formulas, worked here: 600 kn is
+// 308.667 m/s; a degree of the mean sphere 111195.08 m. The log moves east
+// 0.001 deg a second at 7 kn, has no fix at 5 and 6, and nothing from 8 to
+// 19: a gap of 13 s.
+TEST(NmeaTool, RoutesAndReplays)
+{
+    const double R = 6371008.8, deg = std::numbers::pi / 180, v = 600 * 1852 / 3600.0;
+    const auto east = [&](double lon, double metres) { return lon + metres / (R * deg); };
+    // A rhumb line from 0.01 N 0.01 E home to 0, 0: its length and course,
+    // and where it is after m metres; the longitude follows the isometric
+    // latitude.
+    const auto psi = [&](double lat) { return std::log(std::tan(std::numbers::pi / 4 + lat * deg / 2)); };
+    const double q = 0.01 * deg / psi(0.01), home = std::hypot(0.01, q * 0.01) * R * deg;
+    const double homeCourse = 180 + std::atan2(0.01 * deg, psi(0.01)) / deg;
+    const auto homeward = [&](double m) {
+        const double lat = 0.01 - 0.01 * m / home;
+        return Fix{lat, 0.01 * psi(lat) / psi(0.01), 600, homeCourse};
+    };
+    const std::string gpx = "<?xml version='1.0'?><gpx version='1.1' xmlns='http://www.topografix.com/GPX/1/1'>";
+    std::string log = "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4C\r\n"
+                      "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4E\r\n$GPRMC,0000\n";  // bad, cut
+    for (int t : {1, 2, 3, 4, 5, 6, 7, 20, 21}) {
+        char place[64];
+        std::snprintf(place, sizeof place, "0000.000,N,000%08.5f,E", 0.06 * t);
+        const std::string time = "0000" + std::to_string(100 + t).substr(1);
+        log += quilvex::FrameSentence("GPRMC," + time + (t == 5 || t == 6 ? ",V,,,,,,,070126,,,N" : ",A," + std::string(place) + ",7.0,90.0,070126,,,A")) + "\r\n";
+        log += quilvex::FrameSentence("GNGGA," + time + ",0000.000,N,00000.000,E," + (t == 5 || t == 6 ? "0" : "1") + ",08,1.0,12.0,M,0.0,M,,") + "\r\n";
+    }
+    const struct {
+        std::string file;
+        QStringList args;
+        int ticks;
+        std::vector<std::pair<int, Fix>> expected;
+    } rows[] = {
+        {gpx + "<rte><rtept lat='0' lon='0'/><rtept lat='0' lon='0.1'/><rtept lat='0.1' lon='0.1'/></rte></gpx>",
+         {"--route", "--speed", "600", "--count", "80"}, 80,
+         {{0, {0, 0, 600, 90}}, {10, {0, east(0, 10 * v), 600, 90}}, {40, {east(0, 40 * v - 0.1 * R * deg), 0.1, 600, 0}},
+          {79, {0.1, 0.1, 0, 0}}}},
+        {gpx + "<wpt lat='9' lon='9'/><trk><trkseg><trkpt lat='0' lon='0'/><trkpt lat='0' lon='0.1'/></trkseg>"
+               "<trkseg><trkpt lat='0.1' lon='0.1'/></trkseg></trk></gpx>",
+         {"--route", "--speed", "600", "--count", "41"}, 41, {{40, {east(0, 40 * v - 0.1 * R * deg), 0.1, 600, 0}}}},
+        {"# over the antimeridian\n0,179.95\n\n0,-179.95,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, {0, east(179.95, 20 * v) - 360, 600, 90}}}},
+        {"0,0\n0,0.01\n0.01,0.01\n", {"--route", "--speed", "600", "--loop", "--count", "14"}, 14,
+         {{9, homeward(9 * v - 0.02 * R * deg)}, {13, {0, east(0, 13 * v - 0.02 * R * deg - home), 600, 90}}}},
+        {log, {"--replay"}, 22, {{0, {0, 0, 7, 90}}, {4, {0, 0.004, 7, 90}}, {5, {0, 0, -1, 0}}, {7, {0, 0.007, 7, 90}},
+                                {8, {0, 0, -1, 0}}, {19, {0, 0, -1, 0}}, {21, {0, 0.021, 7, 90}}}},
+        {log, {"--replay", "--pace", "10"}, 3, {{0, {0, 0, 7, 90}}, {1, {0, 0, -1, 0}}, {2, {0, 0.02, 7, 90}}}},
+        {log, {"--replay", "--talker", "GN", "--count", "9"}, 9, {{8, {0, 0, -1, 0}}}},  // the count still limits
+    };
+    QTemporaryDir dir;
+    for (const auto& row : rows) {
+        std::ofstream(dir.filePath("trip").toStdString(), std::ios::binary) << row.file;
+        QStringList args = row.args;
+        args.insert(1, dir.filePath("trip"));  // after --route or --replay
+        const ToolRun run = Finish(Start(args << "--at" << "2030-01-01T00:00:00Z" << "--format" << "standard"));
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err.find("passed over 1 with a bad checksum, 1 cut short or not a sentence\n") == std::string::npos,
+                  row.file != log) << run.err;
+        EXPECT_TRUE(run.out.find(",010130,") != std::string::npos && run.out.find("070126") == std::string::npos)
+            << "stamps are the run's, never the log's";
+        const std::vector<Fix> fixes = RmcFixes(run.out);
+        ASSERT_EQ(fixes.size(), std::size_t(row.ticks)) << args.join(' ').toStdString();
+        for (const auto& [tick, want] : row.expected) {
+            const Fix& got = fixes[std::size_t(tick)];
+            EXPECT_NEAR(got.lat, want.lat, 2e-7) << tick << " " << args.join(' ').toStdString();
+            EXPECT_NEAR(got.lon, want.lon, 2e-7) << tick << " " << args.join(' ').toStdString();
+            EXPECT_NEAR(got.knots, want.knots, 0.05) << tick;
+            EXPECT_NEAR(got.course, want.course, 0.05) << tick;
+        }
+        // The standard GGA and GSA agree: satellites used, and a fix or none.
+        for (std::size_t at = run.out.find("GGA,"); at != std::string::npos; at = run.out.find("GGA,", at + 1)) {
+            const std::size_t gsa = run.out.find("GSA,", at);
+            int prns = 0;
+            for (int field = 3; field < 15; ++field)
+                prns += !Field(run.out, gsa, field).empty();
+            EXPECT_EQ(Field(run.out, gsa, 2), Field(run.out, at, 6) == "0" ? "1" : "3");
+            EXPECT_EQ(prns, std::stoi(Field(run.out, at, 7)));
+        }
+    }
+}
+
 // The command line read and its hosts looked up, in-process: one row per
 // refusal with its message (status 2), and readings easy to get wrong (0).
 TEST(NmeaOptions, CommandLines)
@@ -407,6 +531,14 @@ TEST(NmeaOptions, CommandLines)
         {{"--port", "/dev/null", "--rate", "4294967296"}, 2, "not \"4294967296\""},
         {{"-h", "--frobnicate"}, 2, "unknown option --frobnicate"},
         {{"-h", "--list", "--count", "2"}, 0, "Usage: quilvex-nmea [options]\n"},
+        {{"--route", "r", "--speed", "5", "--position", sydney}, 2, "--route cannot go with --position"},
+        {{"--route", "r", "--replay", "r", "--speed", "5"}, 2, "--route cannot go with --replay"},
+        {{"--replay", "r", "--speed", "5"}, 2, "--replay cannot go with --speed"},
+        {{"--route", "r", "--speed", "0"}, 2, "--route takes a --speed above 0"},
+        {{"--route", "r"}, 2, "--route goes with --speed: a route is driven at a speed"},
+        {{"--pace", "2"}, 2, "--pace goes with --replay"},
+        {{"--loop"}, 2, "--loop goes with --route or --replay"},
+        {{"--replay", "r", "--pace", "101"}, 2, "--pace takes a whole number from 1 to 100, not \"101\""},
         {{"--position", "-33.8568,-151.2153"}, 0, ""},  // a negative number is a value
         {{"--pref=13", "--at=2010-09-16T04:51:35.127Z", "--port", "tcp://:10113", "--tcp", "10114"}, 0, ""},
     };

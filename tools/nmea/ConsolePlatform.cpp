@@ -78,6 +78,11 @@ bool StandardOutputWasOpen()
 
 void SurviveClosedPipes() {}
 
+int OpenFifoWithWriter(const std::string&, int)
+{
+    return -1;
+}
+
 }  // namespace quilvex
 
 #else
@@ -85,6 +90,7 @@ void SurviveClosedPipes() {}
 #include <csignal>
 #include <fcntl.h>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,6 +150,19 @@ bool StandardOutputWasOpen()
 void SurviveClosedPipes()
 {
     ::signal(SIGPIPE, SIG_IGN);
+}
+
+int OpenFifoWithWriter(const std::string& path, int limitMs)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    pollfd ready{fd, POLLIN, 0};
+    if (fd < 0 || ::poll(&ready, 1, limitMs) != 1 || !(ready.revents & POLLIN)) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 }  // namespace quilvex

@@ -7,8 +7,8 @@ namespace quilvex {
 // Exit statuses of quilvex-nmea.
 enum ExitStatus {
     kExitDone = 0,         // count reached, or stopped by a signal, every byte out
-    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write
-    kExitUsage = 2,        // a bad command line, or stamps past the end of year 9999
+    kExitOutputFailed = 1, // an output could not be opened, was lost, or refused a write; a file could not be read
+    kExitUsage = 2,        // a bad command line, a route or log with nothing to use, or stamps past year 9999
     kExitHeld = 3,         // ended with bytes that a held line never took
 };
 

@@ -3,6 +3,7 @@
 #include "InstantText.hpp"
 #include "OptionTable.hpp"
 #include "ReceiverTexts.hpp"
+#include "RouteFile.hpp"
 
 #include <algorithm>
 #include <map>
@@ -263,8 +264,22 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }
-    // Standard output alone is a quick look; anything else runs until stopped.
-    o.count = counted.value_or(o.toStandardOutput() ? 1 : 0);
+    const auto pace = [](const std::string& text) -> std::optional<int> {
+        const auto n = WholeNumber(text);
+        return n && *n >= 1 && *n <= 100 ? std::optional(static_cast<int>(*n)) : std::nullopt;
+    };
+    if (auto failed = Read(given, "pace", pace, o.pace, "a whole number from 1 to 100"))
+        return *failed;
+    if (given.has("route") && !(r.speedKnots > 0))
+        return Fail("--route takes a --speed above 0");
+    if (given.has("loop") && !given.has("route") && !given.has("replay"))
+        return Fail("--loop goes with --route or --replay");
+    o.routeFile = given.has("route") ? given.of("route").front() : "";
+    o.replayFile = given.has("replay") ? given.of("replay").front() : "";
+    o.loop = given.has("loop");
+    // Standard output alone is a quick look, but a replay goes to its end;
+    // anything else runs until stopped.
+    o.count = counted.value_or(o.toStandardOutput() && o.replayFile.empty() ? 1 : 0);
     const auto first = o.at ? o.at : o.start;
     if (first && o.count > 0 &&
         o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
@@ -305,13 +320,37 @@ NmeaCommand ResolveDestinations(NmeaCommand command, const std::function<HostLoo
     return command;
 }
 
+NmeaCommand ReadTripFiles(NmeaCommand command)
+{
+    NmeaOptions& o = command.options;
+    const auto problem = [](const char* option, const std::string& file, const FileProblem& p) {
+        return Fail(std::string(option) + " " + file + ": " + p.message, p.unreadable ? kExitOutputFailed : kExitUsage);
+    };
+    if (!o.routeFile.empty()) {
+        auto points = ReadRouteFile(QString::fromStdString(o.routeFile));
+        if (const auto* p = std::get_if<FileProblem>(&points))
+            return problem("--route", o.routeFile, *p);
+        o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)), o.loop);
+    }
+    if (!o.replayFile.empty()) {
+        auto player = ReplayPlayer::open(QString::fromStdString(o.replayFile), o.pace, o.loop);
+        if (const auto* p = std::get_if<FileProblem>(&player))
+            return problem("--replay", o.replayFile, *p);
+        o.replay = std::get<std::shared_ptr<ReplayPlayer>>(player);
+    }
+    return command;
+}
+
 NmeaCommand ParseNmeaCommand(const QStringList& arguments)
 {
     std::vector<std::string> texts;
     for (qsizetype i = 1; i < arguments.size(); ++i)
         texts.push_back(arguments[i].toStdString());
     NmeaCommand command = ParseNmeaArguments(texts);
-    return command.action == NmeaCommand::Action::Fail ? command : ResolveDestinations(std::move(command));
+    if (command.action == NmeaCommand::Action::Fail)
+        return command;
+    command = ResolveDestinations(std::move(command));
+    return command.action == NmeaCommand::Action::Fail ? command : ReadTripFiles(std::move(command));
 }
 
 }  // namespace quilvex

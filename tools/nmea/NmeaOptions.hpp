@@ -6,6 +6,7 @@
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
 #include "Receiver.hpp"
+#include "ReplayPlayer.hpp"
 #include "modGeneral.hpp"
 
 #include <QStringList>
@@ -36,6 +37,10 @@ struct NmeaOptions {
     std::vector<Destination> destinations;  // none: standard output
     std::string rate{kDefaultRate};   // of the serial port
     bool quiet = false;
+    std::string routeFile, replayFile;     // as given; read by ParseNmeaCommand
+    int pace = 1;
+    bool loop = false;
+    std::shared_ptr<ReplayPlayer> replay;  // opened up to its first fix
 
     bool toStandardOutput() const { return destinations.empty(); }
     const Destination* serialPort() const;
@@ -60,7 +65,12 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments);
 NmeaCommand ResolveDestinations(NmeaCommand command,
                                 const std::function<HostLookup(const std::string&)>& lookUp = LookUpHost);
 
-// Both, for main(): the program's own arguments as Qt has them.
+// Then a --route file is read into the receiver, a --replay file opened up
+// to its first fix: status 1 for a file that cannot be read, 2 for one
+// with nothing usable in it.
+NmeaCommand ReadTripFiles(NmeaCommand command);
+
+// All three, for main(): the program's own arguments as Qt has them.
 NmeaCommand ParseNmeaCommand(const QStringList& arguments);
 
 }  // namespace quilvex

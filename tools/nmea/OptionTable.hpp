@@ -42,6 +42,24 @@ inline constexpr std::array kOptionTable{
               "to 39. Tick N is the Nth tick of the run (with --start, the one stamped N seconds after the "
               "first), never read from the wall clock, so a step of the clock moves no window; the motion "
               "follows the same count. May be given again."},
+    OptionRow{"route", "FILE", false, "position pref course replay", "speed",
+              "Drive along a route at --speed (above 0): FILE is GPX (the points of its first rte; else of its "
+              "first trk, every segment in order; else its wpts) or plain text with one LAT,LON[,ALT] a line, "
+              "blank lines and # comments allowed, told apart by content. Each leg is a rhumb line travelled "
+              "on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
+              "have one. At the last point the receiver stays, with speed 0 and its fix.",
+              0, "a route is driven at a speed"},
+    OptionRow{"replay", "FILE", false, "position pref speed course", "",
+              "Replay a recorded trip, an NMEA 0183 log (RMC and GGA of any talker) or a GPX track whose points "
+              "carry a time, with the run's own time stamps: the log's first fix at the first tick, its time "
+              "then mapped to the run's. Between fixes the place moves along the rhumb line; a recorded loss "
+              "of the fix, or a gap of more than 10 s, gives no-fix ticks. Lines with a bad checksum, cut short "
+              "or of other sentences are passed over and counted in one notice at the end. The log is read as "
+              "a stream; a FIFO is read if its writer's first bytes come within 3 s, else refused. The run "
+              "ends with the log (status 0)."},
+    OptionRow{"pace", "N", false, "", "replay", "Play the log N times faster, 1 (default) to 100."},
+    OptionRow{"loop", "", false, "", "",
+              "With --route or --replay: from the end, go round again from the start."},
     OptionRow{"format", "classic|standard", false, "", "",
               "classic (the default) sends the six sentences as Quilvex always did: the ZDA zone fields carry "
               "the local hour and the UTC minute; GGA says 8 satellites, HDOP 0.9, age 5.0 and station 1012; "
@@ -53,11 +71,15 @@ inline constexpr std::array kOptionTable{
               "99.99), and standard keeps its GSV with no signal strengths."},
     OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
     OptionRow{"list", "", false,
-              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty", "",
+              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty "
+              "route replay pace loop",
+              "",
               "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
               "first when standard output is a terminal."},
     OptionRow{"list-ports", "", false,
-              "pref position speed course fix-loss format talker at start count port rate tcp udp pty", "",
+              "pref position speed course fix-loss format talker at start count port rate tcp udp pty route "
+              "replay pace loop",
+              "",
               "List the serial ports this system has: the text to give --port, description, manufacturer, "
               "serial number and /dev/serial/by-id name; a header line first when standard output is a "
               "terminal."},
@@ -76,7 +98,8 @@ inline constexpr std::array kOptionTable{
               "2, as with --at."},
     OptionRow{"count", "N", false, "", "",
               "N ticks; 0 runs until stopped by SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
-              "standard output alone; until stopped with any other output."},
+              "standard output alone (with --replay, every tick to the log's end); until stopped with any "
+              "other output."},
     OptionRow{"port", "PORT", false, "", "",
               "Send to a serial port: COMn (on Linux /dev/ttyS(n-1)) or a device path such as /dev/ttyUSB0. "
               "tcp://[HOST]:PORT, as the window takes it, serves TCP as --tcp [HOST]:PORT does. A real-time "

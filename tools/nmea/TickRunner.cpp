@@ -44,10 +44,18 @@ std::string Plain(double value)
 }
 
 // The place, the stream and the motion, as the start line names them.
-std::string Describe(const Receiver& r)
+std::string Describe(const NmeaOptions& o)
 {
+    const Receiver& r = o.receiver;
     std::string text;
-    if (r.position) {
+    if (o.replay) {
+        text = "the trip recorded in " + o.replayFile;
+    } else if (r.route) {
+        char length[32];
+        std::snprintf(length, sizeof length, "%.3f km", r.route->length() / 1000);
+        text = "the route in " + o.routeFile + " (" + std::to_string(r.route->points().size()) + " points, " +
+               length + (r.route->loops() ? " a round" : "") + ")";
+    } else if (r.position) {
         char place[64];
         std::snprintf(place, sizeof place, "%.6f, %.6f", r.position->lat, r.position->lon);
         text = place;
@@ -62,7 +70,11 @@ std::string Describe(const Receiver& r)
         text += ", standard sentences";
     if (r.talker == Talker::GN)
         text += ", talker GN";
-    if (r.speedKnots > 0)
+    if (r.route)
+        text += ", at " + Plain(r.speedKnots) + " kn" + (r.route->loops() ? ", looping" : "");
+    else if (o.replay)
+        text += ", at pace " + std::to_string(o.replay->pace()) + (o.replay->loops() ? ", looping" : "");
+    else if (r.speedKnots > 0)
         text += ", moving " + Plain(r.speedKnots) + " kn on course " + Plain(r.courseDeg) + "°";
     else if (r.courseDeg > 0)  // --speed 0 given with the course
         text += ", standing still (course " + Plain(r.courseDeg) + "°)";
@@ -126,7 +138,8 @@ Tick TickRunner::tickAt(Due due)
         if (fix)
             say("fix back at tick " + std::to_string(due.second));
         else if (!m_receiver.fixSwitchedOff)
-            say("fix lost at tick " + std::to_string(due.second) + " (--fix-loss)");
+            say("fix lost at tick " + std::to_string(due.second) +
+                (m_receiver.replay && !m_receiver.replay->fix ? " (the log has none)" : " (--fix-loss)"));
     }
     m_hadFix = fix;
     const TimeTexts t = MakeTimeTexts(SystemTimeAt(due.instant), {});
@@ -179,7 +192,7 @@ void TickRunner::start()
     m_clock.start();
     m_paced = m_run.paces() && m_options.at;
     if (!m_options.quiet) {
-        std::string line = "sending " + Describe(m_receiver) + " to " + m_run.describe();
+        std::string line = "sending " + Describe(m_options) + " to " + m_run.describe();
         std::string names;
         for (const Destination& d : m_options.destinations)
             if (!d.name.empty())
@@ -214,11 +227,23 @@ bool TickRunner::stampsRunOut(UtcInstant next)
     return true;
 }
 
+// The tick of a second after a replayed log's end is none: the run is done.
+bool TickRunner::replayEnds(long long second)
+{
+    if (!m_options.replay)
+        return false;
+    m_receiver.replay = m_options.replay->at(second);
+    if (m_receiver.replay)
+        return false;
+    m_options.count = m_ticks;
+    return true;
+}
+
 void TickRunner::realTimeTick()
 {
     if (m_finishing)
         return;
-    if (const Due due = nextDue(); !stampsRunOut(due.instant)) {
+    if (const Due due = nextDue(); !stampsRunOut(due.instant) && !replayEnds(due.second)) {
         m_run.send(tickAt(due));
         reportTiming();
         showStatus();
@@ -268,7 +293,7 @@ void TickRunner::sendStamped()
     std::vector<Tick> batch;
     for (int i = 0; i < kStampedBatch && !done(); ++i) {
         const Due due = nextDue();
-        if (stampsRunOut(due.instant))
+        if (stampsRunOut(due.instant) || replayEnds(due.second))
             break;
         batch.push_back(tickAt(due));
     }
@@ -337,6 +362,9 @@ void TickRunner::ended(const std::vector<OutputEnding>& endings)
             m_status = Outranking(m_status, kExitHeld);
         }
     }
+    if (m_options.replay && !m_options.quiet)
+        if (const std::string passed = m_options.replay->skipped(); !passed.empty())
+            say(m_options.replayFile + ": passed over " + passed);
     for (const OutputEnding& ending : endings)
         if (ending.skippedTicks > 0)
             say(ending.what + ": " + Ticks(ending.skippedTicks) + " skipped while the consumer was busy");

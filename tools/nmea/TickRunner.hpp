@@ -39,6 +39,7 @@ private:
     Tick tickAt(Due due);
     bool done() const;
     bool stampsRunOut(UtcInstant next);
+    bool replayEnds(long long second);
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QFile>
+
+#include <memory>
+#include <string>
+#include <variant>
+
+namespace quilvex {
+
+// Why a file named on the command line cannot be used.
+struct FileProblem {
+    std::string message;
+    bool unreadable;  // cannot be read at all (exit 1), rather than holds nothing usable (exit 2)
+};
+
+// How long a FIFO is given for a writer's first bytes.
+inline constexpr int kFifoWaitMs = 3000;
+
+// The file opened to be read as a stream. A FIFO is read as a writer
+// writes it, once its first bytes came within kFifoWaitMs. Refused: a
+// file that cannot be opened or is a directory; one that is empty or holds
+// a NUL byte in its first block (not text).
+std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path);
+
+// Whether the text starts as XML, after blanks and a byte-order mark.
+bool LooksLikeXml(QIODevice& in);
+
+}  // namespace quilvex
