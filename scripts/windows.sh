@@ -111,8 +111,20 @@ com1=$(readlink -f "$WINEPREFIX/dosdevices/com1")
     { echo "windows.sh: COM1 leads to $com1, not to $pty: nothing is started" >&2; exit 1; }
 echo "COM1 -> $com1"
 
+# The first window whose name matches, within 60 s. Asked again each second:
+# xdotool dies of BadWindow when a window goes while it walks the tree.
+window_named() {
+    local found
+    for _ in $(seq 60); do
+        found=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$found" ] && { echo "$found"; return; }
+        sleep 1
+    done
+    echo "windows.sh: no window named $1 within 60 s" >&2
+    return 1
+}
+
 (cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
-window=$(timeout 60 xdotool search --sync --name '^Quilvex' | head -1)
+window=$(window_named '^Quilvex')
 sleep 2  # the first paint
 # The Start and Stop buttons' centres, in pixels from the form's layout.
 xdotool mousemove --window "$window" 76 136 click 1
@@ -181,7 +193,7 @@ if [ "$package" = 1 ]; then
         { echo "windows.sh: the installed quilvex-nmea.exe did not give the worked example" >&2; exit 1; }
     echo "installed quilvex-nmea.exe: the worked example's 307 bytes"
     (cd /tmp && exec wine 'C:\Quilvex\quilvex.exe') & pids+=($!) && disown
-    timeout 60 xdotool search --sync --name '^Quilvex$' >/dev/null
+    window_named '^Quilvex$' >/dev/null
     echo "installed quilvex.exe: the window is up"
     wineserver -k
     wine 'C:\Quilvex\Uninstall.exe' /S
