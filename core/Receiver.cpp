@@ -224,8 +224,12 @@ std::vector<GsvSatellite> SkyOf(const Receiver& r, const SystemTimeRecord& utc)
     return sky;
 }
 
-std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, const std::vector<GsvSatellite>& sky)
+std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, const std::vector<GsvSatellite>& sky,
+                                        TickSky& report)
 {
+    for (const GsvSatellite& s : sky)
+        report.satellites.push_back({Constellation::Gps, s.prn, static_cast<double>(s.elevation),
+                                     static_cast<double>(s.azimuth), s.snr, false});
     if (!HasFix(r))
         return NoFixBodies(ComposeStandardZDA(t), t);
 
@@ -241,6 +245,9 @@ std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, c
         directions.push_back({s.elevation, s.azimuth});
     }
     const Dop dop = DilutionOfPrecision(directions).value_or(Dop{99.99, 99.99, 99.99});
+    report.dop = dop;
+    for (TrackedSatellite& s : report.satellites)
+        s.used = std::binary_search(prns.begin(), prns.end(), s.prn);
     const std::string hdop = DopText(dop.hdop);
     const std::string dops = DopText(dop.pdop).append(",").append(hdop).append(",").append(DopText(dop.vdop));
 
@@ -304,7 +311,8 @@ Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_vie
     const std::vector<GsvSatellite> sky = standard ? SkyOf(r, utc) : std::vector<GsvSatellite>{};
     const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
-    for (const std::string& body : standard ? StandardBodies(r, t, sky) : ClassicBodies(r, t))
+    tick.fix = HasFix(r);
+    for (const std::string& body : standard ? StandardBodies(r, t, sky, tick.sky) : ClassicBodies(r, t))
         tick.sentences.push_back(FrameSentence(talker + body));
     tick.skyFrom = tick.sentences.size();
     if (standard) {

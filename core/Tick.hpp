@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Sky.hpp"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,9 +12,30 @@ namespace quilvex {
 // One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
 // GSA, then the GSV group from `skyFrom` on, if any), each kept separate so it
 // can go out as one write.
+// The satellite systems a receiver may track.
+enum class Constellation { Gps, Glonass, Galileo, BeiDou, Qzss };
+
+// One satellite of the tick's sky as typed values, so a view draws the
+// sky without reading the sentences back.
+struct TrackedSatellite {
+    Constellation system = Constellation::Gps;
+    int prn = 0;             // the system's own number (GPS PRN, GLONASS slot, Galileo/BeiDou/QZSS PRN)
+    double elevation = 0;    // degrees
+    double azimuth = 0;      // degrees from true north, clockwise
+    int snr = 0;             // dB-Hz; 0 when not tracked
+    bool used = false;       // in the fix
+};
+
+struct TickSky {
+    std::vector<TrackedSatellite> satellites;  // empty in the classic format, which sends no sky
+    std::optional<Dop> dop;                    // of the fix; none without one
+};
+
 struct Tick {
     std::vector<std::string> sentences;
     std::size_t skyFrom = 0;
+    bool fix = false;
+    TickSky sky;
 
     const std::string& operator[](std::size_t i) const { return sentences[i]; }
     std::size_t size() const { return sentences.size(); }
