@@ -59,7 +59,7 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
         return std::nullopt;
     GeoPoint place{*lat, *lon, std::nullopt};
     if (second != std::string_view::npos) {
-        place.altitude = Number(text.substr(second + 1), true, -1000, 100000);
+        place.altitude = Number(text.substr(second + 1), true, kLowestAltitude, kHighestAltitude);
         if (!place.altitude)
             return std::nullopt;
     }
@@ -68,7 +68,7 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
 
 std::optional<double> ParseSpeed(std::string_view text)
 {
-    return Number(text, false, 0, 1000);
+    return Number(text, false, 0, kMostKnots);
 }
 
 std::optional<double> ParseCourse(std::string_view text)

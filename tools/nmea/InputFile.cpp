@@ -13,14 +13,20 @@ constexpr qint64 kFirstBlock = 4096;
 
 }  // namespace
 
-std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path)
+std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path, NulBytes nul)
 {
     auto file = std::make_unique<QFile>(path);
     if (QFileInfo(path).isDir())
         return FileProblem{"it is a directory", true};
     std::error_code error;
-    if (std::filesystem::status(path.toStdString(), error).type() == std::filesystem::file_type::fifo) {
+    const auto type = std::filesystem::status(path.toStdString(), error).type();
+    // A terminal never ends and would be read as typed: no trip is kept there.
+    if (type == std::filesystem::file_type::character && IsTerminal(path.toStdString()))
+        return FileProblem{"it is a terminal; give a file or a FIFO", false};
+    if (type == std::filesystem::file_type::fifo) {
         const int fd = OpenFifoWithWriter(path.toStdString(), kFifoWaitMs);
+        if (fd == kStopped)
+            return FileProblem{"stopped while waiting for a writer", false, true};
         if (fd < 0 || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
             return FileProblem{"a FIFO nobody wrote to within " + std::to_string(kFifoWaitMs / 1000) + " s", false};
     } else if (!file->open(QIODevice::ReadOnly)) {
@@ -30,7 +36,7 @@ std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path)
     if (first.isEmpty())
         return FileProblem{file->error() == QFileDevice::NoError ? "it is empty" : file->errorString().toStdString(),
                            file->error() != QFileDevice::NoError};
-    if (first.contains('\0'))
+    if (nul == NulBytes::Refused && first.contains('\0'))
         return FileProblem{"it is not text (it holds NUL bytes)", false};
     return file;
 }

@@ -12,6 +12,7 @@ namespace quilvex {
 struct FileProblem {
     std::string message;
     bool unreadable;  // cannot be read at all (exit 1), rather than holds nothing usable (exit 2)
+    bool stopped = false;  // a stop signal ended the wait for it
 };
 
 // How long a FIFO is given for a writer's first bytes.
@@ -19,9 +20,11 @@ inline constexpr int kFifoWaitMs = 3000;
 
 // The file opened to be read as a stream. A FIFO is read as a writer
 // writes it, once its first bytes came within kFifoWaitMs. Refused: a
-// file that cannot be opened or is a directory; one that is empty or holds
-// a NUL byte in its first block (not text).
-std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path);
+// file that cannot be opened, a directory or a terminal; one that is empty,
+// or, unless its reader passes binary bytes over, holds a NUL byte in its
+// first block (not text).
+enum class NulBytes { Refused, PassedOver };
+std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path, NulBytes nul = NulBytes::Refused);
 
 // Whether the text starts as XML, after blanks and a byte-order mark.
 bool LooksLikeXml(QIODevice& in);
