@@ -179,6 +179,8 @@ int OpenFifoWithWriter(const std::string& path, int limitMs)
             break;
         else if (::poll(&ready, 1, std::min(kSliceMs, int(left.count()))) == 1 && (ready.revents & POLLIN))
             outcome = fd;
+        else if (ready.revents & POLLHUP)  // a writer came and went with nothing: wait for another
+            ::poll(nullptr, 0, std::min(kSliceMs, int(left.count())));
     }
     if (outcome != fd) {
         ::close(fd);

@@ -320,19 +320,19 @@ void TickRunner::sendStamped()
         return;
     }
     std::vector<Tick> batch;
-    bool waiting = false;
     for (int i = 0; i < kStampedBatch && !done(); ++i) {
         const Due due = nextDue();
         if (stampsRunOut(due.instant))
             break;
-        const ReplayStep step = replayStep(due.second);
-        waiting = step == ReplayStep::Wait;
-        if (step != ReplayStep::Tick)
+        if (replayStep(due.second) != ReplayStep::Tick)
             break;
         batch.push_back(tickAt(due));
     }
-    if (!waiting || !batch.empty())  // else the log's next records start the next batch
+    if (!batch.empty())
         m_run.sendStamped(batch);
+    else if (done())
+        finish(kExitDone, kDrainAtEnd);
+    // else the log's next records start the next batch
 }
 
 void TickRunner::showStatus()
