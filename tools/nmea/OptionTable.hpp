@@ -14,7 +14,7 @@ struct OptionRow {
     std::string_view value;      // what it takes, as the help names it; empty for a switch
     bool repeatable;
     std::string_view conflicts;  // options it cannot go with, blank-separated (either row may say so)
-    std::string_view needs;      // the option it goes with only, if any
+    std::string_view needs;      // the option it goes with only, if any; NAME=VALUE: only with that value
     std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
     char letter = 0;             // a one-letter form, such as -h
     std::string_view unmet = {}; // why it needs `needs`, for the message
@@ -69,16 +69,30 @@ inline constexpr std::array kOptionTable{
               "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
               "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
               "99.99), and standard keeps its GSV with no signal strengths."},
-    OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
+    OptionRow{"talker", "GP|GN", false, "", "",
+              "The talker of every sentence but GSV (default GP); NMEA 4.10 and 4.11 send GN."},
+    OptionRow{"gnss", "LIST", false, "", "format=standard",
+              "The satellite systems the receiver tracks: any of gps, glonass, galileo, beidou and qzss, "
+              "comma-separated, or all (default gps). Each is a model of its nominal constellation; in each "
+              "time system (GPS with QZSS, GLONASS, Galileo, BeiDou) the twelve highest satellites above 5 deg "
+              "are used, and the DOPs are solved with one clock for each. More than GPS is sent as NMEA 4.11 "
+              "unless --nmea says 4.10.",
+              0, "the classic format sends no sky"},
+    OptionRow{"nmea", "2.3|4.10|4.11", false, "", "format=standard",
+              "The dialect of the standard format: 2.3 (the default for GPS alone), or 4.10 or 4.11 as "
+              "current receiver modules send them: GN fix sentences, one GSA for each system with its system "
+              "ID, GSV for each system with its talker and signal ID, RMC with a navigational status. 2.3 "
+              "cannot go with more than GPS, since it cannot say which system a satellite belongs to.",
+              0, "the classic format has no dialects"},
     OptionRow{"list", "", false,
-              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty "
-              "route replay pace loop",
+              "list-ports pref position speed course fix-loss format talker gnss nmea at start count port rate tcp "
+              "udp pty route replay pace loop",
               "",
               "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
               "first when standard output is a terminal."},
     OptionRow{"list-ports", "", false,
-              "pref position speed course fix-loss format talker at start count port rate tcp udp pty route "
-              "replay pace loop",
+              "pref position speed course fix-loss format talker gnss nmea at start count port rate tcp udp pty "
+              "route replay pace loop",
               "",
               "List the serial ports this system has: the text to give --port, description, manufacturer, "
               "serial number and /dev/serial/by-id name; a header line first when standard output is a "
