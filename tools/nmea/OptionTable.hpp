@@ -64,7 +64,7 @@ inline constexpr std::array kOptionTable{
               "classic (the default) sends the six sentences as Quilvex always did: the ZDA zone fields carry "
               "the local hour and the UTC minute; GGA says 8 satellites, HDOP 0.9, age 5.0 and station 1012; "
               "GSA lists no satellites and DOPs of 0; VTG and RMC give a magnetic course and variation of 0. "
-              "standard sends NMEA 0183 v2.3: ZDA with zone 00,00; GGA with the satellites used and the HDOP "
+              "standard sends NMEA 0183 v2.3 (or 4.10 or 4.11: see --nmea): ZDA with zone 00,00; GGA with the satellites used and the HDOP "
               "of the model sky; GSA with the PRNs used and PDOP, HDOP, VDOP; VTG and RMC with empty magnetic "
               "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
               "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
@@ -121,8 +121,8 @@ inline constexpr std::array kOptionTable{
     OptionRow{"rate", "RATE", false, "", "port",
               "Line rate in bit/s of a serial --port, 1 to {highest-rate} (default {default-rate}), no "
               "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
-              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (12 "
-              "satellites used, 16 in view: below {whole-tick-rate} bit/s) gets each standard tick's sentences "
+              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (GPS "
+              "alone, 12 satellites used, 16 in view: below {whole-tick-rate} bit/s; more with --gnss) gets each standard tick's sentences "
               "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
               "whole ticks."},
     OptionRow{"tcp", "[HOST:]PORT", true, "", "",
