@@ -10,9 +10,6 @@
 
 namespace quilvex {
 
-// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
-// GSA, then the GSV group from `skyFrom` on, if any), each kept separate so it
-// can go out as one write.
 // One satellite of the tick's sky as typed values, so a view draws the
 // sky without reading the sentences back.
 struct TrackedSatellite {
@@ -35,6 +32,9 @@ struct TickLength {
     std::size_t whole, withOneGsv;
 };
 
+// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
+// GSA, one for each system ID in NMEA 4.10 and 4.11, then the GSV groups from
+// `skyFrom` on, if any), each kept separate so it can go out as one write.
 struct Tick {
     std::vector<std::string> sentences;
     std::size_t skyFrom = 0;

@@ -207,6 +207,12 @@ TEST(NmeaTool, CommandLines)
          "$GNZDA,045135.12,...*18\r\n$GPGSV,3,1,09,03,69,117,49,04,38,076,42,07,67,207,48,11,10,141,33*76\r\n$GNZDA,045136.12,"
          "...*18\r\n$GPGSV,3,2,09,12,45,348,44,14,15,094,35,19,06,287,32,22,22,225,37*75\r\n$GNZDA,045137.12,"
          "...*18\r\n$GPGSV,3,3,09,23,06,019,32*4E\r\n$GNZDA,045138.12,...*18\r\n$GPGSV,3,1,09,"},
+        {{"--port", "READ", "--rate", "4800", "--format", "standard", "--gnss", "all", "--at", "2010-09-16T04:51:35.127Z",
+          "--count", "2", "2>TTY"}, 0, "sky one GSV sentence a tick, in turn, and even then a tick may outlast its second",
+         "$GNZDA,045135.12,...,5*...\r\n$GPGSV,2,1,07,08,12,291,34,...,1*69\r\n$GNZDA,045136.12,...,5*...\r\n$GPGSV,2,2,07,"},
+        {{"--port", "READ", "--rate", "9600", "--format", "standard", "--gnss", "all", "--at", "2010-09-16T04:51:35.127Z",
+          "--count", "2", "2>TTY"}, 0, "sky one GSV sentence a tick, in turn\n",  // all five need 26589 bit/s, GPS alone 7056
+         "$GNZDA,045135.12,...,5*...\r\n$GPGSV,2,1,07,08,12,291,34,...,1*69\r\n$GNZDA,045136.12,...,5*...\r\n$GPGSV,2,2,07,"},
         {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},

@@ -208,10 +208,13 @@ void TickRunner::start()
         if (!names.empty())
             line += " (" + names + ")";
         const Receiver& r = m_options.receiver;
-        const bool slowPort = m_options.serialPort() &&
-                              !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()), r.systems, r.dialect);
-        if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
+        const long long rate = std::atoll(m_options.rate.c_str());
+        const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(rate, r.systems, r.dialect);
+        if (slowPort && r.format == NmeaFormat::Standard) {
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
+            if (!CarriesInASecond(rate, WidestStandardTick(r.systems, r.dialect).withOneGsv))
+                line += ", and even then a tick may outlast its second, so some are skipped";
+        }
         if (m_options.count == 0)
             line += InTerminalForeground() ? "; Ctrl+C stops"
                                            : "; stop it with kill " + std::to_string(QCoreApplication::applicationPid());
