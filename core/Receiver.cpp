@@ -9,8 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <map>
-#include <mutex>
 #include <numbers>
 
 namespace quilvex {
@@ -428,13 +426,11 @@ Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_vie
     return tick;
 }
 
-TickLength WidestStandardTick(const Constellations& systems, NmeaDialect asked)
+namespace {
+
+// Worked out from scratch: what the table below holds.
+TickLength WidestOf(const Constellations& systems, NmeaDialect asked)
 {
-    static std::map<std::pair<Constellations, NmeaDialect>, TickLength> known;
-    static std::mutex guard;
-    const std::lock_guard lock(guard);
-    if (const auto found = known.find({systems, asked}); found != known.end())
-        return found->second;
     const NmeaDialect dialect = SpokenDialect(systems, asked);
     const Receiver r{.format = NmeaFormat::Standard, .talker = Talker::GN, .systems = systems, .dialect = asked};
     const TimeTexts t{"9999", "12", "31", "23", "59", "59", "99", "23"};
@@ -460,7 +456,32 @@ TickLength WidestStandardTick(const Constellations& systems, NmeaDialect asked)
             longest = std::max(longest, tick[i].size());
         whole += tick[i].size();
     }
-    return known[{systems, asked}] = TickLength{whole, before + longest};
+    return {whole, before + longest};
+}
+
+}  // namespace
+
+TickLength WidestStandardTick(const Constellations& systems, NmeaDialect asked)
+{
+    // Every set of systems in every dialect, once: a tick only looks its settings up.
+    constexpr std::size_t kSets = std::size_t{1} << kConstellations.size();
+    constexpr std::array kDialects{NmeaDialect::V23, NmeaDialect::V410, NmeaDialect::V411};
+    static const auto table = [&] {
+        std::array<TickLength, kSets * kDialects.size()> all{};
+        for (std::size_t set = 0; set < kSets; ++set) {
+            Constellations these;
+            for (std::size_t i = 0; i < kConstellations.size(); ++i)
+                if (set & (std::size_t{1} << i))
+                    these.insert(kConstellations[i]);
+            for (std::size_t d = 0; d < kDialects.size(); ++d)
+                all[set * kDialects.size() + d] = WidestOf(these, kDialects[d]);
+        }
+        return all;
+    }();
+    std::size_t set = 0;
+    for (const Constellation system : systems)
+        set |= std::size_t{1} << static_cast<std::size_t>(system);
+    return table[set * kDialects.size() + static_cast<std::size_t>(asked)];
 }
 
 Tick ComposeTickNow(const Receiver& receiver)

@@ -86,10 +86,13 @@ std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant 
     const Vector north{-sinPhi * cosLambda, -sinPhi * sinLambda, cosPhi};
     const Vector up{cosPhi * cosLambda, cosPhi * sinLambda, sinPhi};
 
+    static const double kBelowMask = std::sin(kElevationMask * kDeg) - 1e-9;
     std::vector<SatelliteInView> inView;
     ForEachSatellite(system, instant, [&](int prn, const Vector& satellite) {
         const Vector line{satellite[0] - receiver[0], satellite[1] - receiver[1], satellite[2] - receiver[2]};
         const double range = std::sqrt(Dot(line, line));
+        if (Dot(line, up) / range < kBelowMask)  // well below: no arc sine wasted on it
+            return;
         const double elevation = std::asin(Dot(line, up) / range) / kDeg;
         if (elevation < kElevationMask)
             return;
