@@ -367,6 +367,13 @@ TEST(Route, Travel)
         EXPECT_EQ(p.arrived, row.arrived) << row.metres;
     }
     EXPECT_TRUE(Route({{5, 5}}, true).at(100).place.lat == 5 && Route({{5, 5}}, false).at(100).arrived);
+    // Each leg starts, so the one before ends, exactly at its point.
+    const std::vector<GeoPoint> ends{{-33.8568, 151.2153}, {35, 10}};
+    const Route there(ends, true);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const GeoPoint at = there.at(there.length() / 2 * static_cast<double>(i)).place;
+        EXPECT_TRUE(at.lat == ends[i].lat && at.lon == ends[i].lon) << i;
+    }
 }
 
 TEST(Replay, Timeline)
