@@ -1,5 +1,6 @@
 #include "Sky.hpp"
 
+#include "Geodesy.hpp"
 #include "Orbits.hpp"
 
 #include <array>
@@ -11,11 +12,6 @@ namespace quilvex {
 namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
-
-// WGS-84
-constexpr double kEquatorRadius = 6'378'137.0;
-constexpr double kFlattening = 1 / 298.257223563;
-constexpr double kEccentricity2 = kFlattening * (2 - kFlattening);
 
 using Vector = std::array<double, 3>;
 
@@ -76,12 +72,10 @@ std::vector<SatelliteAt> SatellitePositions(Constellation system, UtcInstant ins
 
 std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant, Constellation system)
 {
-    const double phi = place.lat * kDeg, lambda = place.lon * kDeg, h = place.altitude.value_or(0);
+    const double phi = place.lat * kDeg, lambda = place.lon * kDeg;
     const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
     const double sinLambda = std::sin(lambda), cosLambda = std::cos(lambda);
-    const double n = kEquatorRadius / std::sqrt(1 - kEccentricity2 * sinPhi * sinPhi);
-    const Vector receiver{(n + h) * cosPhi * cosLambda, (n + h) * cosPhi * sinLambda,
-                          (n * (1 - kEccentricity2) + h) * sinPhi};
+    const Vector receiver = EarthCentred(place);
     const Vector east{-sinLambda, cosLambda, 0};
     const Vector north{-sinPhi * cosLambda, -sinPhi * sinLambda, cosPhi};
     const Vector up{cosPhi * cosLambda, cosPhi * sinLambda, sinPhi};
