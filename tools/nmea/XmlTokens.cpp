@@ -15,22 +15,27 @@ bool XmlTokens::next()
         return false;
     if (m_xml.isEndElement())
         --m_depth;
+    const qint64 start = m_xml.characterOffset();
+    const auto tooLong = [&] {
+        return fail("a tag, text or comment longer than " + std::to_string(kLongestXmlToken) + " characters");
+    };
     for (;;) {
         m_xml.readNext();
         if (m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || m_ended)
             break;
-        if (m_sinceToken > kLongestXmlToken)
-            return fail("a tag, text or comment longer than " + std::to_string(kLongestXmlToken >> 20) +
-                        " MiB (at most 1 MiB each is read)");
+        if (m_fed - start > kLongestXmlToken)  // all of it is the token not yet whole
+            return tooLong();
         char block[kBlock];
-        const qint64 n = m_in.read(block, kBlock);
-        m_ended = n <= 0;
-        m_sinceToken += std::max<qint64>(n, 0);
-        m_xml.addData(QString(m_utf8(QByteArrayView(block, std::max<qint64>(n, 0)))));
+        const qint64 n = std::max<qint64>(m_in.read(block, kBlock), 0);
+        m_ended = n == 0;
+        const QString text = m_utf8(QByteArrayView(block, n));
+        m_fed += text.size();
+        m_xml.addData(text);
     }
-    m_sinceToken = 0;
     if (m_xml.hasError())
         return false;
+    if (m_xml.characterOffset() - start > kLongestXmlToken)
+        return tooLong();
     if (m_xml.isDTD() && !m_xml.entityDeclarations().isEmpty())
         return fail("it declares entities, which no GPX file needs");
     if (m_xml.isStartElement() && ++m_depth > kDeepestXml)

@@ -12,7 +12,7 @@ namespace quilvex {
 // deepest nesting an XML file may have here: a file beyond either is
 // refused, so memory stays bounded whatever the file. GPX needs a few
 // levels and lines of at most a few hundred bytes.
-inline constexpr qint64 kLongestXmlToken = qint64{1} << 20;
+inline constexpr qint64 kLongestXmlToken = qint64{1} << 20;  // characters
 inline constexpr int kDeepestXml = 64;
 
 // UTF-8 XML read one token at a time, the device read a block at a time.
@@ -35,7 +35,7 @@ private:
     QXmlStreamReader m_xml;
     // Characters, so the reader never decodes bytes by a declaration of its own.
     QStringDecoder m_utf8{QStringConverter::Utf8};
-    qint64 m_sinceToken = 0;  // bytes given to the reader since its last token
+    qint64 m_fed = 0;  // characters given to the reader
     int m_depth = 0;
     bool m_ended = false;
     std::string m_fault;
