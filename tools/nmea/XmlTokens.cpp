@@ -25,10 +25,10 @@ bool XmlTokens::next()
             break;
         if (m_fed - start > kLongestXmlToken)  // all of it is the token not yet whole
             return tooLong();
-        char block[kBlock];
-        const qint64 n = std::max<qint64>(m_in.read(block, kBlock), 0);
+        m_block.resize(kBlock);
+        const qint64 n = std::max<qint64>(m_in.read(m_block.data(), kBlock), 0);
         m_ended = n == 0;
-        const QString text = m_utf8(QByteArrayView(block, n));
+        const QString text = m_utf8(QByteArrayView(m_block.constData(), n));
         m_fed += text.size();
         m_xml.addData(text);
     }

@@ -35,7 +35,8 @@ private:
     QXmlStreamReader m_xml;
     // Characters, so the reader never decodes bytes by a declaration of its own.
     QStringDecoder m_utf8{QStringConverter::Utf8};
-    qint64 m_fed = 0;  // characters given to the reader
+    QByteArray m_block;  // read from the device, on the heap: the reader may run on a thread with a small stack
+    qint64 m_fed = 0;    // characters given to the reader
     int m_depth = 0;
     bool m_ended = false;
     std::string m_fault;
