@@ -7,7 +7,7 @@
 namespace quilvex {
 namespace {
 
-constexpr qsizetype kLongestValue = 64;  // of an ele, time or fix; a longer text is none
+constexpr qsizetype kLongestValue = 64;  // an ele, time or fix text grows no further: no value is longer
 
 struct GpxPoint {
     std::optional<GeoPoint> place;  // none when lat or lon cannot be
@@ -69,7 +69,7 @@ GpxPoint ReadPoint(XmlTokens& x)
             child = xml.name().toString(), text.clear();
         else if (xml.isCharacters() && text.size() <= kLongestValue)
             text += xml.text();
-        else if (xml.isEndElement() && text.size() <= kLongestValue)
+        else if (xml.isEndElement())
             TakeChild(child, QStringView(text).trimmed(), p);
     }
     return p;

@@ -34,8 +34,11 @@ protected:
     {
         while (m_taken == m_pending.size()) {
             const QByteArray raw = m_file->read(kFirstBlock);
-            if (raw.isEmpty())
-                return m_file->error() == QFileDevice::NoError ? -1 : (setErrorString(m_file->errorString()), -1);
+            if (raw.isEmpty()) {
+                if (m_file->error() != QFileDevice::NoError)
+                    setErrorString(m_file->errorString());
+                return -1;
+            }
             m_pending = QString(m_decoder(raw)).toUtf8();
             m_taken = 0;
         }
