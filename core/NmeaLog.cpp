@@ -206,7 +206,7 @@ std::optional<LogSentence> Gll(const Fields& f, std::size_t count)
 
 bool Blank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
 }
 
 }  // namespace
@@ -305,7 +305,7 @@ void LogLineSplitter::feed(std::string_view bytes, const Sink& line)
         }
         m_inLine = true;
         const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte >= 0x7f) {
+        if ((byte < 0x20 && !Blank(c)) || byte >= 0x7f) {
             ++m_binary;
             if (!m_text.empty() || m_tooLong)
                 end(line);

@@ -27,9 +27,9 @@ public:
     bool notText() const;
 
 private:
-    explicit ReplayLog(std::unique_ptr<QFile> file);
+    explicit ReplayLog(std::unique_ptr<QIODevice> file);
 
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<QIODevice> m_file;
     std::unique_ptr<GpxTrack> m_gpx;  // reads m_file when the log is GPX
     NmeaLogFixes m_nmea;
     bool m_nmeaEnded = false;
