@@ -51,7 +51,7 @@ Motion MotionOf(const Receiver& r)
     if (r.replay)
         return {r.replay->place, r.replay->knots, r.replay->courseDeg};
     if (r.route) {
-        const Route::Position p = r.route->at(r.speedKnots * kKnot * static_cast<double>(r.second));
+        const Route::Position p = r.route->at(r.speedKnots * kKnot * std::chrono::duration<double>(r.sinceFirst).count());
         return {p.place, p.arrived ? 0 : r.speedKnots, p.courseDeg};
     }
     return {PlaceOf(r), r.speedKnots, r.courseDeg};
@@ -275,8 +275,13 @@ bool HasFix(const Receiver& r)
     if (r.fixSwitchedOff || (r.replay && !r.replay->fix) || (!r.position && !r.route && !r.replay && SeatOf(r).name.empty()))
         return false;
     return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
-        return r.second >= w.after && r.second - w.after < w.length;
+        return RunSecond(r) >= w.after && RunSecond(r) - w.after < w.length;
     });
+}
+
+long long RunSecond(const Receiver& r)
+{
+    return std::chrono::floor<std::chrono::seconds>(r.sinceFirst).count();
 }
 
 long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second)
@@ -292,19 +297,19 @@ long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second
     return second;
 }
 
-Receiver AdvancedTo(Receiver r, long long second)
+Receiver AdvancedTo(Receiver r, std::chrono::milliseconds sinceFirst)
 {
-    const long long elapsed = second - r.second;
-    r.second = second;
-    // A route or a replay gives the place for each second afresh.
+    const double elapsed = std::chrono::duration<double>(sinceFirst - r.sinceFirst).count();
+    r.sinceFirst = sinceFirst;
+    // A route or a replay gives the place for each epoch afresh.
     if (elapsed > 0 && r.speedKnots > 0 && !r.route && !r.replay) {
         r.position = PlaceOf(r);
-        MoveAlongRhumb(*r.position, r.courseDeg, r.speedKnots * kKnot * static_cast<double>(elapsed));
+        MoveAlongRhumb(*r.position, r.courseDeg, r.speedKnots * kKnot * elapsed);
     }
     return r;
 }
 
-Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour)
+Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
 {
     const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
     const bool standard = r.format == NmeaFormat::Standard;
@@ -312,10 +317,14 @@ Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_vie
     const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
     tick.fix = HasFix(r);
-    for (const std::string& body : standard ? StandardBodies(r, t, sky, tick.sky) : ClassicBodies(r, t))
+    std::vector<std::string> bodies = standard ? StandardBodies(r, t, sky, tick.sky) : ClassicBodies(r, t);
+    // ZDA leads the bodies and goes once a second, as the sky does.
+    if (!firstOfSecond)
+        bodies.erase(bodies.begin());
+    for (const std::string& body : bodies)
         tick.sentences.push_back(FrameSentence(talker + body));
     tick.skyFrom = tick.sentences.size();
-    if (standard) {
+    if (standard && firstOfSecond) {
         for (const std::string& body : ComposeGSVGroup(sky))  // GPS satellites: GP whatever the talker
             tick.sentences.push_back(FrameSentence("GP" + body));
     }
@@ -328,9 +337,9 @@ Tick ComposeTickNow(const Receiver& receiver)
     return ComposeTick(receiver, SysTime, ReadLocalHourText());
 }
 
-Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant)
+Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant, bool firstOfSecond)
 {
-    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant));
+    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant), firstOfSecond);
 }
 
 }  // namespace quilvex

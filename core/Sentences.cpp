@@ -176,18 +176,19 @@ TickLength WidestStandardTick()
     const PlaceTexts place{"9000.00000", "S", "18000.00000", "W"};
     const int prns[12]{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     const std::vector<GsvSatellite> inView(16, GsvSatellite{32, 90, 359, 50});
-    std::size_t before = 0;
+    std::size_t fix = 0;
     for (const std::string& body :
-         {ComposeStandardZDA(t), ComposeStandardGGA(t, place, 12, "99.99", "100000.0"), ComposeGLL(t, place),
+         {ComposeStandardGGA(t, place, 12, "99.99", "100000.0"), ComposeGLL(t, place),
           ComposeVTG("359.9", "", "1000.0", "1852.0"), ComposeRMC(t, place, "1000.0", "359.9", ","),
           ComposeGSA("3", prns, "99.99,99.99,99.99")})
-        before += FrameSentence("GP" + body).size();
+        fix += FrameSentence("GP" + body).size();
+    const std::size_t before = FrameSentence("GP" + ComposeStandardZDA(t)).size() + fix;
     std::size_t sky = 0, longest = 0;
     for (const std::string& body : ComposeGSVGroup(inView)) {
         sky += FrameSentence("GP" + body).size();
         longest = std::max(longest, FrameSentence("GP" + body).size());
     }
-    return {before + sky, before + longest};
+    return {before + sky, before + longest, fix};
 }
 
 }  // namespace quilvex

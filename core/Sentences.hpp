@@ -61,10 +61,11 @@ std::string ComposeNoFixRMC(const TimeTexts& t);
 inline constexpr std::string_view kNoFixDops = "99.99,99.99,99.99";
 
 // The longest standard tick: every field at its widest, twelve satellites
-// used and sixteen in view (four GSV sentences). Its bytes, and those of its
-// sentences before the sky plus its longest GSV sentence.
+// used and sixteen in view (four GSV sentences). Its bytes, those of its
+// sentences before the sky plus its longest GSV sentence, and those of the
+// fix sentences alone (GGA to GSA), which every epoch after a second's first has.
 struct TickLength {
-    std::size_t whole, withOneGsv;
+    std::size_t whole, withOneGsv, everyEpoch;
 };
 TickLength WidestStandardTick();
 

@@ -4,10 +4,22 @@
 
 namespace quilvex {
 
-bool CarriesWholeStandardTick(long long bitsPerSecond)
+std::size_t WidestStandardSecond(int perSecond)
 {
-    static const std::size_t bytes = WidestStandardTick().whole;
-    return static_cast<long long>(bytes) * 10 * 10 <= bitsPerSecond * 9;
+    static const TickLength widest = WidestStandardTick();
+    return widest.whole + static_cast<std::size_t>(perSecond - 1) * widest.everyEpoch;
+}
+
+bool CarriesStandardSecond(long long bitsPerSecond, int perSecond)
+{
+    return static_cast<long long>(WidestStandardSecond(perSecond)) * 10 * 10 <= bitsPerSecond * 9;
+}
+
+long long SlowestRateFor(int perSecond)
+{
+    // Ten bits a byte within 90 % of a second, rounded up.
+    const long long bits = static_cast<long long>(WidestStandardSecond(perSecond)) * 10 * 10;
+    return (bits + 8) / 9;
 }
 
 std::string JoinTick(const Tick& tick)

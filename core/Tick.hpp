@@ -2,6 +2,7 @@
 
 #include "Sky.hpp"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,8 +11,9 @@
 namespace quilvex {
 
 // One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
-// GSA, then the GSV group from `skyFrom` on, if any), each kept separate so it
-// can go out as one write.
+// GSA, then the GSV group from `skyFrom` on, if any; above 1 Hz ZDA and GSV
+// only at the first epoch of a second), each kept separate so it can go out
+// as one write.
 // The satellite systems a receiver may track.
 enum class Constellation { Gps, Glonass, Galileo, BeiDou, Qzss };
 
@@ -43,10 +45,26 @@ struct Tick {
     auto end() const { return sentences.end(); }
 };
 
+// The update rates a run may have, in ticks a second (1 s divides into
+// whole milliseconds for each).
+inline constexpr std::array kUpdateRates{1, 2, 4, 5, 10, 20};
+
+// The bytes of the longest second of standard ticks at this rate: one whole
+// tick, then the fix sentences alone at each further epoch.
+std::size_t WidestStandardSecond(int perSecond);
+
 // Whether a serial line at this rate (8N1: ten bits a byte) carries the
-// longest standard tick within 90 % of a second. A slower one gets the sky
-// one GSV sentence a tick, in turn, so the rest still comes every second.
-bool CarriesWholeStandardTick(long long bitsPerSecond);
+// longest second of standard ticks at `perSecond` within 90 % of a second.
+// At 1 Hz a slower one gets the sky one GSV sentence a tick, in turn, so the
+// rest still comes every second; a faster rate that does not fit is refused.
+bool CarriesStandardSecond(long long bitsPerSecond, int perSecond);
+inline bool CarriesWholeStandardTick(long long bitsPerSecond)
+{
+    return CarriesStandardSecond(bitsPerSecond, 1);
+}
+
+// The smallest whole line rate that carries a second at `perSecond`.
+long long SlowestRateFor(int perSecond);
 
 // What a whole tick puts on the line, for a reader that wants it in one piece.
 std::string JoinTick(const Tick& tick);

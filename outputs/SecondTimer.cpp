@@ -67,7 +67,7 @@ void SecondTimer::start()
 {
     if (!m_finePeriod)
         HoldFineTimerPeriod(m_finePeriod = true);
-    m_schedule = {};
+    m_schedule = TickSchedule(std::chrono::milliseconds(1000 / m_perSecond));
     m_timing = {};
     m_skipped = 0;
     m_timer.start(m_schedule.arm(ReadClocks()));
@@ -88,7 +88,7 @@ void SecondTimer::wake()
         return;
     }
     // Only the last few milliseconds are slept, on the monotonic clock; the
-    // wall clock may still be a hair short of the second after it.
+    // wall clock may still be a hair short of the epoch after it.
     for (auto wait = step.wait; wait.count() > 0; wait = m_schedule.shortOf(ReadClocks()))
         SleepFor(wait);
     const TickSchedule::Reading now = ReadClocks();

@@ -7,9 +7,10 @@
 
 namespace quilvex {
 
-// Fires tick() at each whole UTC second, on this thread's event loop. It
-// waits on a monotonic timer re-armed from the clock, so a clock step
-// delays nothing by more than about a second and never stalls the loop.
+// Fires tick() at each whole UTC second, or at each epoch of a finer grid
+// (setRate), on this thread's event loop. It waits on a monotonic timer
+// re-armed from the clock, so a clock step delays nothing by more than about
+// a second and never stalls the loop.
 class SecondTimer : public QObject {
     Q_OBJECT
 
@@ -18,12 +19,15 @@ public:
     ~SecondTimer() override;
 
     void start();  // the first tick comes at the next whole second
+    // Ticks a second, 1 (the default) or more, dividing a second into whole
+    // milliseconds; takes effect at start().
+    void setRate(int perSecond) { m_perSecond = perSecond; }
     void stop();
     bool isActive() const { return m_timer.isActive(); }
 
-    // How the last tick went: its stamp, the two clocks, how late, seconds skipped.
+    // How the last tick went: its stamp and epoch, the two clocks, how late, epochs skipped.
     const TickSchedule::Timing& timing() const { return m_timing; }
-    long long skippedSeconds() const { return m_skipped; }
+    long long skippedTicks() const { return m_skipped; }
 
 signals:
     void tick();
@@ -35,6 +39,7 @@ private:
     TickSchedule m_schedule;
     TickSchedule::Timing m_timing;
     long long m_skipped = 0;
+    int m_perSecond = 1;
     bool m_finePeriod = false;  // the system's 1 ms timer period held (Windows)
 };
 

@@ -5,30 +5,30 @@ namespace quilvex {
 std::variant<std::shared_ptr<ReplayPlayer>, FileProblem> ReplayPlayer::open(const QString& path, int pace, bool loop)
 {
     std::shared_ptr<ReplayPlayer> player(new ReplayPlayer(path, pace, loop));
-    if (auto problem = player->restart(0))
+    if (auto problem = player->restart(std::chrono::milliseconds(0)))
         return *problem;
     return player;
 }
 
-std::optional<FileProblem> ReplayPlayer::restart(long long second)
+std::optional<FileProblem> ReplayPlayer::restart(std::chrono::milliseconds sinceFirst)
 {
     auto opened = ReplayLog::open(m_path);
     if (auto* problem = std::get_if<FileProblem>(&opened))
         return *problem;
     m_log = std::move(std::get<std::unique_ptr<ReplayLog>>(opened));
     m_cursor = std::make_unique<ReplayCursor>([log = m_log.get()] { return log->next(); });
-    m_from = second;
+    m_from = sinceFirst;
     if (m_cursor->empty())
         return FileProblem{"no usable fix in it: " + m_log->found(), false};
     return std::nullopt;
 }
 
-std::optional<Replayed> ReplayPlayer::at(long long second)
+std::optional<Replayed> ReplayPlayer::at(std::chrono::milliseconds sinceFirst)
 {
-    const auto sinceFirst = [&] { return std::chrono::seconds((second - m_from) * m_pace); };
-    auto replayed = m_cursor->at(sinceFirst());
-    if (!replayed && m_loop && !restart(second))
-        replayed = m_cursor->at(sinceFirst());
+    const auto logTime = [&] { return (sinceFirst - m_from) * m_pace; };
+    auto replayed = m_cursor->at(logTime());
+    if (!replayed && m_loop && !restart(sinceFirst))
+        replayed = m_cursor->at(logTime());
     return replayed;
 }
 
