@@ -27,6 +27,8 @@ using namespace std::chrono;
 
 namespace {
 
+constexpr int kEpochBytes = 330;
+
 // "$GPZDA,hhmmss.cc,..." or "$GPGGA,hhmmss.cc,...": the epoch it names, on
 // the day the line came (the bench does not run across midnight).
 std::optional<system_clock::time_point> QuilvexEpoch(const std::string& line, system_clock::time_point came)
@@ -123,8 +125,9 @@ int main(int argc, char** argv)
         tool.start(QUILVEX_NMEA, {"--quiet", "--format", "standard", "--hz", QString::number(hz), "--port",
                                   QString::fromStdString(ours.slavePath()), "--rate", "115200", "--count",
                                   QString::number(epochs)});
+        // As many bytes as a tick of quilvex-nmea's standard stream after the first of its second.
         sender.start(QUILVEX_GRID_SENDER, {QString::fromStdString(bare.slavePath()), QString::number(hz),
-                                           QString::number(epochs)});
+                                           QString::number(epochs), QString::number(kEpochBytes)});
         if (!tool.waitForStarted() || !sender.waitForStarted()) {
             std::fprintf(stderr, "cannot start %s or %s\n", QUILVEX_NMEA, QUILVEX_GRID_SENDER);
             return 1;

@@ -29,7 +29,14 @@ public:
     const TickSchedule::Timing& timing() const { return m_timing; }
     long long skippedTicks() const { return m_skipped; }
 
+    // The tick about to go, as coming() announces it: its epoch, and the
+    // wall clock minus the monotonic one at the wake-up before it.
+    const TickSchedule::Timing& upcoming() const { return m_upcoming; }
+
 signals:
+    // A few milliseconds before tick(), on the same call: what the tick
+    // carries can be made then, so it leaves at its instant.
+    void coming();
     void tick();
 
 private:
@@ -37,7 +44,7 @@ private:
 
     QTimer m_timer;
     TickSchedule m_schedule;
-    TickSchedule::Timing m_timing;
+    TickSchedule::Timing m_timing, m_upcoming;
     long long m_skipped = 0;
     int m_perSecond = 1;
     bool m_finePeriod = false;  // the system's 1 ms timer period held (Windows)

@@ -172,9 +172,6 @@ void SerialOutput::sendTick(const Tick& tick)
         write(sentence);
         bytes += static_cast<long long>(sentence.size());
     }
-    // Onto the line now, not when the event loop next sees the port
-    // writable: the tick leaves at its instant. It never blocks.
-    m_port.flush();
     m_pace.sent(bytes, HeldLine::Clock::now());
 }
 

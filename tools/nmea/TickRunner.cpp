@@ -87,6 +87,7 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
                        QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_run(std::move(outputs))
 {
+    connect(&m_seconds, &SecondTimer::coming, this, &TickRunner::composeAhead);
     connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
     connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
     connect(&m_run, &TickRun::finished, this, &TickRunner::ended);
@@ -110,7 +111,7 @@ TickRunner::~TickRunner() = default;
 // for each UTC second that has ticks, plus its epoch's part of that second,
 // and carries the instant it goes as the timer read it (above 1 Hz, its
 // epoch's instant).
-TickRunner::Due TickRunner::nextDue()
+TickRunner::Due TickRunner::nextDue(const TickSchedule::Timing& timing)
 {
     using namespace std::chrono;
     const milliseconds last = m_receiver.sinceFirst;
@@ -121,7 +122,6 @@ TickRunner::Due TickRunner::nextDue()
         const milliseconds next = m_ticks * period();
         return {next, *m_options.at + next, newSecond(next)};
     }
-    const TickSchedule::Timing& timing = m_seconds.timing();
     if (!m_options.start) {
         const auto second = floor<seconds>(timing.epoch);
         const bool first = m_ticks == 0 || second != floor<seconds>(m_lastEpoch) || timing.epoch <= m_lastEpoch;
@@ -262,12 +262,34 @@ bool TickRunner::replayEnds(std::chrono::milliseconds sinceFirst)
     return true;
 }
 
+std::optional<Tick> TickRunner::dueTick(const TickSchedule::Timing& timing)
+{
+    const Due due = nextDue(timing);
+    if (stampsRunOut(due.instant) || replayEnds(due.sinceFirst))
+        return std::nullopt;
+    return tickAt(due);
+}
+
+// Above 1 Hz a tick carries its epoch's instant, known before it is due, so
+// it is made then and only handed over at the instant. At 1 Hz the stamp is
+// the instant the tick goes, as it always was.
+void TickRunner::composeAhead()
+{
+    if (m_finishing || m_options.hz == 1)
+        return;
+    m_ahead = dueTick(m_seconds.upcoming());
+    m_composedAhead = true;
+}
+
 void TickRunner::realTimeTick()
 {
     if (m_finishing)
         return;
-    if (const Due due = nextDue(); !stampsRunOut(due.instant) && !replayEnds(due.sinceFirst)) {
-        m_run.send(tickAt(due));
+    std::optional<Tick> tick = m_composedAhead ? std::move(m_ahead) : dueTick(m_seconds.timing());
+    m_composedAhead = false;
+    m_ahead.reset();
+    if (tick) {
+        m_run.send(*tick);
         reportTiming();
         showStatus();
     }
@@ -316,7 +338,7 @@ void TickRunner::sendStamped()
     }
     std::vector<Tick> batch;
     for (int i = 0; i < kStampedBatch && !done(); ++i) {
-        const Due due = nextDue();
+        const Due due = nextDue(m_seconds.timing());
         if (stampsRunOut(due.instant) || replayEnds(due.sinceFirst))
             break;
         batch.push_back(tickAt(due));

@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quilvex {
@@ -36,7 +37,9 @@ private:
         UtcInstant instant;
         bool firstOfSecond;  // carries ZDA and the sky
     };
-    Due nextDue();
+    Due nextDue(const TickSchedule::Timing& timing);
+    std::optional<Tick> dueTick(const TickSchedule::Timing& timing);
+    void composeAhead();
     Tick tickAt(Due due);
     bool done() const;
     bool stampsRunOut(UtcInstant next);
@@ -66,6 +69,8 @@ private:
     long long m_ticks = 0;
     std::string m_lastStamp;
     SecondTimer m_seconds;
+    bool m_composedAhead = false;  // above 1 Hz, before the tick is due
+    std::optional<Tick> m_ahead;
     bool m_finishing = false;
     ExitStatus m_status = kExitDone;
     // Ticks on the terminal that standard error shares: no status line, and
