@@ -50,7 +50,8 @@ Motion MotionOf(const Receiver& r)
     if (r.replay)
         return {r.replay->place, r.replay->knots, r.replay->courseDeg};
     if (r.route) {
-        const Route::Position p = r.route->at(r.speedKnots * kKnot * std::chrono::duration<double>(r.sinceFirst).count());
+        const double seconds = std::chrono::duration<double>(r.sinceFirst).count();
+        const Route::Position p = r.route->at(r.speedKnots * kKnot * seconds);
         return {p.place, p.arrived ? 0 : r.speedKnots, p.courseDeg};
     }
     return {PlaceOf(r), r.speedKnots, r.courseDeg};

@@ -101,7 +101,8 @@ void SecondTimer::wake()
         return;
     }
     const TickSchedule::Reading woke = ReadClocks();
-    m_upcoming = {m_schedule.target(), m_schedule.target(), woke.wall.time_since_epoch() - woke.monotonic.time_since_epoch()};
+    const auto offset = woke.wall.time_since_epoch() - woke.monotonic.time_since_epoch();
+    m_upcoming = {m_schedule.target(), m_schedule.target(), offset};
     emit coming();
     // Only the last few milliseconds are slept, on the monotonic clock; the
     // wall clock may still be a hair short of the epoch after it.

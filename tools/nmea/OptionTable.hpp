@@ -99,18 +99,20 @@ inline constexpr std::array kOptionTable{
     OptionRow{"at", "INSTANT", false, "start", "",
               "A fixed UTC instant {instant-range}, such as 2010-09-16T04:51:35.127Z, instead of the clock; "
               "each further tick "
-              "is one second later (1/N s with --hz N). Stamped ticks go as fast as standard output or a serial port takes them, "
+              "is one second later (1/N s with --hz N). Stamped ticks go as fast as standard output or a serial port "
+              "takes them, "
               "and every other output gets those same ticks, skipping those it cannot take; when neither is "
-              "among the outputs (only TCP, UDP or virtual ports), one goes each second."},
+              "among the outputs (only TCP, UDP or virtual ports), one goes each second (N with --hz N)."},
     OptionRow{"start", "INSTANT", false, "", "",
-              "Real-time ticks, still at each whole second of the clock, stamped from a whole-second UTC "
+              "Real-time ticks, still at each whole second of the clock (each epoch with --hz), stamped from a whole-second UTC "
               "instant on ({instant-range}), such as 2026-12-31T23:59:50Z: each carries INSTANT plus the "
               "whole seconds (with --hz N, the epochs of 1/N s) the "
               "monotonic clock counted since the first tick, so a step of the wall clock moves no stamp, and "
-              "every output gets one tick a second. Reaching the end of year 9999 ends the run with status "
+              "every output gets one tick a second (N with --hz N). Reaching the end of year 9999 ends the run with status "
               "2, as with --at."},
     OptionRow{"count", "N", false, "", "",
-              "N ticks (with --hz, epochs: --hz 10 --count 50 is 5 s); 0 runs until stopped by SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
+              "N ticks (with --hz, epochs: --hz 10 --count 50 is 5 s); 0 runs until stopped by SIGINT, SIGTERM, "
+              "SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
               "standard output alone (with --replay, every tick to the log's end); until stopped with any "
               "other output."},
     OptionRow{"port", "PORT", false, "", "",
@@ -122,7 +124,8 @@ inline constexpr std::array kOptionTable{
               "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
               "(status 1). A rate too slow for the longest standard tick within 90 % of a second (12 "
               "satellites used, 16 in view: below {whole-tick-rate} bit/s) gets each standard tick's sentences "
-              "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
+              "before the sky and one GSV sentence, the next of the group each tick (at --hz 1; above, such a "
+              "rate is refused). Every other output gets "
               "whole ticks."},
     OptionRow{"tcp", "[HOST:]PORT", true, "", "",
               "Serve the sentences over TCP, to at most 32 clients. Without HOST it listens on 127.0.0.1 "

@@ -307,7 +307,8 @@ void TickRunner::reportTiming()
         char line[160];
         std::snprintf(line, sizeof line,
                       "tick %lld at %s UTC: %.3f ms late, wall-monotonic %" PRId64 ".%09" PRId64 " s, stepped %+lld ms, %lld skipped",
-                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, m_lastStamp.c_str(), double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
+                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, m_lastStamp.c_str(),
+                      double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
                       std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
         say(line);
     }
@@ -384,7 +385,8 @@ void TickRunner::toggleFix()
     const long long next = m_ticks == 0 ? 0 : RunSecond(m_receiver) + 1;
     const long long back = FixLossEnd(m_receiver.fixLoss, next);
     say(back == next ? "fix switched on again (SIGUSR1)"
-                     : "fix switched on again (SIGUSR1); the ticks have none until " + runSecond(back) + " (--fix-loss)");
+                     : "fix switched on again (SIGUSR1); the ticks have none until " + runSecond(back) +
+                           " (--fix-loss)");
 }
 
 void TickRunner::stop()
