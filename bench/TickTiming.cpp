@@ -4,7 +4,7 @@
 // each epoch's first byte arrives after its instant (median, p99, max) for
 // both, and quilvex-nmea's CPU use at each rate.
 //
-//   quilvex_tick_timing [SECONDS=30 per rate]
+//   quilvex_tick_timing [SECONDS=30 per rate] [SYSTEMS=gps, as --gnss takes them]
 
 #include "PseudoTerminal.hpp"
 
@@ -114,7 +114,8 @@ double CpuSeconds(qint64 pid)
 int main(int argc, char** argv)
 {
     const int span = argc > 1 ? std::max(5, std::atoi(argv[1])) : 30;
-    std::printf("%d s a rate; lateness of each epoch's first byte after its instant, in ms\n", span);
+    const QString systems = argc > 2 ? argv[2] : "gps";
+    std::printf("--gnss %s, %d s a rate; lateness of each epoch's first byte after its instant, in ms\n", qPrintable(systems), span);
     std::printf("%5s | %-26s | %-26s | %-12s | %s\n", "rate", "quilvex-nmea median/p99/max", "bare sender median/p99/max",
                 "ratio median", "quilvex CPU");
     for (const int hz : {1, 10, 20}) {
@@ -122,8 +123,8 @@ int main(int argc, char** argv)
         PseudoTerminal ours, bare;
         QProcess tool, sender;
         tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        tool.start(QUILVEX_NMEA, {"--quiet", "--format", "standard", "--hz", QString::number(hz), "--port",
-                                  QString::fromStdString(ours.slavePath()), "--rate", "115200", "--count",
+        tool.start(QUILVEX_NMEA, {"--quiet", "--format", "standard", "--gnss", systems, "--hz", QString::number(hz),
+                                  "--port", QString::fromStdString(ours.slavePath()), "--rate", "460800", "--count",
                                   QString::number(epochs)});
         // As many bytes as a tick of quilvex-nmea's standard stream after the first of its second.
         sender.start(QUILVEX_GRID_SENDER, {QString::fromStdString(bare.slavePath()), QString::number(hz),

@@ -4,21 +4,30 @@
 
 namespace quilvex {
 
-std::size_t WidestStandardSecond(int perSecond)
+bool CarriesInASecond(long long bitsPerSecond, std::size_t bytes)
 {
-    static const TickLength widest = WidestStandardTick();
+    return static_cast<long long>(bytes) * 10 * 10 <= bitsPerSecond * 9;
+}
+
+bool CarriesWholeStandardTick(long long bitsPerSecond, const Constellations& systems, NmeaDialect dialect)
+{
+    return CarriesInASecond(bitsPerSecond, WidestStandardTick(systems, dialect).whole);
+}
+
+std::size_t WidestStandardSecond(const TickLength& widest, int perSecond)
+{
     return widest.whole + static_cast<std::size_t>(perSecond - 1) * widest.everyEpoch;
 }
 
-bool CarriesStandardSecond(long long bitsPerSecond, int perSecond)
+bool CarriesStandardSecond(long long bitsPerSecond, const TickLength& widest, int perSecond)
 {
-    return static_cast<long long>(WidestStandardSecond(perSecond)) * 10 * 10 <= bitsPerSecond * 9;
+    return CarriesInASecond(bitsPerSecond, WidestStandardSecond(widest, perSecond));
 }
 
-long long SlowestRateFor(int perSecond)
+long long SlowestRateFor(const TickLength& widest, int perSecond)
 {
     // Ten bits a byte within 90 % of a second, rounded up.
-    const long long bits = static_cast<long long>(WidestStandardSecond(perSecond)) * 10 * 10;
+    const long long bits = static_cast<long long>(WidestStandardSecond(widest, perSecond)) * 10 * 10;
     return (bits + 8) / 9;
 }
 

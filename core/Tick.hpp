@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Gnss.hpp"
 #include "Sky.hpp"
 
 #include <array>
@@ -9,13 +10,6 @@
 #include <vector>
 
 namespace quilvex {
-
-// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
-// GSA, then the GSV group from `skyFrom` on, if any; above 1 Hz ZDA and GSV
-// only at the first epoch of a second), each kept separate so it can go out
-// as one write.
-// The satellite systems a receiver may track.
-enum class Constellation { Gps, Glonass, Galileo, BeiDou, Qzss };
 
 // One satellite of the tick's sky as typed values, so a view draws the
 // sky without reading the sentences back.
@@ -33,11 +27,24 @@ struct TickSky {
     std::optional<Dop> dop;                    // of the fix; none without one
 };
 
+// The bytes of the longest tick some settings can give, of its sentences
+// before the sky plus its longest GSV sentence, and of its fix sentences
+// alone (GGA to the GSAs), which every epoch after a second's first has.
+struct TickLength {
+    std::size_t whole, withOneGsv, everyEpoch;
+};
+
+// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
+// GSA, one for each system ID in NMEA 4.10 and 4.11, then the GSV groups from
+// `skyFrom` on, if any; above 1 Hz ZDA and GSV only at the first epoch of a
+// second), each kept separate so it can go out as one write.
 struct Tick {
     std::vector<std::string> sentences;
     std::size_t skyFrom = 0;
     bool fix = false;
     TickSky sky;
+    TickLength widest{};  // of any tick with this one's settings; zero for the classic format
+
 
     const std::string& operator[](std::size_t i) const { return sentences[i]; }
     std::size_t size() const { return sentences.size(); }
@@ -45,26 +52,37 @@ struct Tick {
     auto end() const { return sentences.end(); }
 };
 
+// The longest standard tick these settings can give: every field at its
+// widest, twelve satellites used in each time system, and in view sixteen
+// GPS satellites and every one of each other system's.
+TickLength WidestStandardTick(const Constellations& systems = {Constellation::Gps},
+                              NmeaDialect dialect = NmeaDialect::V23);
+
+// Whether a serial line at this rate (8N1: ten bits a byte) carries these
+// bytes within 90 % of a second.
+bool CarriesInASecond(long long bitsPerSecond, std::size_t bytes);
+
+// Whether it carries the longest standard tick of these settings (GPS alone
+// in 2.3 unless told). A slower one gets the sky one GSV sentence a tick, in
+// turn, so the rest still comes every second.
+bool CarriesWholeStandardTick(long long bitsPerSecond, const Constellations& systems = {Constellation::Gps},
+                              NmeaDialect dialect = NmeaDialect::V23);
+
 // The update rates a run may have, in ticks a second (1 s divides into
 // whole milliseconds for each).
 inline constexpr std::array kUpdateRates{1, 2, 4, 5, 10, 20};
 
 // The bytes of the longest second of standard ticks at this rate: one whole
 // tick, then the fix sentences alone at each further epoch.
-std::size_t WidestStandardSecond(int perSecond);
+std::size_t WidestStandardSecond(const TickLength& widest, int perSecond);
 
-// Whether a serial line at this rate (8N1: ten bits a byte) carries the
-// longest second of standard ticks at `perSecond` within 90 % of a second.
-// At 1 Hz a slower one gets the sky one GSV sentence a tick, in turn, so the
-// rest still comes every second; a faster rate that does not fit is refused.
-bool CarriesStandardSecond(long long bitsPerSecond, int perSecond);
-inline bool CarriesWholeStandardTick(long long bitsPerSecond)
-{
-    return CarriesStandardSecond(bitsPerSecond, 1);
-}
+// Whether a serial line carries that second within 90 % of a second. At
+// 1 Hz a slower one gets the sky in turn (above); a faster rate that does
+// not fit is refused.
+bool CarriesStandardSecond(long long bitsPerSecond, const TickLength& widest, int perSecond);
 
 // The smallest whole line rate that carries a second at `perSecond`.
-long long SlowestRateFor(int perSecond);
+long long SlowestRateFor(const TickLength& widest, int perSecond);
 
 // What a whole tick puts on the line, for a reader that wants it in one piece.
 std::string JoinTick(const Tick& tick);

@@ -195,6 +195,11 @@ TEST(NmeaTool, CommandLines)
          "sending -33.856800, 151.215300, 58 m, standard sentences, talker GN, moving 12.4 kn on course 45° to standard output\n",
          kStandardExampleTick},
         {{"--format", "standard", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kNoFixExampleTick},
+        {{"--format", "standard", "--gnss", "galileo,qzss", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z", "2>TTY"}, 0,
+         "standard sentences (NMEA 4.11, galileo+qzss) to standard output\n",
+         "$GNZDA,045135.12,...$GNRMC,045135.12,V,,,,,,,160910,,,N,V*...$GNGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99,3*...$GNGSA,A,1,"
+         ",,,,,,,,,,,,99.99,99.99,99.99,5*...$GAGSV,2,1,08,...,7*...,7*...$GQGSV,1,1,04,02,88,063,,03,53,168,,04,12,192,,07,46,2"
+         "01,,1*67\r\n"},
         {{"--at", "2010-09-16T04:51:35.127Z", "SIGUSR1"}, 0, "", "$GPZDA,045135.12,...\n$GPGGA,045135.12,,,,,0,00,"},
         {{"--fix-loss", "1+1", "--at", "2010-09-16T04:51:35.127Z", "--count", "3", "2>TTY"}, 0,
          "fix lost at tick 1 (--fix-loss)\nquilvex-nmea: fix back at tick 2\n",
@@ -204,6 +209,12 @@ TEST(NmeaTool, CommandLines)
          "$GNZDA,045135.12,...*18\r\n$GPGSV,3,1,09,03,69,117,49,04,38,076,42,07,67,207,48,11,10,141,33*76\r\n$GNZDA,045136.12,"
          "...*18\r\n$GPGSV,3,2,09,12,45,348,44,14,15,094,35,19,06,287,32,22,22,225,37*75\r\n$GNZDA,045137.12,"
          "...*18\r\n$GPGSV,3,3,09,23,06,019,32*4E\r\n$GNZDA,045138.12,...*18\r\n$GPGSV,3,1,09,"},
+        {{"--port", "READ", "--rate", "4800", "--format", "standard", "--gnss", "all", "--at", "2010-09-16T04:51:35.127Z",
+          "--count", "2", "2>TTY"}, 0, "sky one GSV sentence a tick, in turn, and even then a tick may outlast its second",
+         "$GNZDA,045135.12,...,5*...\r\n$GPGSV,2,1,07,08,12,291,34,...,1*69\r\n$GNZDA,045136.12,...,5*...\r\n$GPGSV,2,2,07,"},
+        {{"--port", "READ", "--rate", "9600", "--format", "standard", "--gnss", "all", "--at", "2010-09-16T04:51:35.127Z",
+          "--count", "2", "2>TTY"}, 0, "sky one GSV sentence a tick, in turn\n",  // all five need 26589 bit/s, GPS alone 7056
+         "$GNZDA,045135.12,...,5*...\r\n$GPGSV,2,1,07,08,12,291,34,...,1*69\r\n$GNZDA,045136.12,...,5*...\r\n$GPGSV,2,2,07,"},
         {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
@@ -227,17 +238,21 @@ TEST(NmeaTool, CommandLines)
          "$GPGGA,045137.00,3541.22160,N,13941.30140,E,1,"},
         {{"--format", "standard", "--hz", "10", "--count", "12", "GRID"}, 0, "", "$GPZDA,..."},  // real time: on .x0
         {{"--hz", "2"}, 2, "quilvex-nmea: --hz 2 goes with --format standard: the classic stream is the original's, once a second\n"},
-        // The longest second at 10 Hz by hand: a tick of 633 bytes, then nine of 633 - 38 (ZDA) - 4 * 70 (GSV) = 315.
+        // The longest second at 10 Hz by hand: a tick of 635 bytes, then nine of 635 - 38 (ZDA) - 4 * 70 (GSV) = 317.
         {{"--format", "standard", "--hz", "10", "--port", "PTY", "--rate", "38400"}, 2,
-         "quilvex-nmea: --hz 10 does not fit --rate 38400: a second of standard sentences at 10 Hz is up to 3468 bytes, more "
+         "quilvex-nmea: --hz 10 does not fit --rate 38400: a second of standard sentences at 10 Hz is up to 3488 bytes, more "
          "than 38400 bit/s carries in 90 % of a second; the most that fits 38400 bit/s is --hz 5, and --hz 10 needs --rate "
-         "38534 or more\n"},
+         "38756 or more\n"},
         {{"--route", "FILE", "--speed", "5"}, 2, "log.txt: line 1 \"precious\" is not LAT,LON[,ALT]"},
         {{"--route", "DIR", "--speed", "5"}, 1, ": it is a directory\n"},
         {{"--replay", "/nonexistent/log"}, 1, "quilvex-nmea: --replay /nonexistent/log: No such file or directory\n"},
         {{"--replay", "VOID"}, 2, "void: it is empty\n"},
         {{"--route", "BINARY", "--speed", "5"}, 2, "binary: it is not text (it holds NUL bytes)\n"},
         {{"--route", "NOPOINTS", "--speed", "5"}, 2, "nopoints: a GPX file with no route, track or waypoint\n"},
+        {{"--route", "DEEP", "--speed", "5"}, 2, "deep: line 1: elements nested more than 64 deep\n"},
+        {{"--route", "LONGTOKEN", "--speed", "5"}, 2, "longtoken: line 1: a tag, text or comment longer than 1048576 characters\n"},
+        {{"--route", "LONGLINE", "--speed", "5"}, 2, "longline: line 3 \"bad\" is not LAT,LON[,ALT]"},
+        {{"--route", "BADPOINT", "--speed", "5"}, 2, "badpoint: rtept 2 (line 1): lat \"91\" is not a latitude from -90 to 90\n"},
         {{"--replay", "NOFIX"}, 2, "nofix: no usable fix in it: 3 lines, 0 fixes, 1 without a fix; passed over: 1 neither RMC nor GGA\n"},
         {{"--replay", "FIFO"}, 2, "fifo: a FIFO nobody wrote to within 3 s\n"},
         {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
@@ -309,6 +324,12 @@ TEST(NmeaTool, CommandLines)
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
+    const int deep = 100000;  // as deep as crashed a reader that recursed
+    std::ofstream(dir.filePath("deep").toStdString()) << "<gpx><trk>" << QByteArray("<trkseg>").repeated(deep).toStdString()
+                                                      << "<trkpt lat='0' lon='0'/>" << QByteArray("</trkseg>").repeated(deep).toStdString() << "</trk></gpx>";
+    std::ofstream(dir.filePath("longtoken").toStdString()) << "<gpx><!--" << std::string((1 << 20) + 1, 'x') << "--><wpt lat='0' lon='0'/></gpx>";
+    std::ofstream(dir.filePath("longline").toStdString()) << "#" << std::string(5000, 'x') << "\n35,139\nbad\n";
+    std::ofstream(dir.filePath("badpoint").toStdString()) << "<gpx><rte><rtept lat='0' lon='0'/><rtept lat='91' lon='0'/></rte></gpx>";
     std::ofstream(dir.filePath("nofix").toStdString()) << "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\n\n$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\n";
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
@@ -326,7 +347,7 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("FOREIGN", dir.filePath("shared/link")).replaceInStrings("FREE", freePort);
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
         args.replaceInStrings("READ", QString::fromStdString(port.slavePath())).replaceInStrings("DIR", dir.path());
-        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO"})
+        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO", "DEEP", "LONGTOKEN", "LONGLINE", "BADPOINT"})
             args.replaceInStrings(made, dir.filePath(QString(made).toLower()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
@@ -457,13 +478,20 @@ TEST(NmeaTool, RoutesAndReplays)
         return fix;
     };
     const std::string gpx = "<?xml version='1.0'?><gpx version='1.1' xmlns='http://www.topografix.com/GPX/1/1'>";
+    const auto utf16 = [](std::string_view ascii, bool bigEndian) {  // with its byte-order mark, as Windows writes it
+        std::string text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : ascii)
+            text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return text;
+    };
     std::string log = "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4C\r\n"
                       "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4E\r\n$GPRMC,0000\n";  // bad, cut
     for (int t : {1, 2, 3, 4, 5, 6, 7, 20, 21}) {
         char place[64];
         std::snprintf(place, sizeof place, "0000.000,N,000%08.5f,E", 0.06 * t);
         const std::string time = "0000" + std::to_string(100 + t).substr(1);
-        log += quilvex::FrameSentence("GPRMC," + time + (t == 5 || t == 6 ? ",V,,,,,,,070126,,,N" : ",A," + std::string(place) + ",7.0,90.0,070126,,,A")) + "\r\n";
+        std::string rmc = quilvex::FrameSentence("GPRMC," + time + (t == 5 || t == 6 ? ",V,,,,,,,070126,,,N" : ",A," + std::string(place) + ",7.0,90.0,070126,,,A"));
+        log += (t == 7 ? rmc.insert(rmc.size() - 2, "\t") : rmc) + "\r\n";  // whitespace before the line end
         log += quilvex::FrameSentence("GNGGA," + time + ",0000.000,N,00000.000,E," + (t == 5 || t == 6 ? "0" : "1") + ",08,1.0,12.0,M,0.0,M,,") + "\r\n";
     }
     const struct {
@@ -479,9 +507,15 @@ TEST(NmeaTool, RoutesAndReplays)
         {gpx + "<wpt lat='9' lon='9'/><trk><trkseg><trkpt lat='0' lon='0'/><trkpt lat='0' lon='0.1'/></trkseg>"
                "<trkseg><trkpt lat='0.1' lon='0.1'/></trkseg></trk></gpx>",
          {"--route", "--speed", "600", "--count", "41"}, 41, {{40, along(0, 0.1, 0, 40 * v - tenth)}}},
-        {"# over the antimeridian\n0,179.95\n\n0,-179.95,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, along(0, 179.95, 90, 20 * v)}}},
+        {"\xEF\xBB\xBF# over the antimeridian\n0,179.95\t\n\n0, -179.95 ,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, along(0, 179.95, 90, 20 * v)}}},
         {"0,0\n0,0.01\n0.01,0.01\n", {"--route", "--speed", "600", "--loop", "--count", "14"}, 14,
          {{9, homeward(9 * v - hundredth - up)}, {13, along(0, 0, 90, 13 * v - hundredth - up - home)}}},
+        {"5,5\n", {"--route", "--speed", "600", "--loop", "--count", "2"}, 2, {{1, {5, 5, 0, 0}}}},
+        {utf16("0,0\r\n0,0\r\n0,0.1\r\n", false), {"--route", "--speed", "600", "--count", "11"}, 11,  // a point twice
+         {{0, {0, 0, 600, 90}}, {10, along(0, 0, 90, 10 * v)}}},
+        {utf16("<?xml version='1.0' encoding='UTF-16'?><gpx><trk><trkseg><trkpt lat='9' lon='9'/><trkpt lat='8' lon='8'/>"
+               "</trkseg></trk><rte><rtept lat='0' lon='0'/><rtept lat='0' lon='0.1'/></rte></gpx>", true),
+         {"--route", "--speed", "600", "--count", "11"}, 11, {{10, along(0, 0, 90, 10 * v)}}},  // the rte, though after a trk
         {log, {"--replay"}, 22, {{0, {0, 0, 7, 90}}, {4, {0, 0.004, 7, 90}}, {5, {0, 0, -1, 0}}, {7, {0, 0.007, 7, 90}},
                                 {8, {0, 0, -1, 0}}, {19, {0, 0, -1, 0}}, {21, {0, 0.021, 7, 90}}}},
         {log, {"--replay", "--pace", "10"}, 3, {{0, {0, 0, 7, 90}}, {1, {0, 0, -1, 0}}, {2, {0, 0.02, 7, 90}}}},
@@ -583,6 +617,10 @@ TEST(NmeaOptions, CommandLines)
         {{"--fix-loss", "1+1", "--fix-loss", "30+"}, 2, "--fix-loss takes AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39, not \"30+\""},
         {{"--talker", "gn"}, 2, "--talker takes GP or GN, not \"gn\""},
         {{"--format", "nmea"}, 2, "--format takes classic or standard, not \"nmea\""},
+        {{"--gnss", "all", "--format", "classic"}, 2, "--gnss goes with --format standard: the classic format sends no sky"},
+        {{"--format", "standard", "--gnss", "gps,qzss", "--nmea", "2.3"}, 2, "--nmea 2.3 cannot go with --gnss gps,qzss: NMEA 2.3 has no way to say which system a satellite belongs to"},
+        {{"--format", "standard", "--gnss", "gps,galileo,gps"}, 2, "--gnss takes all, or any of gps, glonass, galileo, beidou and qzss, comma-separated, each once, not \"gps,galileo,gps\""},
+        {{"--format", "standard", "--gnss", "all", "--talker", "GP"}, 2, "--talker GP cannot go with --gnss gps,glonass,galileo,beidou,qzss: NMEA 4.11 sends its fix sentences with GN"},
         {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
         {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s from 1 to 4000000, such as 4800, not \"0\""},
         {{"--port", "COM1", "--rate", "4800.0"}, 2, "not \"4800.0\""},
@@ -597,6 +635,8 @@ TEST(NmeaOptions, CommandLines)
         {{"--pace", "2"}, 2, "--pace goes with --replay"},
         {{"--loop"}, 2, "--loop goes with --route or --replay"},
         {{"--replay", "r", "--pace", "101"}, 2, "--pace takes a whole number from 1 to 100, not \"101\""},
+        {{"--replay", ""}, 2, "quilvex-nmea: --replay takes FILE, not an empty value"},  // an unset "$LOG"
+        {{"--route=", "--speed", "5"}, 2, "quilvex-nmea: --route takes FILE, not an empty value"},
         {{"--position", "-33.8568,-151.2153"}, 0, ""},  // a negative number is a value
         {{"--pref=13", "--at=2010-09-16T04:51:35.127Z", "--port", "tcp://:10113", "--tcp", "10114"}, 0, ""},
     };

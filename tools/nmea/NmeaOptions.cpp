@@ -69,6 +69,9 @@ std::optional<NmeaCommand> Tokenize(const std::vector<std::string>& arguments, G
         } else {
             value = arguments[++i];
         }
+        // An unset "$LOG" is no file: an empty value never stands for the default.
+        if (!row->value.empty() && value.empty())
+            return Fail(Dashed(*row) + " takes " + std::string(row->value) + ", not an empty value");
         auto& values = given.values[row];
         if (values.empty())
             given.order.push_back(row);
@@ -77,24 +80,10 @@ std::optional<NmeaCommand> Tokenize(const std::vector<std::string>& arguments, G
     return std::nullopt;
 }
 
-std::string Replaced(std::string_view text, char from, char to)
+// The row's own value that needs nothing is given (--hz 1).
+bool Needless(const OptionRow& row, const Given& given)
 {
-    std::string replaced(text);
-    std::replace(replaced.begin(), replaced.end(), from, to);
-    return replaced;
-}
-
-// Whether the option the row needs is given (with the value it names, if
-// any), or the row's own value needs nothing.
-bool NeedsMet(const OptionRow& row, const Given& given)
-{
-    if (row.needs.empty() || (!row.needless.empty() && given.of(row.name).front() == row.needless))
-        return true;
-    const std::size_t equals = row.needs.find('=');
-    const std::string_view name = row.needs.substr(0, equals);
-    if (!given.has(name))
-        return false;
-    return equals == std::string_view::npos || given.of(name).front() == row.needs.substr(equals + 1);
+    return !row.needless.empty() && given.of(row.name).front() == row.needless;
 }
 
 // What the table says of the options given together.
@@ -109,12 +98,20 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
             if (Conflicting(*given.order[i], *given.order[j]))
                 return Fail(Dashed(*given.order[i]) + " cannot go with " + Dashed(*given.order[j]));
         }
-        if (!NeedsMet(*given.order[i], given))
+        const std::string_view needs = given.order[i]->needs;
+        const std::size_t equals = needs.find('=');
+        const std::string_view name = needs.substr(0, equals);
+        const bool met = needs.empty() || Needless(*given.order[i], given) ||
+                         (given.has(name) &&
+                          (equals == std::string_view::npos || given.of(name).back() == needs.substr(equals + 1)));
+        if (!met) {
+            const std::string wanted = equals == std::string_view::npos ? std::string(needs)
+                                                                        : std::string(name) + " " + std::string(needs.substr(equals + 1));
             return Fail(Dashed(*given.order[i]) +
                         (given.order[i]->needless.empty() ? "" : " " + given.of(given.order[i]->name).front()) +
-                        " goes with --" +
-                        Replaced(given.order[i]->needs, '=', ' ') +
+                        " goes with --" + wanted +
                         (given.order[i]->unmet.empty() ? "" : ": " + std::string(given.order[i]->unmet)));
+        }
     }
     return std::nullopt;
 }
@@ -212,18 +209,43 @@ bool SamePlace(const Destination& a, const Destination& b)
 std::optional<NmeaCommand> CheckLineFits(const NmeaOptions& o)
 {
     const long long bitsPerSecond = WholeNumber(o.rate).value_or(0);
-    if (o.hz == 1 || !o.serialPort() || CarriesStandardSecond(bitsPerSecond, o.hz))
+    const TickLength widest = WidestStandardTick(o.receiver.systems, o.receiver.dialect);
+    if (o.hz == 1 || !o.serialPort() || CarriesStandardSecond(bitsPerSecond, widest, o.hz))
         return std::nullopt;
     int fits = 1;
     for (const int rate : kUpdateRates)
-        if (CarriesStandardSecond(bitsPerSecond, rate))
+        if (CarriesStandardSecond(bitsPerSecond, widest, rate))
             fits = rate;
     const std::string n = std::to_string(o.hz);
     return Fail("--hz " + n + " does not fit --rate " + o.rate + ": a second of standard sentences at " + n +
-                " Hz is up to " + std::to_string(WidestStandardSecond(o.hz)) + " bytes, more than " + o.rate +
+                " Hz is up to " + std::to_string(WidestStandardSecond(widest, o.hz)) + " bytes, more than " + o.rate +
                 " bit/s carries in 90 % of a second; the most that fits " + o.rate + " bit/s is --hz " +
-                std::to_string(fits) + ", and --hz " + n + " needs --rate " + std::to_string(SlowestRateFor(o.hz)) +
+                std::to_string(fits) + ", and --hz " + n + " needs --rate " + std::to_string(SlowestRateFor(widest, o.hz)) +
                 " or more");
+}
+
+// Beyond GPS alone the sentences must name each satellite's system: 4.11
+// unless 4.10 is asked for; 2.3 cannot. 4.10 and 4.11 send GN fix sentences.
+std::optional<NmeaCommand> ChooseDialect(const Given& given, Receiver& r)
+{
+    if (r.systems == Constellations{Constellation::Gps}) {
+        if (r.dialect != NmeaDialect::V23 && given.has("talker") && r.talker == Talker::GP)
+            return Fail("--talker GP cannot go with --nmea " + std::string(NameOf(r.dialect)) +
+                        ", whose fix sentences carry GN");
+        return std::nullopt;
+    }
+    std::string names;
+    for (const Constellation system : r.systems)
+        names.append(names.empty() ? "" : ",").append(NameOf(system));
+    if (given.has("nmea") && r.dialect == NmeaDialect::V23)
+        return Fail("--nmea 2.3 cannot go with --gnss " + names +
+                    ": NMEA 2.3 has no way to say which system a satellite belongs to (use 4.10 or 4.11)");
+    if (!given.has("nmea"))
+        r.dialect = NmeaDialect::V411;
+    if (given.has("talker") && r.talker == Talker::GP)
+        return Fail("--talker GP cannot go with --gnss " + names + ": NMEA " + std::string(NameOf(r.dialect)) +
+                    " sends its fix sentences with GN");
+    return std::nullopt;
 }
 
 }  // namespace
@@ -285,6 +307,9 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
              Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
              Read(given, "format", ParseFormat, r.format, "classic or standard"),
              Read(given, "talker", ParseTalker, r.talker, "GP or GN"),
+             Read(given, "gnss", ParseConstellations, r.systems,
+                  "all, or any of gps, glonass, galileo, beidou and qzss, comma-separated, each once"),
+             Read(given, "nmea", ParseDialect, r.dialect, "2.3, 4.10 or 4.11"),
              Read(given, "position", ParsePosition, r.position,
                   "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
                   "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58"),
@@ -308,11 +333,11 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
                     "and give one end to --port, or serve the sentences with --tcp");
 #else
         const std::string& path = given.of("pty").front();
-        if (path.empty())
-            return Fail("--pty takes the path where the virtual port appears, such as /tmp/gps");
         o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }
+    if (auto failed = ChooseDialect(given, r))
+        return *failed;
     if (auto failed = CheckLineFits(o))
         return *failed;
     const auto pace = [](const std::string& text) -> std::optional<int> {

@@ -163,7 +163,7 @@ std::string OptionHelp(const OptionRow& row)
     for (const int rate : kUpdateRates)
         rates += (rate == kUpdateRates.back() ? " or " : rates.empty() ? "" : ", ") + std::to_string(rate);
     text = Replaced(std::move(text), "{update-rates}", rates);
-    return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(SlowestRateFor(1)));
+    return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(SlowestRateFor(WidestStandardTick(), 1)));
 }
 
 std::string HelpText()
