@@ -29,13 +29,13 @@ namespace {
 
 constexpr int kEpochBytes = 330;
 
-// "$GPZDA,hhmmss.cc,..." or "$GPGGA,hhmmss.cc,...": the epoch it names, on
+// "$GPZDA,hhmmss.cc,..." or "$GNGGA,hhmmss.cc,...": the epoch it names, on
 // the day the line came (the bench does not run across midnight).
 std::optional<system_clock::time_point> QuilvexEpoch(const std::string& line, system_clock::time_point came)
 {
     int hh, mm, ss, cc;
     char type[4];
-    if (std::sscanf(line.c_str(), "$GP%3[A-Z],%2d%2d%2d.%2d", type, &hh, &mm, &ss, &cc) != 5 ||
+    if (std::sscanf(line.c_str(), "$%*2c%3[A-Z],%2d%2d%2d.%2d", type, &hh, &mm, &ss, &cc) != 5 ||
         (std::string(type) != "ZDA" && std::string(type) != "GGA"))
         return std::nullopt;
     return floor<days>(came) + hours{hh} + minutes{mm} + seconds{ss} + milliseconds{cc * 10};
