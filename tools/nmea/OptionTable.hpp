@@ -76,7 +76,7 @@ inline constexpr std::array kOptionTable{
               "second at .00 and each stamped with its epoch (hhmmss.10; hhmmss.05 at 20 Hz; with --at or "
               "--start the stamps advance by 1/N s). Every epoch has a fresh place, speed and course (the "
               "motion, the route, the replayed log at that instant) and the fix sentences GGA, GLL, VTG, RMC "
-              "and GSA; ZDA and the GSV group go once a second, with the first epoch of the second, as "
+              "and GSA; ZDA and the GSV groups go once a second, with the first epoch of the second, as "
               "receiver modules at high rates do. --count counts epochs; --fix-loss and the status line count "
               "seconds. Above 1 only with --format standard. On a serial --port the longest second of ticks "
               "at N Hz must fit 90 % of a second of the line: else the run is refused (status 2), naming "
