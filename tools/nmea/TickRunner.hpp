@@ -43,7 +43,9 @@ private:
     Tick tickAt(Due due);
     bool done() const;
     bool stampsRunOut(UtcInstant next);
-    bool replayEnds(std::chrono::milliseconds sinceFirst);
+    enum class ReplayStep { Tick, Wait, End };
+    ReplayStep replayStep(std::chrono::milliseconds sinceFirst);
+    void replayFailed(const FileProblem& problem);
     std::chrono::milliseconds period() const { return std::chrono::milliseconds(1000 / m_options.hz); }
     std::string runSecond(long long second) const;
     void realTimeTick();
@@ -72,6 +74,7 @@ private:
     bool m_composedAhead = false;  // above 1 Hz, before the tick is due
     std::optional<Tick> m_ahead;
     bool m_finishing = false;
+    bool m_replayBegun = false, m_replayReady = false;
     ExitStatus m_status = kExitDone;
     // Ticks on the terminal that standard error shares: no status line, and
     // notices wait until the ticks handed over are written.
