@@ -262,6 +262,7 @@ TEST(NmeaTool, CommandLines)
         {{"--replay", "FIFO", "TERM"}, 0, ""},  // while it waits
         {{"--replay", "FEED", "TERM", "--at", "2030-01-01T00:00:00Z"}, 0, "", "$GPZDA,000000.00,...GSA,"},  // while the writer stalls
         {{"--replay", "FEED", "USR1", "--at", "2030-01-01T00:00:00Z", "--count", "1"}, 0, "", "$GPZDA,000000.00,...GSA,"},
+        {{"--route", "FEED", "TERM", "--speed", "5"}, 0, ""},  // read before the first tick, while the writer stalls
         {{"--replay", "ONCE", "--loop", "--at", "2030-01-01T00:00:00Z"}, 2,
          "once: could not be read again for --loop: a FIFO nobody wrote to within 3 s\n", "$GPZDA,000000.00,...$GPZDA,000001.00,"},
         {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
@@ -414,8 +415,9 @@ TEST(NmeaTool, CommandLines)
 #endif
 #ifndef _WIN32
         // A FIFO's writer comes once the program reads it: FEED writes three
-        // fixes and stalls, ONCE writes them and leaves, FIFO writes
-        // nothing; USR1 comes before the fixes, TERM after them (and a tick).
+        // fixes (a route's first point) and stalls, ONCE writes them and
+        // leaves, FIFO writes nothing; USR1 comes before the fixes, TERM
+        // after them (and a tick, or the route's point taken).
         int writer = -1;
         for (const char* fifo : {"FIFO", "FEED", "ONCE"}) {
             for (int i = 0; (term || usr1) && row.args.contains(fifo) && writer < 0 && i < 1000; ++i, QThread::msleep(10))
@@ -427,13 +429,16 @@ TEST(NmeaTool, CommandLines)
             ::kill(static_cast<pid_t>(process->processId()), SIGUSR1);
             QThread::msleep(200);
         }
+        const std::string fed = row.args.contains("--route") ? "35,139\n" : fixes;
         if (writer >= 0 && !row.args.contains("FIFO")) {
-            EXPECT_EQ(::write(writer, fixes.data(), fixes.size()), ssize_t(fixes.size()));
+            EXPECT_EQ(::write(writer, fed.data(), fed.size()), ssize_t(fed.size()));
         }
         if (row.args.contains("ONCE"))
             ::close(std::exchange(writer, -1));
-        if (term && row.args.contains("FEED"))  // a tick out: the program reads on
+        if (term && row.args.contains("FEED") && !row.args.contains("--route"))  // a tick out: the program reads on
             process->waitForReadyRead(10000);
+        for (int i = 0, unread = 1; term && row.args.contains("--route") && unread > 0 && i < 1000; ++i, QThread::msleep(10))
+            ::ioctl(writer, FIONREAD, &unread);
         const ToolRun run = Finish(process, reader >= 0 || term ? SIGTERM : 0);
         if (reader >= 0)
             ::close(reader);
