@@ -213,6 +213,7 @@ TEST(NmeaTool, CommandLines)
         {{"--route", "NOPOINTS", "--speed", "5"}, 2, "nopoints: a GPX file with no route, track or waypoint\n"},
         {{"--replay", "NOFIX"}, 2, "nofix: no usable fix in it: 3 lines, 0 fixes, 1 without a fix; passed over: 1 neither RMC nor GGA\n"},
         {{"--replay", "FIFO"}, 2, "fifo: a FIFO nobody wrote to within 3 s\n"},
+        {{"--replay", "TRIP", "--at", "2010-09-16T04:51:35Z", ">/dev/null", "2>BG"}, 0, " to standard output\n"},  // ends by itself
         {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
          "$GPZDA,045135.00,...,9000.000000,N,00000.000000,E,...$GPZDA,045137.00,...,9000.000000,N,00000.000000,E,"},
         {{"--position", "-33.8568,151.2153,100000", "--at", "2010-09-16T04:51:35Z", ">/dev/null", "2>TTY", "LC_NUMERIC=de_DE"}, 0,
@@ -282,6 +283,7 @@ TEST(NmeaTool, CommandLines)
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
+    std::ofstream(dir.filePath("trip").toStdString()) << "$GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D\n";
     std::ofstream(dir.filePath("nofix").toStdString()) << "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\n\n$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\n";
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
@@ -299,7 +301,7 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("FOREIGN", dir.filePath("shared/link")).replaceInStrings("FREE", freePort);
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
         args.replaceInStrings("READ", QString::fromStdString(port.slavePath())).replaceInStrings("DIR", dir.path());
-        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO"})
+        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO", "TRIP"})
             args.replaceInStrings(made, dir.filePath(QString(made).toLower()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
@@ -551,7 +553,8 @@ TEST(NmeaOptions, CommandLines)
     }
 }
 
-// Every option in the table is in README.md, by each of its names.
+// Every option in the table is in README.md, by each of its names, and its
+// exit status table is the one the program has.
 TEST(NmeaOptions, EveryOptionIsInTheReadme)
 {
     std::stringstream readme;
@@ -560,6 +563,18 @@ TEST(NmeaOptions, EveryOptionIsInTheReadme)
         EXPECT_NE(readme.str().find("`--" + std::string(row.name)), std::string::npos) << row.name;
         EXPECT_TRUE(!row.letter || readme.str().find(std::string("`-") + row.letter + "`") != std::string::npos) << row.name;
     }
+    EXPECT_NE(readme.str().find(quilvex::MarkdownExitStatus()), std::string::npos) << quilvex::MarkdownExitStatus();
+    EXPECT_NE(readme.str().find("in the order " + quilvex::StatusOrder() + ":"), std::string::npos);
+}
+
+// Windows' help shows its own examples and nothing that does not exist there.
+TEST(NmeaOptions, HelpInEachSystemsWords)
+{
+    const std::string windows = quilvex::HelpText(quilvex::kWindowsHelpWords);
+    for (const char* absent : {"--pty", "/dev/", "SIG", "{"})
+        EXPECT_EQ(windows.find(absent), std::string::npos) << absent;
+    EXPECT_NE(windows.find("--port COM3 --rate 9600"), std::string::npos);
+    EXPECT_NE(quilvex::HelpText(quilvex::kPosixHelpWords).find("--pty PATH"), std::string::npos);
 }
 
 // Two endings of one run: the status is the one that tells the most.

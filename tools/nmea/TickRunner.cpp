@@ -202,7 +202,9 @@ void TickRunner::start()
         const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
         if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
-        if (m_options.count == 0)
+        // A replay that does not loop ends with its log, so it needs no stopping.
+        const bool endsWithLog = m_options.replay && !m_options.replay->loops();
+        if (m_options.count == 0 && !endsWithLog)
             line += InTerminalForeground() ? "; Ctrl+C stops"
                                            : "; stop it with kill " + std::to_string(QCoreApplication::applicationPid());
         say(line);
