@@ -15,7 +15,7 @@ namespace quilvex {
 
 enum class NmeaFormat {
     Classic,   // the six sentences of the receiver this program first stood in for
-    Standard,  // NMEA 0183 v2.3, with the sky (GSV)
+    Standard,  // NMEA 0183 v2.3, 4.10 or 4.11 (`dialect`), with the sky (GSV)
 };
 
 enum class Talker { GP, GN };
@@ -30,7 +30,9 @@ struct FixLossWindow {
 // and compose from it, so a run is reproducible from its settings alone.
 struct Receiver {
     NmeaFormat format = NmeaFormat::Classic;
-    Talker talker = Talker::GP;
+    Talker talker = Talker::GP;        // of the fix sentences in 2.3; 4.10 and 4.11 send GN
+    Constellations systems{Constellation::Gps};  // tracked, in the standard format
+    NmeaDialect dialect = NmeaDialect::V23;      // beyond GPS alone, 2.3 goes as 4.11
     int slot = 13;                     // a prefectural seat (東京都), used while `position` is empty
     std::optional<GeoPoint> position{};  // set, or taken from the seat once moving
     double speedKnots = 0;
@@ -49,11 +51,14 @@ bool HasFix(const Receiver& receiver);
 // The first second from `second` on that no window covers.
 long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second);
 
-// The receiver at a later second: moved along its rhumb line (constant true
-// course) for the seconds gone by, on a sphere of the Earth's mean radius.
-// Over a pole it goes on down the other side, its course turned round (45
-// becomes 135, 0 becomes 180); at a pole, a course of 90 or 270 goes nowhere.
+// The receiver at a later second: moved at its speed for the seconds gone by.
 Receiver AdvancedTo(Receiver receiver, long long second);
+
+// Moved this far along its rhumb line (constant true course) on the WGS84
+// ellipsoid, with the pole rules of AlongRhumb (core/Geodesy.hpp): over a
+// pole down the far side, its course turned round (45 becomes 135, 0
+// becomes 180); at a pole a course of 90 or 270 goes nowhere.
+Receiver Moved(Receiver receiver, double metres);
 
 Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour);
 // Real time: snapshots the UTC clock into SysTime first, as the classic tick does.

@@ -1,5 +1,6 @@
 #include "ReceiverTexts.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quilvex {
@@ -47,19 +48,34 @@ std::optional<long long> WholeNumber(std::string_view text)
     return value;
 }
 
+std::optional<double> ParseLatitude(std::string_view text)
+{
+    return Number(text, true, -90, 90);
+}
+
+std::optional<double> ParseLongitude(std::string_view text)
+{
+    return Number(text, true, -180, 180);
+}
+
+std::optional<double> ParseAltitude(std::string_view text)
+{
+    return Number(text, true, -1000, 100000);
+}
+
 std::optional<GeoPoint> ParsePosition(std::string_view text)
 {
     const std::size_t first = text.find(',');
     const std::size_t second = first == std::string_view::npos ? first : text.find(',', first + 1);
     if (first == std::string_view::npos)
         return std::nullopt;
-    const auto lat = Number(text.substr(0, first), true, -90, 90);
-    const auto lon = Number(text.substr(first + 1, second - first - 1), true, -180, 180);
+    const auto lat = ParseLatitude(text.substr(0, first));
+    const auto lon = ParseLongitude(text.substr(first + 1, second - first - 1));
     if (!lat || !lon)
         return std::nullopt;
     GeoPoint place{*lat, *lon, std::nullopt};
     if (second != std::string_view::npos) {
-        place.altitude = Number(text.substr(second + 1), true, -1000, 100000);
+        place.altitude = ParseAltitude(text.substr(second + 1));
         if (!place.altitude)
             return std::nullopt;
     }
@@ -104,6 +120,32 @@ std::optional<NmeaFormat> ParseFormat(std::string_view text)
         return NmeaFormat::Classic;
     if (text == "standard")
         return NmeaFormat::Standard;
+    return std::nullopt;
+}
+
+std::optional<Constellations> ParseConstellations(std::string_view text)
+{
+    if (text == "all")
+        return Constellations(kConstellations.begin(), kConstellations.end());
+    Constellations systems;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        const std::string_view name = text.substr(0, comma);
+        const auto system = std::find_if(kConstellations.begin(), kConstellations.end(),
+                                         [&](Constellation c) { return NameOf(c) == name; });
+        if (system == kConstellations.end() || !systems.insert(*system).second)
+            return std::nullopt;
+        if (comma == std::string_view::npos)
+            return systems;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<NmeaDialect> ParseDialect(std::string_view text)
+{
+    for (const NmeaDialect dialect : {NmeaDialect::V23, NmeaDialect::V410, NmeaDialect::V411})
+        if (NameOf(dialect) == text)
+            return dialect;
     return std::nullopt;
 }
 

@@ -6,8 +6,8 @@
 
 namespace quilvex {
 
-// Points driven in order along rhumb legs; looping, from the last back to
-// the first and round again.
+// Points driven in order along rhumb legs on the WGS84 ellipsoid; looping,
+// from the last back to the first and round again.
 class Route {
 public:
     // At least one point.
@@ -16,7 +16,7 @@ public:
     struct Position {
         GeoPoint place;
         double courseDeg;  // the leg's bearing; at a point, the next leg's
-        bool arrived;      // at the last point, to stay (never when looping)
+        bool arrived;      // at the last point, to stay (looping, only on a route of no length)
     };
     // Where the receiver is after travelling this far from the first point.
     Position at(double metres) const;
@@ -28,7 +28,8 @@ public:
 private:
     std::vector<GeoPoint> m_points;
     bool m_loop;
-    std::vector<double> m_ends;  // metres travelled at the end of each leg
+    std::vector<double> m_ends;      // metres travelled at the end of each leg
+    std::vector<double> m_bearings;  // each leg's true course
 };
 
 }  // namespace quilvex

@@ -1,17 +1,22 @@
+#include "Geodesy.hpp"
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
 #include "Receiver.hpp"
 #include "ReceiverTexts.hpp"
 #include "Replay.hpp"
-#include "Rhumb.hpp"
 #include "Route.hpp"
 #include "NmeaLog.hpp"
 #include "Sentences.hpp"
 #include "WorkedExample.hpp"
 
+#include <GeographicLib/Geodesic.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
+#include <sstream>
 #include <numbers>
 
 using namespace quilvex;
@@ -20,11 +25,42 @@ using namespace std::chrono;
 namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
+const GeographicLib::Geodesic& kWgs84 = GeographicLib::Geodesic::WGS84();
 const SystemTimeRecord kUtc = SystemTimeAt(ParseUtcInstant("2010-09-16T04:51:35.127Z").value());
 
 UtcInstant At(const char* text)
 {
     return ParseUtcInstant(text).value();
+}
+
+double GeodesicMetres(const GeoPoint& a, const GeoPoint& b)
+{
+    double metres = 0;
+    kWgs84.Inverse(a.lat, a.lon, b.lat, b.lon, metres);
+    return metres;
+}
+
+// A rhumb leg worked apart from the code: the meridian arc from the geodesic
+// solver (a meridian is a geodesic), the isometric latitude by its formula,
+// the longitude east or west, whichever is shorter; a parallel's length from
+// its radius.
+struct WorkedLeg {
+    double metres, bearing;
+    GeoPoint at;  // `fraction` of the way
+};
+WorkedLeg WorkedRhumb(const GeoPoint& a, const GeoPoint& b, double fraction)
+{
+    const double e = std::sqrt(kWgs84.Flattening() * (2 - kWgs84.Flattening()));
+    const auto psi = [&](double lat) { return std::atanh(std::sin(lat * kDeg)) - e * std::atanh(e * std::sin(lat * kDeg)); };
+    const double dLon = std::remainder(b.lon - a.lon, 360.0) * kDeg, dPsi = psi(b.lat) - psi(a.lat);
+    const double arc = std::copysign(GeodesicMetres({a.lat, 0}, {b.lat, 0}), b.lat - a.lat);
+    const double bearing = std::atan2(dLon, dPsi);
+    const double sinLat = std::sin(a.lat * kDeg), parallel = kWgs84.EquatorialRadius() * std::cos(a.lat * kDeg) / std::sqrt(1 - e * e * sinLat * sinLat);
+    WorkedLeg leg{dPsi == 0 ? std::abs(dLon) * parallel : arc / std::cos(bearing), std::fmod(bearing / kDeg + 360, 360), a};
+    double unused = 0;
+    kWgs84.Direct(a.lat, 0, arc < 0 ? 180 : 0, std::abs(arc) * fraction, leg.at.lat, unused);
+    leg.at.lon = a.lon + (dPsi == 0 ? fraction : (psi(leg.at.lat) - psi(a.lat)) / dPsi) * dLon / kDeg;
+    return leg;
 }
 
 }  // namespace
@@ -33,9 +69,12 @@ UtcInstant At(const char* text)
 // DOPs of the first row recomputed from its GSV with another inversion.
 TEST(Receiver, GoldenTicks)
 {
+    const Constellations gpsGlonassQzss{Constellation::Gps, Constellation::Glonass, Constellation::Qzss};
+    const Constellations gpsBeiDouQzss{Constellation::Gps, Constellation::BeiDou, Constellation::Qzss};
     const struct {
         Receiver receiver;
         std::string_view bytes;
+        std::size_t skyFrom = 6;
     } rows[] = {
         {{.format = NmeaFormat::Standard, .talker = Talker::GN, .position = GeoPoint{-33.8568, 151.2153, 58.0},
           .speedKnots = 12.4, .courseDeg = 45},
@@ -62,16 +101,48 @@ TEST(Receiver, GoldenTicks)
          "$GPVTG,,T,,M,,N,,K,N*2C\r\n"
          "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\r\n"
          "$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\r\n"},
+        // Tokyo: QZSS as GQ 1-10 with system ID 5 (4.11); as GP 193-202 in GPS's GSA (4.10).
+        {{.format = NmeaFormat::Standard, .systems = gpsGlonassQzss},
+         "$GNZDA,045135.12,16,09,2010,00,00*70\r\n"
+         "$GNGGA,045135.12,3541.22160,N,13941.30140,E,1,12,0.61,0.0,M,0.0,M,,*7F\r\n"
+         "$GNGLL,3541.22160,N,13941.30140,E,045135.12,A,A*7E\r\n"
+         "$GNVTG,0.0,T,,M,0.0,N,0.000,K,A*13\r\n"
+         "$GNRMC,045135.12,A,3541.22160,N,13941.30140,E,0.0,0.0,160910,,,A,V*3C\r\n"
+         "$GNGSA,A,3,08,12,13,16,19,23,24,,,,,,1.19,0.61,1.02,1*0D\r\n"
+         "$GNGSA,A,3,65,72,77,78,79,81,87,88,,,,,1.19,0.61,1.02,2*0E\r\n"
+         "$GNGSA,A,3,02,03,04,07,,,,,,,,,1.19,0.61,1.02,5*0A\r\n"
+         "$GPGSV,2,1,07,08,12,291,34,12,45,172,44,13,38,310,42,16,68,000,49,1*69\r\n"
+         "$GPGSV,2,2,07,19,18,248,36,23,55,085,46,24,29,049,40,1*53\r\n"
+         "$GLGSV,2,1,08,65,23,119,38,72,24,062,38,77,25,191,38,78,55,255,46,1*75\r\n"
+         "$GLGSV,2,2,08,79,27,322,39,81,25,281,38,87,26,051,39,88,54,345,46,1*78\r\n"
+         "$GQGSV,1,1,04,02,88,063,50,03,53,168,46,04,12,192,34,07,46,201,44,1*67\r\n",
+         8},
+        {{.format = NmeaFormat::Standard, .systems = gpsBeiDouQzss, .dialect = NmeaDialect::V410},
+         "$GNZDA,045135.12,16,09,2010,00,00*70\r\n"
+         "$GNGGA,045135.12,3541.22160,N,13941.30140,E,1,12,0.58,0.0,M,0.0,M,,*75\r\n"
+         "$GNGLL,3541.22160,N,13941.30140,E,045135.12,A,A*7E\r\n"
+         "$GNVTG,0.0,T,,M,0.0,N,0.000,K,A*13\r\n"
+         "$GNRMC,045135.12,A,3541.22160,N,13941.30140,E,0.0,0.0,160910,,,A,V*3C\r\n"
+         "$GNGSA,A,3,08,12,13,16,19,23,24,194,195,196,199,,1.06,0.58,0.89,1*05\r\n"
+         "$GNGSA,A,3,19,20,21,27,34,35,38,39,44,45,59,61,1.06,0.58,0.89,4*09\r\n"
+         "$GPGSV,3,1,11,08,12,291,34,12,45,172,44,13,38,310,42,16,68,000,49,1*6F\r\n"
+         "$GPGSV,3,2,11,19,18,248,36,23,55,085,46,24,29,049,40,194,88,063,50,1*59\r\n"
+         "$GPGSV,3,3,11,195,53,168,46,196,12,192,34,199,46,201,44,1*62\r\n"
+         "$GBGSV,4,1,14,19,24,304,38,20,40,243,43,21,17,189,36,27,28,071,39,1*73\r\n"
+         "$GBGSV,4,2,14,34,33,287,41,35,65,005,48,38,74,221,49,39,54,255,46,1*79\r\n"
+         "$GBGSV,4,3,14,43,16,165,36,44,35,111,41,45,20,055,37,59,49,179,45,1*79\r\n"
+         "$GBGSV,4,4,14,60,16,251,36,61,38,224,42,1*7F\r\n",
+         7},
     };
     for (const auto& row : rows) {
         const Tick tick = ComposeTick(row.receiver, kUtc, "13");
         EXPECT_EQ(JoinTick(tick), row.bytes);
-        EXPECT_EQ(tick.skyFrom, 6u);
-        EXPECT_LE(JoinTick(tick).size(), WidestStandardTick().whole);
+        EXPECT_EQ(tick.skyFrom, row.skyFrom);
+        EXPECT_LE(JoinTick(tick).size(), WidestStandardTick(row.receiver.systems, row.receiver.dialect).whole);
     }
-    // 633 bytes need 7034 bit/s; with one GSV sentence, 423 go at 4800.
-    EXPECT_TRUE(WidestStandardTick().whole == 633 && WidestStandardTick().withOneGsv == 423);
-    EXPECT_TRUE(!CarriesWholeStandardTick(7033) && CarriesWholeStandardTick(7034));
+    // 635 bytes need 7056 bit/s; with one GSV sentence, 425 go at 4800.
+    EXPECT_TRUE(WidestStandardTick().whole == 635 && WidestStandardTick().withOneGsv == 425);
+    EXPECT_TRUE(!CarriesWholeStandardTick(7055) && CarriesWholeStandardTick(7056));
     // Unmoved at any seat, the seat's texts go as they stand.
     for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
         const PrefectureRow& seat = PrefectureTable[slot];
@@ -170,6 +241,136 @@ TEST(Sky, Physics)
     EXPECT_NE(sky(1), sky(47));
 }
 
+// The published nominal orbits, checked from the positions alone: the
+// highest sub-satellite latitude is the inclination; after its repeat
+// interval in sidereal days a MEO satellite's sub-satellite point is back
+// within a degree. QZSS keeps one satellite high over Japan, some in view
+// over Australia and none over Europe; with all five systems Tokyo sees
+// 30 to 46 and never a worse DOP than GPS alone gives.
+TEST(Sky, Systems)
+{
+    const UtcInstant t0 = At("2026-12-07T00:00:00Z");
+    const auto direction = [](const SatelliteAt& s) {
+        const double r = std::hypot(s.x, s.y, s.z);
+        return std::array{s.x / r, s.y / r, s.z / r};
+    };
+    const struct {
+        Constellation system;
+        double inclination;  // of the first satellites
+        std::size_t meo;     // how many are in MEO
+        int siderealDays;    // their repeat interval
+    } rows[] = {
+        {Constellation::Glonass, 64.8, 24, 8}, {Constellation::Galileo, 56, 24, 10},
+        {Constellation::BeiDou, 55, 24, 7},    {Constellation::Qzss, 41, 0, 1},
+    };
+    for (const auto& row : rows) {
+        double highest = 0;
+        for (minutes m{}; m < 24h; m += 2min)
+            highest = std::max(highest, std::asin(direction(SatellitePositions(row.system, t0 + m)[0])[2]) / kDeg);
+        EXPECT_NEAR(highest, row.inclination, 0.1) << static_cast<int>(row.system);
+        const auto now = SatellitePositions(row.system, t0);
+        const auto later = SatellitePositions(row.system, t0 + milliseconds(row.siderealDays * 86'164'091LL));
+        for (std::size_t i = 0; i < row.meo; ++i) {
+            const auto a = direction(now[i]), b = direction(later[i]);
+            EXPECT_LT(std::acos(std::min(1.0, a[0] * b[0] + a[1] * b[1] + a[2] * b[2])) / kDeg, 1.0) << now[i].prn;
+        }
+    }
+    const GeoPoint tokyo{35.6895, 139.6917}, sydney{-33.8688, 151.2093}, paris{48.8566, 2.3522};
+    const Receiver gpsAlone{.format = NmeaFormat::Standard, .position = tokyo};
+    Receiver all = gpsAlone;
+    all.systems = Constellations(kConstellations.begin(), kConstellations.end());
+    int instants = 0, zenith = 0, smaller = 0;
+    for (minutes m{}; m < 24h; m += 10min, ++instants) {
+        const auto qzss = SatellitesInView(tokyo, t0 + m, Constellation::Qzss);
+        zenith += std::any_of(qzss.begin(), qzss.end(), [](const auto& s) { return s.elevation > 60; });
+        EXPECT_GE(qzss.size(), 3u);
+        EXPECT_GE(SatellitesInView(sydney, t0 + m, Constellation::Qzss).size(), 1u);
+        EXPECT_TRUE(SatellitesInView(paris, t0 + m, Constellation::Qzss).empty());
+        const Tick one = ComposeTickAt(gpsAlone, t0 + m), five = ComposeTickAt(all, t0 + m);
+        EXPECT_TRUE(five.sky.satellites.size() >= 30 && five.sky.satellites.size() <= 46) << five.sky.satellites.size();
+        EXPECT_LE(five.sky.dop->pdop, one.sky.dop->pdop);
+        smaller += five.sky.dop->pdop < one.sky.dop->pdop ? 1 : 0;
+    }
+    EXPECT_GE(zenith * 100, instants * 95);
+    EXPECT_GE(smaller * 10, instants * 9);
+}
+
+// The sentences of every tick agree with each other, in each dialect: each
+// GSA's satellites are in its system's GSV (by the talker and signal the
+// u-blox tables give each system ID), its HDOP is GGA's, their count is
+// GGA's up to 12; each GSV group counts and numbers its sentences and
+// satellites, each number in its system's range.
+TEST(Receiver, GnssTicksAgree)
+{
+    struct Group {
+        std::string talker;
+        int signal, lowest, highest;
+    };
+    const std::map<std::pair<NmeaDialect, int>, std::vector<Group>> bySystemId{
+        {{NmeaDialect::V410, 1}, {{"GP", 1, 1, 32}, {"GP", 1, 193, 202}}}, {{NmeaDialect::V410, 2}, {{"GL", 1, 65, 96}}},
+        {{NmeaDialect::V410, 3}, {{"GA", 7, 1, 36}}}, {{NmeaDialect::V410, 4}, {{"GB", 1, 1, 63}}},
+        {{NmeaDialect::V411, 1}, {{"GP", 1, 1, 32}}}, {{NmeaDialect::V411, 2}, {{"GL", 1, 65, 96}}},
+        {{NmeaDialect::V411, 3}, {{"GA", 7, 1, 36}}}, {{NmeaDialect::V411, 4}, {{"GB", 1, 1, 63}}},
+        {{NmeaDialect::V411, 5}, {{"GQ", 1, 1, 10}}},
+    };
+    const auto fields = [](const std::string& sentence) {
+        std::vector<std::string> f;
+        std::stringstream in(sentence.substr(1, sentence.find('*') - 1));
+        for (std::string field; std::getline(in, field, ',');)
+            f.push_back(field);
+        if (sentence[sentence.find('*') - 1] == ',')
+            f.emplace_back();
+        return f;
+    };
+    const GeoPoint places[] = {{35.6895, 139.6917}, {-33.8688, 151.2093}, {48.8566, 2.3522}, {-77.85, 166.67}};
+    for (const NmeaDialect dialect : {NmeaDialect::V410, NmeaDialect::V411})
+        for (const GeoPoint& place : places)
+            for (hours h{}; h < 24h; h += 5h)
+                for (const long long fixLoss : {0, 1}) {
+                    const Receiver r{.format = NmeaFormat::Standard,
+                                     .systems = Constellations(kConstellations.begin(), kConstellations.end()),
+                                     .dialect = dialect, .position = place, .fixLoss = {{0, fixLoss}}};
+                    const Tick tick = ComposeTickAt(r, At("2026-12-07T00:00:00Z") + h);
+                    std::map<std::string, std::set<int>> inView;  // by talker
+                    std::map<std::string, int> sentences;
+                    std::size_t used = 0;
+                    for (std::size_t i = tick.skyFrom; i < tick.size(); ++i) {
+                        const auto f = fields(tick[i]);
+                        const std::string talker = f[0].substr(0, 2);
+                        const int count = std::stoi(f[1]), number = std::stoi(f[2]), total = std::stoi(f[3]);
+                        EXPECT_EQ(number, ++sentences[talker]) << tick[i];
+                        EXPECT_EQ(f.size(), 5 + 4 * std::size_t(std::min(4, total - 4 * (number - 1)))) << tick[i];
+                        for (std::size_t s = 4; s + 4 < f.size(); s += 4) {
+                            inView[talker].insert(std::stoi(f[s]));
+                            EXPECT_EQ(f[s + 3].empty(), fixLoss == 1) << tick[i];
+                        }
+                        if (number == count) {
+                            EXPECT_EQ(inView[talker].size(), std::size_t(total)) << tick[i];
+                        }
+                        bool known = false;
+                        for (const auto& [key, groups] : bySystemId)
+                            for (const Group& g : groups)
+                                known |= key.first == dialect && g.talker == talker && std::stoi(f.back()) == g.signal;
+                        EXPECT_TRUE(known) << tick[i];
+                    }
+                    const auto gga = fields(tick[1]);
+                    for (std::size_t i = 5; i < tick.skyFrom; ++i) {
+                        const auto f = fields(tick[i]);
+                        ASSERT_EQ(f[0], "GNGSA");
+                        EXPECT_EQ(f[2], fixLoss ? "1" : "3");
+                        EXPECT_EQ(f[16], gga[8]);
+                        const auto& groups = bySystemId.at({dialect, std::stoi(f[18])});
+                        for (std::size_t s = 3; s < 15 && !f[s].empty(); ++s, ++used) {
+                            const int n = std::stoi(f[s]);
+                            EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const Group& g) {
+                                return inView[g.talker].contains(n) && n >= g.lowest && n <= g.highest;
+                            })) << tick[i];
+                        }
+                    }
+                    EXPECT_EQ(std::min<std::size_t>(used, 12), std::size_t(std::stoi(gga[7]))) << tick[1];
+                }
+}
+
 // Zenith plus three on the horizon 120 deg apart: GᵀG = diag(3/2, 3/2) beside
 // [[1, -1], [-1, 4]] for up and clock, so q_EE = q_NN = 2/3 and q_UU = 4/3.
 // With azimuths 0/90/180 instead: q_NN = 1/2, q_EE = q_UU = 3/2.
@@ -183,6 +384,8 @@ TEST(Sky, DilutionOfPrecision)
         {{{90, 0}, {0, 0}, {0, 90}, {0, 180}}, std::sqrt(3.5), std::sqrt(2.0), std::sqrt(1.5)},
         {{{90, 0}, {0, 0}, {0, 120}}, 0, 0, 0},
         {{{40, 0}, {40, 120}, {40, 240}, {40, 300}}, 0, 0, 0},  // one elevation: height and clock inseparable
+        // A system's lone satellite is all taken by its own clock: the first row's DOPs.
+        {{{90, 0}, {0, 0}, {0, 120}, {0, 240}, {45, 60, 2}}, std::sqrt(8 / 3.0), std::sqrt(4 / 3.0), std::sqrt(4 / 3.0)},
     };
     for (const auto& row : rows) {
         const auto dop = DilutionOfPrecision(row.used);
@@ -195,39 +398,46 @@ TEST(Sky, DilutionOfPrecision)
     }
 }
 
-// 12 kn is 6.1733 m/s, 5.5518e-5 deg of arc on the mean sphere.
+// Along a meridian or the equator a rhumb line is a geodesic, so the place,
+// and the course after a pole, come from GeographicLib's geodesic solver.
 TEST(Receiver, Motion)
 {
     const struct {
-        std::optional<GeoPoint> from;
+        GeoPoint from;
         double knots, course;
         long long seconds;
-        GeoPoint to;
-        double courseAfter;
     } rows[] = {
-        {GeoPoint{0, 179.99999}, 12, 90, 1, {0, -179.9999545}, 90},
-        {GeoPoint{89.99999, 10}, 12, 0, 1, {89.9999545, -170}, 180},
-        {GeoPoint{-89.99999, -100}, 12, 180, 1, {-89.9999545, 80}, 0},
-        // 8.074772 rad = 462.65036 deg north from the equator: over both
-        // poles and the north one again, 12.65036 deg down the far side.
-        {GeoPoint{0, 20}, 1000, 0, 100'000, {77.34964, -160}, 180},
-        {std::nullopt, 0, 0, 5, {}, 0},  // unmoved: still the seat, its texts sent as they stand
+        {{0, 179.99999}, 12, 90, 1},
+        {{89.99999, 10}, 12, 0, 1},
+        {{-89.99999, -100}, 12, 180, 1},
+        {{0, 20}, 1000, 0, 100'000},  // over both poles and the north one again
     };
     for (const auto& row : rows) {
-        const Receiver r =
-            AdvancedTo({.position = row.from, .speedKnots = row.knots, .courseDeg = row.course}, row.seconds);
-        EXPECT_EQ(r.position.has_value(), row.from.has_value());
-        const GeoPoint at = r.position.value_or(row.to);
-        EXPECT_NEAR(at.lat, row.to.lat, 1e-5);
-        EXPECT_NEAR(at.lon, row.to.lon, 1e-5);
-        EXPECT_EQ(r.courseDeg, row.courseAfter);
+        const Receiver r = AdvancedTo({.position = row.from, .speedKnots = row.knots, .courseDeg = row.course}, row.seconds);
+        double lat = 0, lon = 0, course = 0;
+        kWgs84.Direct(row.from.lat, row.from.lon, row.course, row.knots * kKnot * static_cast<double>(row.seconds), lat, lon,
+                      course);
+        EXPECT_NEAR(r.position->lat, lat, 1e-9) << row.from.lat;
+        EXPECT_NEAR(r.position->lon, lon, 1e-9) << row.from.lat;
+        EXPECT_NEAR(r.courseDeg, std::fmod(course + 360, 360), 1e-9) << row.from.lat;
     }
-    // From the seat, metres north and east on the mean sphere.
-    const GeoPoint moved = *AdvancedTo({.speedKnots = 12, .courseDeg = 45}, 1).position;
-    const double north = (moved.lat - (35 + 41.2216 / 60)) * kDeg * 6'371'008.8;
-    const double east = (moved.lon - (139 + 41.3014 / 60)) * kDeg * 6'371'008.8 * std::cos(moved.lat * kDeg);
-    EXPECT_NEAR(std::hypot(north, east), 6.1733, 1e-3);
-    EXPECT_NEAR(north, east, 1e-5);
+    EXPECT_FALSE(AdvancedTo({.speedKnots = 0}, 5).position);  // unmoved: still the seat, its texts sent as they stand
+
+    // Each second's step is the distance run, measured by the geodesic
+    // between the two places, and its course the mean of the geodesic's
+    // ends.
+    for (const double lat : {0.0, 30.0, 60.0, 80.0, 89.0, -45.0}) {
+        for (const double course : {0.0, 45.0, 90.0, 135.0, 200.0, 315.0}) {
+            for (const double knots : {100.0, 1000.0}) {
+                const GeoPoint from{lat, 139};
+                const GeoPoint to = *AdvancedTo({.position = from, .speedKnots = knots, .courseDeg = course}, 1).position;
+                double metres = 0, start = 0, end = 0;
+                kWgs84.Inverse(from.lat, from.lon, to.lat, to.lon, metres, start, end);
+                EXPECT_NEAR(metres / (knots * kKnot), 1, 2e-6) << lat << " " << course << " " << knots;
+                EXPECT_NEAR(std::remainder((start + end) / 2 - course, 360.0), 0, 1e-4) << lat << " " << course;
+            }
+        }
+    }
 
     // Spiralling onto a pole stays finite.
     for (const double lat : {89.9999, -89.9999}) {
@@ -269,40 +479,40 @@ TEST(Receiver, Texts)
     EXPECT_TRUE(ParseFormat("standard") == NmeaFormat::Standard && !ParseFormat("Standard"));
 }
 
-// Expected legs from the rhumb formulas of the Aviation Formulary (dLon
-// taken east or west, whichever is shorter), worked apart from the code.
 TEST(Route, RhumbLegs)
 {
     const struct {
         GeoPoint a, b;
-        double metres, bearing;
-        GeoPoint quarter;  // a quarter of the way
+        std::optional<double> quarterAltitude{};
     } rows[] = {
-        {{0, 0}, {1, 0}, 111195.08, 0, {0.25, 0}},
-        {{0, 179.5}, {0, -179.5}, 111195.08, 90, {0, 179.75}},  // over the antimeridian, the short way
-        {{10, 170}, {-10, -170}, 3137077.93, 135.146187, {5, 175.0191237}},
-        {{35.6895, 139.6917}, {-33.8688, 151.2093}, 7826959.31, 171.186489, {18.299925, 142.7354567}},
-        {{51.5, -0.1}, {40.7, -74.0}, 5796892.28, 258.043798, {48.8, -20.0054149}},  // westward
-        {{60, -10, 100.0}, {60, 10, 300.0}, 1111950.80, 90, {60, -5, 150.0}},
+        {{0, 0}, {1, 0}},
+        {{0, 179.5}, {0, -179.5}},  // over the antimeridian, the short way
+        {{10, 170}, {-10, -170}},
+        {{35.6895, 139.6917}, {-33.8688, 151.2093}},
+        {{51.5, -0.1}, {40.7, -74.0}},  // westward
+        {{60, -10, 100.0}, {60, 10, 300.0}, 150.0},
     };
     for (const auto& row : rows) {
-        const RhumbLeg leg = RhumbBetween(row.a, row.b);
-        EXPECT_NEAR(leg.metres, row.metres, 0.01) << row.a.lat;
-        EXPECT_NEAR(leg.bearingDeg, row.bearing, 1e-6) << row.a.lat;
-        const GeoPoint q = RhumbPointAt(row.a, row.b, 0.25);
-        EXPECT_NEAR(q.lat, row.quarter.lat, 1e-7);
-        EXPECT_NEAR(q.lon, row.quarter.lon, 1e-7);
-        EXPECT_EQ(q.altitude, row.quarter.altitude);
+        const WorkedLeg want = WorkedRhumb(row.a, row.b, 0.25);
+        const Leg leg = RhumbBetween(row.a, row.b);
+        EXPECT_NEAR(leg.metres, want.metres, 1e-3) << row.a.lat;
+        EXPECT_NEAR(leg.bearingDeg, want.bearing, 1e-9) << row.a.lat;
+        const GeoPoint q = RhumbPointAt(row.a, row.b, leg.metres / 4);
+        EXPECT_NEAR(q.lat, want.at.lat, 1e-9) << row.a.lat;
+        EXPECT_NEAR(q.lon, want.at.lon, 1e-9) << row.a.lat;
+        EXPECT_EQ(q.altitude, row.quarterAltitude);
     }
 }
 
-// East a degree on the equator, north a degree, home: 111195.0802 m each
-// way on a meridian or the equator; home is 157249.60 m on course
-// 224.998545, its half way at 0.5, 0.49998096.
+// East a degree on the equator, north a degree, home.
 TEST(Route, Travel)
 {
     const std::vector<GeoPoint> points{{0, 0, 10.0}, {0, 1, 30.0}, {1, 1}};
     const Route open(points, false), looped(points, true);
+    const double east = GeodesicMetres(points[0], points[1]), north = GeodesicMetres(points[1], points[2]);
+    const WorkedLeg home = WorkedRhumb(points[2], points[0], 0.5);
+    double halfNorth = 0, unused = 0;
+    kWgs84.Direct(0, 1, 0, north / 2, halfNorth, unused);
     const struct {
         const Route* route;
         double metres;
@@ -311,28 +521,35 @@ TEST(Route, Travel)
         bool arrived;
     } rows[] = {
         {&open, 0, {0, 0, 10.0}, 90, false},
-        {&open, 55597.54, {0, 0.5, 20.0}, 90, false},
-        {&open, 111195.0803, {0, 1, 30.0}, 0, false},  // just past the point: turned
-        {&open, 166792.62, {0.5, 1, 30.0}, 0, false},
+        {&open, east / 2, {0, 0.5, 20.0}, 90, false},
+        {&open, east + 1e-4, {0, 1, 30.0}, 0, false},  // just past the point: turned
+        {&open, east + north / 2, {halfNorth, 1, 30.0}, 0, false},
         {&open, 1e7, {1, 1}, 0, true},
-        {&looped, 222390.16 + 78624.80, {0.5, 0.49998096}, 224.998545, false},
-        {&looped, 222390.16 + 157249.60 + 55597.54, {0, 0.5, 20.0}, 90, false},  // round again
+        {&looped, east + north + home.metres / 2, home.at, home.bearing, false},
+        {&looped, east + north + home.metres + east / 2, {0, 0.5, 20.0}, 90, false},  // round again
     };
     for (const auto& row : rows) {
         const Route::Position p = row.route->at(row.metres);
-        EXPECT_NEAR(p.place.lat, row.at.lat, 1e-6) << row.metres;
-        EXPECT_NEAR(p.place.lon, row.at.lon, 1e-6) << row.metres;
+        EXPECT_NEAR(p.place.lat, row.at.lat, 1e-9) << row.metres;
+        EXPECT_NEAR(p.place.lon, row.at.lon, 1e-9) << row.metres;
         EXPECT_EQ(p.place.altitude.has_value(), row.at.altitude.has_value()) << row.metres;
         EXPECT_NEAR(p.place.altitude.value_or(0), row.at.altitude.value_or(0), 1e-3) << row.metres;
-        EXPECT_NEAR(p.courseDeg, row.course, 1e-6) << row.metres;
+        EXPECT_NEAR(p.courseDeg, row.course, 1e-9) << row.metres;
         EXPECT_EQ(p.arrived, row.arrived) << row.metres;
     }
     EXPECT_TRUE(Route({{5, 5}}, true).at(100).place.lat == 5 && Route({{5, 5}}, false).at(100).arrived);
+    // Each leg starts, so the one before ends, exactly at its point.
+    const std::vector<GeoPoint> ends{{-33.8568, 151.2153}, {35, 10}};
+    const Route there(ends, true);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const GeoPoint at = there.at(there.length() / 2 * static_cast<double>(i)).place;
+        EXPECT_TRUE(at.lat == ends[i].lat && at.lon == ends[i].lon) << i;
+    }
 }
 
-// On the equator 0.001 deg is 111.19508 m: in 2 s, 108.07297 kn.
 TEST(Replay, Timeline)
 {
+    const double kn = GeodesicMetres({0, 0}, {0, 0.001}) / 2 / kKnot;  // 0.001 deg on the equator in 2 s
     const UtcInstant t0 = At("2026-01-07T00:00:00Z");
     const RecordedFix logged{t0, true, {0, 0}, 10.0, 90.0}, track{t0, true, {0, 0}};
     const RecordedFix noFix{t0, false};
@@ -349,8 +566,8 @@ TEST(Replay, Timeline)
         double lon, knots, course;
     } rows[] = {
         {logged, later(logged, 2s, {0, 0.001}), 1s, true, 0.0005, 10, 90},
-        {track, later(track, 2s, {0, 0.001}), 1s, true, 0.0005, 108.07297, 90},
-        {track, later(track, 2s, {0, -0.001}), 500ms, true, -0.00025, 108.07297, 270},
+        {track, later(track, 2s, {0, 0.001}), 1s, true, 0.0005, kn, 90},
+        {track, later(track, 2s, {0, -0.001}), 500ms, true, -0.00025, kn, 270},
         {logged, later(logged, 10s, {0, 0.001}), 5s, true, 0.0005, 10, 90},  // a gap of 10 s is no gap
         {logged, later(logged, 11s, {0, 0.001}), 1s, false, 0, 0, 0},
         {logged, later(logged, 11s, {0, 0.001}), 0s, true, 0, 10, 90},
@@ -364,6 +581,12 @@ TEST(Replay, Timeline)
         EXPECT_NEAR(r.place.lon, row.lon, 1e-9) << row.t.count();
         EXPECT_NEAR(r.knots, row.knots, 1e-4) << row.t.count();
         EXPECT_NEAR(r.courseDeg, row.course, 1e-9) << row.t.count();
+    }
+    // At a logged instant, exactly the logged place.
+    const RecordedFix tokyo{t0, true, {35.6870266666, 139.6883566666}}, on = later(tokyo, 2s, {35.6871, 139.6884});
+    for (const auto& [t, place] : {std::pair{0s, tokyo.place}, std::pair{2s, on.place}}) {
+        const GeoPoint got = ReplayedBetween(tokyo, &on, t0 + t).place;
+        EXPECT_TRUE(got.lat == place.lat && got.lon == place.lon) << t.count();
     }
     // Read as it goes: no fix before the first is played, a fix earlier than
     // the one before is passed over, and past the last the log has ended.

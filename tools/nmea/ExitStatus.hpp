@@ -30,11 +30,11 @@ inline constexpr std::array kExitStatusTable{
                   "disk, a reader gone), even on the last tick; no name server answered for a host name; or a stop "
                   "found the program busy for 2 s"},
     ExitStatusRow{kExitUsage,
-                  "a bad command line: an unknown or repeated option, options that do not go together, a value "
-                  "out of range, a host name that does not exist; a --route or --replay file with nothing to use "
-                  "in it (empty, not text, a line that is no point, a GPX file with no points, a log with no fix, "
-                  "a FIFO nobody wrote to within 3 s), named with what was found; or stamped ticks that reached "
-                  "the end of year 9999"},
+                  "a bad command line: an unknown or repeated option, options that do not go together, an empty "
+                  "value or one out of range, a host name that does not exist; a --route or --replay file with "
+                  "nothing to use in it (empty, not text, a line or GPX point that is no point, a GPX file with no "
+                  "points or past the bounds README.md gives, a log with no fix, a FIFO nobody wrote to within "
+                  "3 s), named with what was found; or stamped ticks that reached the end of year 9999"},
     ExitStatusRow{kExitHeld, "the run ended while bytes still waited on a held line, a virtual port a reader holds "
                              "open without reading, or a standard output nobody reads (\"N bytes could not leave "
                              "...\")"},

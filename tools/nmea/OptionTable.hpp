@@ -16,7 +16,7 @@ struct OptionRow {
     std::string_view value;      // what it takes, as the help names it; empty for a switch
     bool repeatable;
     std::string_view conflicts;  // options it cannot go with, blank-separated (either row may say so)
-    std::string_view needs;      // the option it goes with only, if any
+    std::string_view needs;      // the option it goes with only, if any; NAME=VALUE: only with that value
     std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
     char letter = 0;             // a one-letter form, such as -h
     std::string_view unmet = {}; // why it needs `needs`, for the message
@@ -32,8 +32,8 @@ inline constexpr std::array kOptionTable{
               "Any place instead of a seat: signed decimal degrees, south and west negative, and metres "
               "above mean sea level, such as -33.8568,151.2153,58 or 40.6892,-74.0445."},
     OptionRow{"speed", "KNOTS", false, "", "",
-              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line, each second by "
-              "what the speed covers (12 kn: 6.17 m)."},
+              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line on the WGS84 "
+              "ellipsoid, each second by what the speed covers (12 kn: 6.17 m)."},
     OptionRow{"course", "DEGREES", false, "", "speed",
               "True course, 0 to under 360, such as 45 (default 0); only with --speed. Over a pole the track "
               "goes on down the far side, its course turned round (45 becomes 135, 0 becomes 180); at a pole "
@@ -47,15 +47,15 @@ inline constexpr std::array kOptionTable{
     OptionRow{"route", "FILE", false, "position pref course replay", "speed",
               "Drive along a route at --speed (above 0): FILE is GPX (the points of its first rte; else of its "
               "first trk, every segment in order; else its wpts) or plain text with one LAT,LON[,ALT] a line, "
-              "blank lines and # comments allowed, told apart by content. Each leg is a rhumb line travelled "
-              "on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
+              "blank lines and # comments allowed, told apart by content; a point that cannot be refuses the file. Each leg is a rhumb line on the WGS84 "
+              "ellipsoid travelled on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
               "have one. At the last point the receiver stays, with speed 0 and its fix.",
               0, "a route is driven at a speed"},
     OptionRow{"replay", "FILE", false, "position pref speed course", "",
               "Replay a recorded trip, an NMEA 0183 log (RMC and GGA of any talker) or a GPX track whose points "
               "carry a time, with the run's own time stamps: the log's first fix at the first tick, its time "
-              "then mapped to the run's. Between fixes the place moves along the rhumb line; a recorded loss "
-              "of the fix, or a gap of more than 10 s, gives no-fix ticks. Lines with a bad checksum, cut short "
+              "then mapped to the run's. Between fixes the place moves along the geodesic (the shortest "
+              "way on the WGS84 ellipsoid); a recorded loss of the fix, or a gap of more than 10 s, gives no-fix ticks. Lines with a bad checksum, cut short "
               "or of other sentences are passed over and counted in one notice at the end. The log is read as "
               "a stream; a FIFO is read if its writer's first bytes come within 3 s, else refused. The run "
               "ends with the log (status 0)."},
@@ -66,21 +66,35 @@ inline constexpr std::array kOptionTable{
               "classic (the default) sends the six sentences as Quilvex always did: the ZDA zone fields carry "
               "the local hour and the UTC minute; GGA says 8 satellites, HDOP 0.9, age 5.0 and station 1012; "
               "GSA lists no satellites and DOPs of 0; VTG and RMC give a magnetic course and variation of 0. "
-              "standard sends NMEA 0183 v2.3: ZDA with zone 00,00; GGA with the satellites used and the HDOP "
+              "standard sends NMEA 0183 v2.3 (or 4.10 or 4.11: see --nmea): ZDA with zone 00,00; GGA with the satellites used and the HDOP "
               "of the model sky; GSA with the PRNs used and PDOP, HDOP, VDOP; VTG and RMC with empty magnetic "
               "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
               "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
               "99.99), and standard keeps its GSV with no signal strengths."},
-    OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
+    OptionRow{"talker", "GP|GN", false, "", "",
+              "The talker of every sentence but GSV (default GP); NMEA 4.10 and 4.11 send GN."},
+    OptionRow{"gnss", "LIST", false, "", "format=standard",
+              "The satellite systems the receiver tracks: any of gps, glonass, galileo, beidou and qzss, "
+              "comma-separated, or all (default gps). Each is a model of its nominal constellation; in each "
+              "time system (GPS with QZSS, GLONASS, Galileo, BeiDou) the twelve highest satellites above 5 deg "
+              "are used, and the DOPs are solved with one clock for each. More than GPS is sent as NMEA 4.11 "
+              "unless --nmea says 4.10.",
+              0, "the classic format sends no sky"},
+    OptionRow{"nmea", "2.3|4.10|4.11", false, "", "format=standard",
+              "The dialect of the standard format: 2.3 (the default for GPS alone), or 4.10 or 4.11 as "
+              "current receiver modules send them: GN fix sentences, one GSA for each system with its system "
+              "ID, GSV for each system with its talker and signal ID, RMC with a navigational status. 2.3 "
+              "cannot go with more than GPS, since it cannot say which system a satellite belongs to.",
+              0, "the classic format has no dialects"},
     OptionRow{"list", "", false,
-              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty "
-              "route replay pace loop",
+              "list-ports pref position speed course fix-loss format talker gnss nmea at start count port rate tcp "
+              "udp pty route replay pace loop",
               "",
               "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
               "first when standard output is a terminal."},
     OptionRow{"list-ports", "", false,
-              "pref position speed course fix-loss format talker at start count port rate tcp udp pty route "
-              "replay pace loop",
+              "pref position speed course fix-loss format talker gnss nmea at start count port rate tcp udp pty "
+              "route replay pace loop",
               "",
               "List the serial ports this system has: the text to give --port, description, manufacturer, "
               "{port-columns}; a header line first when standard output is a terminal."},
@@ -108,8 +122,8 @@ inline constexpr std::array kOptionTable{
     OptionRow{"rate", "RATE", false, "", "port",
               "Line rate in bit/s of a serial --port, 1 to {highest-rate} (default {default-rate}), no "
               "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
-              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (12 "
-              "satellites used, 16 in view: below {whole-tick-rate} bit/s) gets each standard tick's sentences "
+              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (GPS "
+              "alone, 12 satellites used, 16 in view: below {whole-tick-rate} bit/s; more with --gnss) gets each standard tick's sentences "
               "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
               "whole ticks."},
     OptionRow{"tcp", "[HOST:]PORT", true, "", "",
