@@ -181,13 +181,14 @@ std::string HelpText(const HelpWords& words)
         text.append(kSynopsisWidth + 2 - column, ' ');
         text += Wrapped(OptionHelp(row, words), kSynopsisWidth + 2, kSynopsisWidth + 2) + "\n";
     }
-    text.append(words.examples);
-    text += "\n" + Wrapped("Exit status (when a run ends for more than one reason, the first that applies in the order " +
-                                StatusOrder() + "):",
-                            0, 0) +
-            "\n";
-    for (const ExitStatusRow& row : kExitStatusTable)
-        text += "  " + std::to_string(row.status) + "  " + Wrapped(Filled(std::string(row.meaning), words), 5, 5) + "\n";
+    // Appended piece by piece, as in ManPageOptions.
+    std::string heading = "Exit status (when a run ends for more than one reason, the first that applies in the order ";
+    heading.append(StatusOrder()).append("):");
+    text.append(words.examples).append("\n").append(Wrapped(heading, 0, 0)).append("\n");
+    for (const ExitStatusRow& row : kExitStatusTable) {
+        text.append("  ").append(std::to_string(row.status)).append("  ");
+        text.append(Wrapped(Filled(std::string(row.meaning), words), 5, 5)).append("\n");
+    }
     return text;
 }
 
@@ -221,15 +222,22 @@ std::string MarkdownExitStatus()
 {
     std::string text = "| status | meaning |\n| --- | --- |\n";
     for (const ExitStatusRow& row : kExitStatusTable) {
-        std::string meaning = Filled(std::string(row.meaning), kPosixHelpWords);
-        for (std::size_t at = meaning.find("--"); at != std::string::npos; at = meaning.find("--", at)) {
-            std::size_t end = at + 2;
-            while (end < meaning.size() && (std::islower(static_cast<unsigned char>(meaning[end])) || meaning[end] == '-'))
-                ++end;
-            meaning.insert(end, "`").insert(at, "`");
-            at = end + 2;
+        // Option names in code spans.
+        const std::string meaning = Filled(std::string(row.meaning), kPosixHelpWords);
+        text.append("| ").append(std::to_string(row.status)).append(" | ");
+        for (std::size_t i = 0; i < meaning.size();) {
+            std::size_t end = i;
+            if (meaning.compare(i, 2, "--") == 0) {
+                for (end = i + 2; end < meaning.size() && (std::islower(static_cast<unsigned char>(meaning[end])) ||
+                                                          meaning[end] == '-');)
+                    ++end;
+                text.append(1, '`').append(meaning, i, end - i).append(1, '`');
+                i = end;
+            } else {
+                text.append(1, meaning[i++]);
+            }
         }
-        text.append("| ").append(std::to_string(row.status)).append(" | ").append(meaning).append(" |\n");
+        text.append(" |\n");
     }
     return text;
 }
