@@ -24,7 +24,7 @@ inline constexpr std::array kExitStatusTable{
     ExitStatusRow{kExitDone, "done: the count was reached, a --replay log ended, or {stop-signals} ended the run, "
                              "and every byte left"},
     ExitStatusRow{kExitOutputFailed,
-                  "a --route or --replay file could not be read (it is named, with why: missing, no permission, a "
+                  "a --route or --replay file could not be read, or with --loop read again (it is named, with why: missing, no permission, a "
                   "directory); an output failed: a port, address or path could not be opened, a port refused the "
                   "rate, a port went away while sending, standard output is closed or refused a write (a full "
                   "disk, a reader gone), even on the last tick; no name server answered for a host name; or a stop "
@@ -34,7 +34,7 @@ inline constexpr std::array kExitStatusTable{
                   "value or one out of range, a host name that does not exist; a --route or --replay file with "
                   "nothing to use in it (empty, not text, a line or GPX point that is no point, a GPX file with no "
                   "points or past the bounds README.md gives, a log with no fix, a FIFO nobody wrote to within "
-                  "3 s), named with what was found; or stamped ticks that reached the end of year 9999"},
+                  "3 s, a terminal), named with what was found; or stamped ticks that reached the end of year 9999"},
     ExitStatusRow{kExitHeld, "the run ended while bytes still waited on a held line, a virtual port a reader holds "
                              "open without reading, or a standard output nobody reads (\"N bytes could not leave "
                              "...\")"},
