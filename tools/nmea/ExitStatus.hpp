@@ -24,11 +24,11 @@ inline constexpr std::array kExitStatusTable{
     ExitStatusRow{kExitDone, "done: the count was reached, a --replay log ended, or {stop-signals} ended the run, "
                              "and every byte left"},
     ExitStatusRow{kExitOutputFailed,
-                  "a --route or --replay file could not be read, or with --loop read again (it is named, with why: missing, no permission, a "
-                  "directory); an output failed: a port, address or path could not be opened, a port refused the "
-                  "rate, a port went away while sending, standard output is closed or refused a write (a full "
-                  "disk, a reader gone), even on the last tick; no name server answered for a host name; or a stop "
-                  "found the program busy for 2 s"},
+                  "a --route or --replay file could not be read, or with --loop read again (it is named, with why: "
+                  "missing, no permission, a directory); an output failed: a port, address or path could not be "
+                  "opened, a port refused the rate, a port went away while sending, standard output is closed or "
+                  "refused a write (a full disk, a reader gone), even on the last tick; no name server answered for a "
+                  "host name; or a stop found the program busy for 2 s"},
     ExitStatusRow{kExitUsage,
                   "a bad command line: an unknown or repeated option, options that do not go together, an empty "
                   "value or one out of range, a host name that does not exist; a --route or --replay file with "
