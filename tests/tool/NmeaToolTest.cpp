@@ -335,6 +335,7 @@ TEST(NmeaTool, CommandLines)
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
+    std::ofstream(dir.filePath("trip").toStdString()) << "$GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D\n";
     const std::string fixes = "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4C\n"
                               "$GPRMC,000001,A,0000.000,N,00000.060,E,7.0,90.0,070126,,,A*4B\n"
                               "$GPRMC,000002,A,0000.000,N,00000.120,E,7.0,90.0,070126,,,A*4D\n";
@@ -363,7 +364,7 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
         args.replaceInStrings("READ", QString::fromStdString(port.slavePath())).replaceInStrings("DIR", dir.path());
         for (const char* made : {"VOID", "BINARY", "BINLOG", "NOPOINTS", "NOFIX", "FIFO", "FEED", "ONCE", "DEEP", "LONGTOKEN",
-                                 "LONGLINE", "BADPOINT"})
+                                 "LONGLINE", "BADPOINT", "TRIP"})
             args.replaceInStrings(made, dir.filePath(QString(made).toLower()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
@@ -706,7 +707,8 @@ TEST(NmeaOptions, CommandLines)
     }
 }
 
-// Every option in the table is in README.md, by each of its names.
+// Every option in the table is in README.md, by each of its names, and its
+// exit status table is the one the program has.
 TEST(NmeaOptions, EveryOptionIsInTheReadme)
 {
     std::stringstream readme;
@@ -715,6 +717,18 @@ TEST(NmeaOptions, EveryOptionIsInTheReadme)
         EXPECT_NE(readme.str().find("`--" + std::string(row.name)), std::string::npos) << row.name;
         EXPECT_TRUE(!row.letter || readme.str().find(std::string("`-") + row.letter + "`") != std::string::npos) << row.name;
     }
+    EXPECT_NE(readme.str().find(quilvex::MarkdownExitStatus()), std::string::npos) << quilvex::MarkdownExitStatus();
+    EXPECT_NE(readme.str().find("in the order " + quilvex::StatusOrder() + ":"), std::string::npos);
+}
+
+// Windows' help shows its own examples and nothing that does not exist there.
+TEST(NmeaOptions, HelpInEachSystemsWords)
+{
+    const std::string windows = quilvex::HelpText(quilvex::kWindowsHelpWords);
+    for (const char* absent : {"--pty", "/dev/", "SIG", "{"})
+        EXPECT_EQ(windows.find(absent), std::string::npos) << absent;
+    EXPECT_NE(windows.find("--port COM3 --rate 9600"), std::string::npos);
+    EXPECT_NE(quilvex::HelpText(quilvex::kPosixHelpWords).find("--pty PATH"), std::string::npos);
 }
 
 // Two endings of one run: the status is the one that tells the most.

@@ -32,15 +32,9 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
-std::string PlatformHelp()
+const HelpWords& PlatformHelpWords()
 {
-    return R"(
-On Windows, Ctrl+C, Ctrl+Break or closing the console window stops a run as
-the stop signals do. Windows has no SIGUSR1: take the fix away with
---fix-loss, or use the window's menu item 測位を止める. --pty does not exist
-there: give --port one end of a virtual COM port pair (a driver such as
-com0com), or use --tcp.
-)";
+    return kWindowsHelpWords;
 }
 
 // Also has a console read the UTF-8 texts (prefecture names) as UTF-8,
@@ -113,9 +107,9 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
-std::string PlatformHelp()
+const HelpWords& PlatformHelpWords()
 {
-    return {};
+    return kPosixHelpWords;
 }
 
 void UseBinaryStandardOutput() {}

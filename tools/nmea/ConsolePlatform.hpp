@@ -1,14 +1,15 @@
 #pragma once
 
+#include "HelpWords.hpp"
+
 #include <QObject>
 
 #include <string>
 
 namespace quilvex {
 
-// What --help adds about this platform: how a run stops and the fix is
-// toggled where the POSIX signals do not exist.
-std::string PlatformHelp();
+// The words --help uses on this system.
+const HelpWords& PlatformHelpWords();
 
 // Standard output carries CR LF as they stand, never translated.
 void UseBinaryStandardOutput();
