@@ -1,7 +1,9 @@
 #include "Receiver.hpp"
 
+#include "Angles.hpp"
 #include "Geodesy.hpp"
 #include "PrefectureTable.hpp"
+#include "NumberText.hpp"
 #include "Orbits.hpp"
 #include "Sentences.hpp"
 
@@ -9,12 +11,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 namespace quilvex {
 namespace {
-
-constexpr double kDeg = std::numbers::pi / 180;
 
 const PrefectureRow& SeatOf(const Receiver& r)
 {
@@ -24,11 +23,10 @@ const PrefectureRow& SeatOf(const Receiver& r)
 // "3541.221600" -> 35.687026...: the number a seat's text stands for.
 double DegreesOfText(std::string_view text, std::size_t degreeDigits)
 {
-    double degrees = 0, minutes = 0;
-    if (text.size() > degreeDigits) {
-        std::from_chars(text.data(), text.data() + degreeDigits, degrees);
-        std::from_chars(text.data() + degreeDigits, text.data() + text.size(), minutes);
-    }
+    if (text.size() <= degreeDigits)
+        return 0;
+    const double degrees = DecimalValue(text.substr(0, degreeDigits), kPlainDecimal).value_or(0);
+    const double minutes = DecimalValue(text.substr(degreeDigits), kPlainDecimal).value_or(0);
     return degrees + minutes / 60;
 }
 
@@ -296,8 +294,7 @@ Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeText
         const GeoPoint& p = m.place;
         const std::string knots = Decimal(m.knots, 1);
         // The knots as sent, in km/h to a thousandth: both read back as one speed.
-        double sentKnots = 0;
-        std::from_chars(knots.data(), knots.data() + knots.size(), sentKnots);
+        const double sentKnots = DecimalValue(knots, kSignedDecimal).value_or(0);
         const std::string hdop = DopText(dop.hdop);
         fix = FixTexts{FormattedPlace(p, 5), Decimal(p.altitude.value_or(0), 1), knots, CourseText(m.courseDeg, 0),
                        Decimal(sentKnots * 1.852, 3), std::min(directions.size(), kMostInGga), hdop,
