@@ -143,13 +143,6 @@ std::vector<std::string> ClassicBodies(const Receiver& r, const TimeTexts& t)
             std::move(vtg), std::move(rmc), ComposeGSA("3", {}, "0,0,0")};
 }
 
-UtcInstant InstantOf(const SystemTimeRecord& utc)
-{
-    using namespace std::chrono;
-    return sys_days{year{utc.wYear} / month{utc.wMonth} / day{utc.wDay}} + hours{utc.wHour} +
-           minutes{utc.wMinute} + seconds{utc.wSecond} + milliseconds{utc.wMilliseconds};
-}
-
 std::string DopText(double dop)
 {
     return Decimal(std::min(dop, 99.99), 2);
@@ -274,10 +267,10 @@ void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t,
     }
 }
 
-Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeTexts& t, bool firstOfSecond)
+Tick StandardTick(const Receiver& r, UtcInstant instant, const TimeTexts& t, bool firstOfSecond)
 {
     const NmeaDialect dialect = SpokenDialect(r.systems, r.dialect);
-    std::vector<SkySatellite> sky = SkyOf(r, dialect, InstantOf(utc));
+    std::vector<SkySatellite> sky = SkyOf(r, dialect, instant);
     Tick tick;
     tick.fix = HasFix(r);
     tick.widest = WidestStandardTick(r.systems, r.dialect);
@@ -370,11 +363,11 @@ Receiver Moved(Receiver r, double metres)
     return r;
 }
 
-Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
+Tick ComposeTick(const Receiver& r, const TickTime& time, bool firstOfSecond)
 {
-    const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
+    const TimeTexts& t = time.texts;
     if (r.format == NmeaFormat::Standard)
-        return StandardTick(r, utc, t, firstOfSecond);
+        return StandardTick(r, time.instant, t, firstOfSecond);
     const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
     tick.fix = HasFix(r);
@@ -444,6 +437,11 @@ TickLength WidestStandardTick(const Constellations& systems, NmeaDialect asked)
     return table[set * kDialects.size() + static_cast<std::size_t>(asked)];
 }
 
+Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
+{
+    return ComposeTick(receiver, TickTimeOf(utc, std::string(localHour)), firstOfSecond);
+}
+
 Tick ComposeTickNow(const Receiver& receiver)
 {
     ReadUtcTime();
@@ -452,7 +450,7 @@ Tick ComposeTickNow(const Receiver& receiver)
 
 Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant, bool firstOfSecond)
 {
-    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant), firstOfSecond);
+    return ComposeTick(receiver, TickTimeAt(instant), firstOfSecond);
 }
 
 }  // namespace quilvex

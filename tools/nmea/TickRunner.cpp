@@ -152,6 +152,13 @@ TickRunner::Due TickRunner::nextDue(const TickSchedule::Timing& timing)
     return {next, *m_options.start + next, newSecond(next)};
 }
 
+// "08:18:36.75": the last tick's stamp, as the status line shows it.
+std::string TickRunner::lastStamp() const
+{
+    const TimeTexts& t = m_lastTime;
+    return t.hh + ":" + t.mm + ":" + t.ss + "." + t.cc;
+}
+
 // "tick 30" at 1 Hz, where ticks are seconds; "second 30" above.
 std::string TickRunner::runSecond(long long second) const
 {
@@ -173,9 +180,10 @@ Tick TickRunner::tickAt(Due due)
                 (m_receiver.replay && !m_receiver.replay->fix ? " (the log has none)" : " (--fix-loss)"));
     }
     m_hadFix = fix;
-    const TimeTexts t = MakeTimeTexts(SystemTimeAt(due.instant), {});
-    m_lastStamp = t.hh + ":" + t.mm + ":" + t.ss + "." + t.cc;
-    return ComposeTickAt(m_receiver, due.instant, due.firstOfSecond);
+    TickTime time = TickTimeAt(due.instant);
+    Tick tick = ComposeTick(m_receiver, time, due.firstOfSecond);
+    m_lastTime = std::move(time.texts);
+    return tick;
 }
 
 bool TickRunner::done() const
@@ -351,7 +359,7 @@ void TickRunner::reportTiming()
         char line[160];
         std::snprintf(line, sizeof line,
                       "tick %lld at %s UTC: %.3f ms late, wall-monotonic %" PRId64 ".%09" PRId64 " s, stepped %+lld ms, %lld skipped",
-                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, m_lastStamp.c_str(),
+                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, lastStamp().c_str(),
                       double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
                       std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
         say(line);
@@ -413,7 +421,7 @@ void TickRunner::showStatus()
                                                 : "second " + std::to_string(RunSecond(m_receiver)) + " at " +
                                                       std::to_string(m_options.hz) + " Hz, " + Ticks(m_ticks);
     std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", count.c_str(), skipped(),
-                 m_lastStamp.c_str(), state.c_str());
+                 lastStamp().c_str(), state.c_str());
     m_statusLineShown = true;
 }
 

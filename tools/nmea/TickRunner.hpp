@@ -4,6 +4,7 @@
 #include "SecondTimer.hpp"
 #include "Tick.hpp"
 #include "TickRun.hpp"
+#include "TimeTexts.hpp"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -48,6 +49,7 @@ private:
     void replayFailed(const FileProblem& problem);
     std::chrono::milliseconds period() const { return std::chrono::milliseconds(1000 / m_options.hz); }
     std::string runSecond(long long second) const;
+    std::string lastStamp() const;
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);
@@ -69,7 +71,7 @@ private:
     TickRun m_run;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;
-    std::string m_lastStamp;
+    TimeTexts m_lastTime;  // the last tick's
     SecondTimer m_seconds;
     bool m_composedAhead = false;  // above 1 Hz, before the tick is due
     std::optional<Tick> m_ahead;
