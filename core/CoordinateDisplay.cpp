@@ -2,6 +2,7 @@
 
 #include "TimeTexts.hpp"
 
+#include <cmath>
 #include <cstdint>
 
 namespace quilvex {
@@ -52,6 +53,13 @@ std::string LatitudeDisplayText(std::string_view lat)
 std::string LongitudeDisplayText(std::string_view lon)
 {
     return DisplayText(lon, 3);
+}
+
+std::string DegreesDisplayText(double degrees)
+{
+    const long long seconds = static_cast<long long>(std::abs(degrees) * 3600);
+    return (degrees < 0 && seconds > 0 ? "-" : "") + std::to_string(seconds / 3600) + "度" +
+           std::to_string(seconds / 60 % 60) + "分" + std::to_string(seconds % 60) + "秒";
 }
 
 }  // namespace quilvex

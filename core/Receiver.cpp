@@ -304,6 +304,11 @@ Receiver AdvancedTo(Receiver r, long long second)
     return r;
 }
 
+GeoPoint PlaceNow(const Receiver& r)
+{
+    return MotionOf(r).place;
+}
+
 Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour)
 {
     const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));

@@ -55,6 +55,9 @@ long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second
 // becomes 135, 0 becomes 180); at a pole, a course of 90 or 270 goes nowhere.
 Receiver AdvancedTo(Receiver receiver, long long second);
 
+// Where the receiver is at its second: its place, on its route or in its replay.
+GeoPoint PlaceNow(const Receiver& receiver);
+
 Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour);
 // Real time: snapshots the UTC clock into SysTime first, as the classic tick does.
 Tick ComposeTickNow(const Receiver& receiver);

@@ -1,5 +1,7 @@
 #include "ReceiverTexts.hpp"
 
+#include "SettingRules.hpp"
+
 #include <charconv>
 
 namespace quilvex {
@@ -12,8 +14,8 @@ std::size_t DigitsEnd(std::string_view text, std::size_t from)
     return from;
 }
 
-// "[-|+]digits[.digits]" within [low, high].
-std::optional<double> Number(std::string_view text, bool signed_, double low, double high)
+// "[-|+]digits[.digits]" within the range.
+std::optional<double> Number(std::string_view text, bool signed_, const SettingRange& range)
 {
     const bool sign = signed_ && !text.empty() && (text[0] == '-' || text[0] == '+');
     const std::size_t start = sign ? 1 : 0;
@@ -31,7 +33,7 @@ std::optional<double> Number(std::string_view text, bool signed_, double low, do
         return std::nullopt;
     if (text[0] == '-')
         value = -value;
-    if (value < low || value > high)
+    if (!range.holds(value))
         return std::nullopt;
     return value;
 }
@@ -53,13 +55,13 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
     const std::size_t second = first == std::string_view::npos ? first : text.find(',', first + 1);
     if (first == std::string_view::npos)
         return std::nullopt;
-    const auto lat = Number(text.substr(0, first), true, -90, 90);
-    const auto lon = Number(text.substr(first + 1, second - first - 1), true, -180, 180);
+    const auto lat = Number(text.substr(0, first), true, kLatitudeRange);
+    const auto lon = Number(text.substr(first + 1, second - first - 1), true, kLongitudeRange);
     if (!lat || !lon)
         return std::nullopt;
     GeoPoint place{*lat, *lon, std::nullopt};
     if (second != std::string_view::npos) {
-        place.altitude = Number(text.substr(second + 1), true, -1000, 100000);
+        place.altitude = Number(text.substr(second + 1), true, kAltitudeRange);
         if (!place.altitude)
             return std::nullopt;
     }
@@ -68,13 +70,12 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
 
 std::optional<double> ParseSpeed(std::string_view text)
 {
-    return Number(text, false, 0, 1000);
+    return Number(text, false, kSpeedRange);
 }
 
 std::optional<double> ParseCourse(std::string_view text)
 {
-    const auto course = Number(text, false, 0, 360);
-    return course && *course < 360 ? course : std::nullopt;
+    return Number(text, false, kCourseRange);
 }
 
 std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
@@ -87,6 +88,12 @@ std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
     if (!after || !length || *length < 1)
         return std::nullopt;
     return FixLossWindow{*after, *length};
+}
+
+std::optional<int> ParsePace(std::string_view text)
+{
+    const auto n = WholeNumber(text);
+    return n && kPaceRange.holds(static_cast<double>(*n)) ? std::optional(static_cast<int>(*n)) : std::nullopt;
 }
 
 std::optional<Talker> ParseTalker(std::string_view text)

@@ -8,6 +8,14 @@ endforeach()
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
 
+# Qt's own texts in Japanese (the window loads translations/qtbase_ja.qm
+# beside itself); the .qm files are the same on every platform, so a Qt
+# without them takes Debian's (qt6-translations-l10n).
+find_path(QUILVEX_QT_TRANSLATIONS qtbase_ja.qm
+          HINTS ${QT6_INSTALL_PREFIX}/translations ${Qt6_DIR}/../../../translations /usr/share/qt6/translations
+          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+install(FILES ${QUILVEX_QT_TRANSLATIONS}/qtbase_ja.qm DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
+
 if(MINGW)
     # Debian keeps them beside the compiler's libraries; Windows kits beside g++.exe.
     get_filename_component(compiler_dir ${CMAKE_CXX_COMPILER} DIRECTORY)

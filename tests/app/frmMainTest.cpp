@@ -157,6 +157,7 @@ void frmMainTest::runScenario()
     StartOn(w, QString::fromStdString(pty.slavePath()));
     QVERIFY(IsRunning(w));
     QCOMPARE(w.windowTitle(), QString("Quilvex — 送信中: %1 4800 bps").arg(QString::fromStdString(pty.slavePath())));
+    QCOMPARE("Quilvex — " + Text(w, "lblStatus"), w.windowTitle());  // readable where a window manager cuts the title
     QCOMPARE(LineSpeed(pty), speed_t(B4800));
     QCOMPARE(QApplication::focusWidget(), Find(w, "cmdStop"));
 
@@ -171,17 +172,24 @@ void frmMainTest::runScenario()
     QVERIFY(lines[1].contains(",3541.221600,N,13941.301400,E,"));
     QCOMPARE(Text(w, "Label3") + Text(w, "Label4"), QString("35度41分13秒139度41分18秒"));
 
-    // A text that names no prefecture: no fix and no coordinates, the clock
-    // going on, until the text names one, in any of the ways --pref takes.
-    TypeInto(Find<QComboBox>(w, "cmbPref"), "東京");
+    // A text that names no prefecture is told at once but counts only once
+    // confirmed: then no fix and no coordinates, the clock going on, until
+    // the text names one, in any of the ways --pref takes.
+    auto* pref = Find<QComboBox>(w, "cmbPref");
+    TypeInto(pref, "東京x");
+    QVERIFY2(Text(w, "lblStatus").startsWith("「東京x」に合う都道府県はありません。"), qPrintable(Text(w, "lblStatus")));
+    QVERIFY(QString::fromStdString(Collect(pty, 1100ms)).contains(",3541.221600,N,13941.301400,E,"));
+    QTest::keyClick(pref, Qt::Key_Return);
     const QStringList unknown = QString::fromStdString(Collect(pty, 1100ms)).split("\r\n");
     QVERIFY2(unknown.size() >= 6 && unknown[0].startsWith("$GPZDA,") && unknown[1].contains(",,,,,0,00,99.99,"),
              qPrintable(unknown.join('\n')));
-    QVERIFY(w.windowTitle().endsWith("、位置不明") && Text(w, "Label3").isEmpty() && Text(w, "Label4").isEmpty());
-    TypeInto(Find<QComboBox>(w, "cmbPref"), "tOKYO");
+    QVERIFY(w.windowTitle().endsWith("、位置不明") && Text(w, "Label3") == "位置不明" && Text(w, "Label4") == "位置不明");
+    TypeInto(pref, "tOKYO");
+    QTest::keyClick(pref, Qt::Key_Return);
     QVERIFY(QString::fromStdString(Collect(pty, 1100ms)).contains(",3541.221600,N,13941.301400,E,"));
     QVERIFY(!w.windowTitle().contains("位置不明") && Text(w, "Label3") == "35度41分13秒");
-    TypeInto(Find<QComboBox>(w, "cmbPref"), "47");
+    TypeInto(pref, "47");
+    QTest::keyClick(pref, Qt::Key_Tab);  // leaving the field confirms it too
     QVERIFY(IsRunning(w));
     const std::string next = Collect(pty, 1100ms);
     QVERIFY2(QString::fromStdString(next).contains(",2612.446300,N,12740.511400,E,"), next.c_str());
@@ -192,7 +200,7 @@ void frmMainTest::runScenario()
     auto* fixOff = w.findChild<QAction*>("mnuFixOff");
     QVERIFY(w.contextMenuPolicy() == Qt::ActionsContextMenu && w.actions().contains(fixOff));
     fixOff->trigger();
-    QVERIFY(w.windowTitle().endsWith("、測位なし"));
+    QVERIFY(w.windowTitle().endsWith("、測位なし") && Text(w, "Label3") == "測位なし");
     const QStringList lost = QString::fromStdString(Collect(pty, 1100ms)).split("\r\n");
     QVERIFY2(lost.size() >= 6 && lost[0].startsWith("$GPZDA,") && QRegularExpression(
         "^\\$GPGGA,\\d{6}\\.\\d\\d,,,,,0,00,99\\.99,,M,,M,,\\*[0-9A-F]{2}$").match(lost[1]).hasMatch(), qPrintable(lost.join('\n')));

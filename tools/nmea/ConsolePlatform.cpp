@@ -78,11 +78,6 @@ bool StandardOutputWasOpen()
 
 void SurviveClosedPipes() {}
 
-int OpenFifoWithWriter(const std::string&, int)
-{
-    return -1;
-}
-
 }  // namespace quilvex
 
 #else
@@ -150,19 +145,6 @@ bool StandardOutputWasOpen()
 void SurviveClosedPipes()
 {
     ::signal(SIGPIPE, SIG_IGN);
-}
-
-int OpenFifoWithWriter(const std::string& path, int limitMs)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    pollfd ready{fd, POLLIN, 0};
-    if (fd < 0 || ::poll(&ready, 1, limitMs) != 1 || !(ready.revents & POLLIN)) {
-        if (fd >= 0)
-            ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
 }
 
 }  // namespace quilvex

@@ -33,11 +33,6 @@ bool StandardStreamsShareTerminal();
 // going away must not end the run and leave a virtual port behind.
 void SurviveClosedPipes();
 
-// A FIFO opened for reading without waiting for a writer, then its first
-// bytes awaited at most limitMs: its descriptor, blocking again, or -1 when
-// nothing came (Windows has no FIFOs: always -1).
-int OpenFifoWithWriter(const std::string& path, int limitMs);
-
 // A host name or address text looked up: the first address, IPv4 first,
 // as numeric text.
 struct HostLookup {

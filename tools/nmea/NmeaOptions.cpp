@@ -4,6 +4,7 @@
 #include "OptionTable.hpp"
 #include "ReceiverTexts.hpp"
 #include "RouteFile.hpp"
+#include "SettingRules.hpp"
 
 #include <algorithm>
 #include <map>
@@ -97,7 +98,7 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
 
 // Each value of an option read into a setting; the first bad one fails.
 template <typename Parse, typename Into>
-std::optional<NmeaCommand> Read(const Given& given, std::string_view name, Parse parse, Into& into, const char* takes)
+std::optional<NmeaCommand> Read(const Given& given, std::string_view name, Parse parse, Into& into, const std::string& takes)
 {
     if (!given.has(name))
         return std::nullopt;
@@ -235,17 +236,15 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
              given.has("pref") ? ReadPref(given.of("pref").front(), r) : std::nullopt,
              Read(given, "at", instant, o.at, atTakes.c_str()),
              Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
-             Read(given, "format", ParseFormat, r.format, "classic or standard"),
-             Read(given, "talker", ParseTalker, r.talker, "GP or GN"),
-             Read(given, "position", ParsePosition, r.position,
-                  "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
-                  "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58"),
-             Read(given, "speed", ParseSpeed, r.speedKnots, "knots from 0 to 1000, such as 12.5"),
-             Read(given, "course", ParseCourse, r.courseDeg, "degrees true from 0 to under 360, such as 45"),
+             Read(given, "format", ParseFormat, r.format, SettingTakes(Setting::Format, Language::English)),
+             Read(given, "talker", ParseTalker, r.talker, SettingTakes(Setting::Talker, Language::English)),
+             Read(given, "position", ParsePosition, r.position, SettingTakes(Setting::Position, Language::English)),
+             Read(given, "speed", ParseSpeed, r.speedKnots, SettingTakes(Setting::Speed, Language::English)),
+             Read(given, "course", ParseCourse, r.courseDeg, SettingTakes(Setting::Course, Language::English)),
              Read(given, "fix-loss", ParseFixLoss, r.fixLoss,
                   "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"),
              Read(given, "count", WholeNumber, counted, "a whole number of ticks, 0 or more"),
-             Read(given, "rate", rate, o.rate, rateRange.c_str()),
+             Read(given, "rate", rate, o.rate, rateRange),
              ReadPort(given, o),
              ReadNetwork(given, Destination::Kind::Tcp, o.destinations),
              ReadNetwork(given, Destination::Kind::Udp, o.destinations),
@@ -264,14 +263,10 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }
-    const auto pace = [](const std::string& text) -> std::optional<int> {
-        const auto n = WholeNumber(text);
-        return n && *n >= 1 && *n <= 100 ? std::optional(static_cast<int>(*n)) : std::nullopt;
-    };
-    if (auto failed = Read(given, "pace", pace, o.pace, "a whole number from 1 to 100"))
+    if (auto failed = Read(given, "pace", ParsePace, o.pace, SettingTakes(Setting::Pace, Language::English)))
         return *failed;
-    if (given.has("route") && !(r.speedKnots > 0))
-        return Fail("--route takes a --speed above 0");
+    if (given.has("route") && !(r.speedKnots > kSpeedRange.low))
+        return Fail("--route takes " + SettingTakes(Setting::RouteSpeed, Language::English));
     if (given.has("loop") && !given.has("route") && !given.has("replay"))
         return Fail("--loop goes with --route or --replay");
     o.routeFile = given.has("route") ? given.of("route").front() : "";

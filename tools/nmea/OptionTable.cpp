@@ -4,6 +4,7 @@
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
 #include "Sentences.hpp"
+#include "SettingRules.hpp"
 #include "Tick.hpp"
 
 #include <algorithm>
@@ -170,6 +171,9 @@ std::string OptionHelp(const OptionRow& row)
     text = Replaced(std::move(text), "{default-rate}", kDefaultRate);
     text = Replaced(std::move(text), "{instant-range}", kInstantRangeText);
     text = Replaced(std::move(text), "{highest-rate}", std::to_string(kHighestRate));
+    text = Replaced(std::move(text), "{speed-range}", RangeText(kSpeedRange));
+    text = Replaced(std::move(text), "{course-range}", RangeText(kCourseRange));
+    text = Replaced(std::move(text), "{pace-range}", RangeText(kPaceRange));
     return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(WholeTickRate()));
 }
 

@@ -1,15 +1,41 @@
 #include "InputFile.hpp"
 
-#include "ConsolePlatform.hpp"
-
 #include <QFileInfo>
 
 #include <filesystem>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#endif
 
 namespace quilvex {
 namespace {
 
 constexpr qint64 kFirstBlock = 4096;
+
+// A FIFO opened for reading without waiting for a writer, then its first
+// bytes awaited at most limitMs: its descriptor, blocking again, or -1 when
+// nothing came (Windows has no FIFOs: always -1).
+int OpenFifoWithWriter(const std::string& path, int limitMs)
+{
+#ifdef _WIN32
+    (void)path;
+    (void)limitMs;
+    return -1;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    pollfd ready{fd, POLLIN, 0};
+    if (fd < 0 || ::poll(&ready, 1, limitMs) != 1 || !(ready.revents & POLLIN)) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+#endif
+}
 
 }  // namespace
 
