@@ -100,6 +100,10 @@ ReceiverDialog::ReceiverDialog(const ReceiverChoice& choice, const QString& pref
     txtLat->setPlaceholderText(QStringLiteral("緯度 35.6895"));
     txtLon->setPlaceholderText(QStringLiteral("経度 139.6917"));
     txtAlt->setPlaceholderText(QStringLiteral("高度 m"));
+    // Options in rows of their own are exclusive by their groups.
+    auto* places = new QButtonGroup(this);
+    places->addButton(optSeat);
+    places->addButton(optPlace);
     placeBox->addWidget(optSeat);
     placeBox->addWidget(Row({optPlace, txtLat, txtLon, txtAlt}));
     layout->addWidget(place);
@@ -109,8 +113,9 @@ ReceiverDialog::ReceiverDialog(const ReceiverChoice& choice, const QString& pref
     const char* const motionNames[] = {"optStill", "optSteady", "optRoute", "optReplay"};
     const QString motionCaptions[] = {QStringLiteral("静止(&S)"), QStringLiteral("速度と針路(&V)"),
                                       QStringLiteral("経路ファイル(&R)"), QStringLiteral("記録の再生(&L)")};
+    auto* motions = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i)
-        optMotion[i] = Named(new QRadioButton(motionCaptions[i]), motionNames[i]);
+        motions->addButton(optMotion[i] = Named(new QRadioButton(motionCaptions[i]), motionNames[i]));
     txtSpeed = Field("txtSpeed", 60);
     txtCourse = Field("txtCourse", 60);
     txtRoute = Field("txtRoute", 220);

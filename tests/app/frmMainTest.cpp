@@ -1,15 +1,20 @@
 #include "PseudoTerminal.hpp"
 #include "SecondTimer.hpp"
+#include "ReceiverDialog.hpp"
 #include "SerialOutput.hpp"
+#include "SkyView.hpp"
 #include "frmMain.hpp"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -125,6 +130,51 @@ bool BadlyLaidOut(const QLabel& label)
     return false;
 }
 
+// Reads until the text holds `wanted`, or 3 s went by.
+std::string CollectUntil(PseudoTerminal& pty, const std::string& wanted)
+{
+    std::string data;
+    QElapsedTimer clock;
+    clock.start();
+    while (data.find(wanted) == std::string::npos && clock.elapsed() < 3000) {
+        QTest::qWait(2);
+        data += pty.readAvailable(0ms);
+    }
+    return data;
+}
+
+// "name=value name" into the dialog's fields: a list's index, a field's
+// text, a button checked.
+void Fill(ReceiverDialog& dialog, const QString& fields)
+{
+    for (const QString& field : fields.split(' ', Qt::SkipEmptyParts)) {
+        const QString name = field.section('=', 0, 0), value = field.section('=', 1);
+        QWidget* widget = dialog.findChild<QWidget*>(name);
+        QVERIFY2(widget, qPrintable(name));
+        if (auto* list = qobject_cast<QComboBox*>(widget))
+            list->setCurrentIndex(value.toInt());
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            edit->setText(value);
+        else
+            qobject_cast<QAbstractButton*>(widget)->setChecked(value != "0");
+    }
+}
+
+// The satellites in view and used by the last whole tick, as its GSV and GSA say.
+QString CountsSent(const std::string& data)
+{
+    const QStringList lines = QString::fromStdString(data).split("\r\n");
+    QString inView, used;
+    for (const QString& line : lines) {
+        const QStringList f = line.split(',');
+        if (line.contains("GSV,") && f.size() > 3)
+            inView = f[3];
+        if (line.contains("GSA,") && f.size() > 15)
+            used = QString::number(f.mid(3, 12).size() - f.mid(3, 12).count(QString()));
+    }
+    return QString("GPS %1/%2").arg(inView.toInt()).arg(used);
+}
+
 std::vector<PortDescription> FakePorts()
 {
     return {{"/dev/ttyS0", "", "", "", ""}, {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K", ""}};
@@ -136,12 +186,103 @@ class frmMainTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void runScenario();
+    void receiverSettings();
     void gestures();
     void failures();
     void servesTcp();
     void lostPortClosesTheLink();
 };
+
+// The settings the windows keep go to a file of the test's own.
+void frmMainTest::initTestCase()
+{
+    static QTemporaryDir settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    QCoreApplication::setOrganizationName("QuilvexTest");
+    QCoreApplication::setApplicationName("frmMainTest");
+}
+
+// Each setting of the dialog is applied at the next Start, kept for a new
+// window, or refused in Japanese with nothing sent; the sky view shows the
+// last tick sent. ROUTE is a route file, MISSING a path to nothing.
+void frmMainTest::receiverSettings()
+{
+    NEEDS_PSEUDO_TERMINAL();
+    const struct {
+        const char* what;
+        QString fields;
+        bool newWindow;        // Start in a window made after the dialog closed
+        const char* refusal;   // in the dialog, which stays open
+        const char* atStart;   // a message at Start, with nothing sent
+        QStringList sent;      // each on the port
+        const char* sky;       // the sky view's first line
+    } rows[] = {
+        {"standard GN at a place", "cmbFormat=1 cmbTalker=1 optPlace txtLat=35.6812 txtLon=139.7671 txtAlt=40", true, "",
+         "", {"$GNGGA,", ",3540.87200,N,13946.02600,E,1,", ",40.0,M,", "$GPGSV,"}, "測位中"},
+        {"classic, 12 kn east", "optSteady txtSpeed=12 txtCourse=90", false, "", "",
+         {"$GPVTG,90.0,T,90.0,M,12.0,N,22.2,K,A*22"}, "従来の形式は衛星の情報（GSV）を送りません。"},
+        {"speed out of range", "optSteady txtSpeed=1001", false,
+         "「1001」は使えません。速度は 0 から 1000 までのノットで入れてください（例: 12.5）。", "",
+         {",3541.221600,N,13941.301400,E,", "$GPVTG,0,T,0,M,0,N,0,K,A*23"}, nullptr},
+        {"route file missing", "optRoute txtSpeed=12 txtRoute=MISSING", false,
+         "経路ファイル「MISSING」を使えません。ファイルまたはデバイスがありません。", "", {"$GPGSA,A,3,"}, nullptr},
+        {"route file gone at Start", "optRoute txtSpeed=12 txtRoute=ROUTE", false, "",
+         "経路ファイル「ROUTE」を使えません。ファイルまたはデバイスがありません。", {}, nullptr},
+    };
+    for (const auto& row : rows) {
+        QSettings().clear();
+        QTemporaryDir dir;
+        const QString route = dir.filePath("route.txt"), missing = dir.filePath("missing.gpx");
+        QFile file(route);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("35.6812,139.7671\n35.6586,139.7454\n") > 0);
+        file.close();
+        const auto placed = [&](QString text) { return text.replace("MISSING", missing).replace("ROUTE", route); };
+        auto first = std::make_unique<frmMain>(FakePorts);
+        first->findChild<QAction*>("mnuSettings")->trigger();
+        auto* dialog = first->findChild<ReceiverDialog*>();
+        Fill(*dialog, placed(row.fields));
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(dialog->isVisible(), *row.refusal != 0);
+        QCOMPARE(dialog->findChild<QLabel*>("lblRefusal")->text(), placed(row.refusal));
+        if (*row.refusal)
+            dialog->reject();
+        if (row.newWindow)
+            first = std::make_unique<frmMain>(FakePorts);
+        frmMain& w = *first;
+        w.show();
+        if (row.sky)
+            w.findChild<QAction*>("mnuSky")->trigger();
+        if (*row.atStart)
+            QFile::remove(route);
+        PseudoTerminal pty;
+        StartOn(w, QString::fromStdString(pty.slavePath()));
+        if (*row.atStart) {
+            QVERIFY(IsStopped(w));
+            QTRY_COMPARE(w.findChildren<QMessageBox*>().size(), 1);
+            QCOMPARE(w.findChild<QMessageBox*>()->text(), placed(row.atStart));
+            QCOMPARE(Collect(pty, 1200ms), std::string());
+            continue;
+        }
+        const std::string data = CollectUntil(pty, "\r\n$GPZDA") + Collect(pty, 200ms);
+        for (const QString& wanted : row.sent)
+            QVERIFY2(data.find(wanted.toStdString()) != std::string::npos, qPrintable(row.what + QString("\n") + data.c_str()));
+        if (!row.sky)
+            continue;
+        auto* sky = w.findChild<SkyView*>();
+        QVERIFY2(sky->summary().startsWith(row.sky), qPrintable(sky->summary()));
+        if (QString(row.sky) != "測位中")
+            continue;
+        QVERIFY2(sky->summary().contains(CountsSent(data)), qPrintable(sky->summary() + "\n" + data.c_str()));
+        // The tick that first goes without a fix is the one the view shows.
+        w.findChild<QAction*>("mnuFixOff")->trigger();
+        const std::string lost = CollectUntil(pty, ",,,,,0,00,99.99,");
+        const QString counts = CountsSent(data).section('/', 0, 0) + "/0";
+        QVERIFY2(sky->summary().startsWith("測位なし") && sky->summary().contains(counts), qPrintable(sky->summary()));
+    }
+}
 
 // Start with the defaults on a typed port: ticks at each whole second, the
 // position of the default prefecture, a new one from the next tick, Stop.
