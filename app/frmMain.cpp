@@ -200,13 +200,14 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     connect(mnuFixOff, &QAction::toggled, this, &frmMain::mnuFixOff_Click);
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &frmMain::ShowContextMenu);
-    // The receiver's settings and its sky, beside it, each with a shortcut the menu shows.
+    // The receiver's settings and its sky, beside it, each with a shortcut the menu shows;
+    // function keys, since an edit field takes Ctrl+E and Ctrl+K for its own.
     mnuSettings = new QAction(QStringLiteral("受信機の設定…"), this);
     mnuSettings->setObjectName("mnuSettings");
-    mnuSettings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    mnuSettings->setShortcut(QKeySequence(Qt::Key_F2));
     mnuSky = new QAction(QStringLiteral("天空図"), this);
     mnuSky->setObjectName("mnuSky");
-    mnuSky->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    mnuSky->setShortcut(QKeySequence(Qt::Key_F3));
     for (QAction* item : {mnuSettings, mnuSky}) {
         item->setShortcutVisibleInContextMenu(true);
         addAction(item);
