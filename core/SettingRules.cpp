@@ -37,7 +37,7 @@ static_assert(InSettingOrder(), "one rule per setting, in the order of the setti
 std::string Number(double value)
 {
     char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr;
     return {text, end};
 }
 

@@ -187,6 +187,7 @@ class frmMainTest : public QObject {
 
 private slots:
     void initTestCase();
+    void init() { QSettings().clear(); }  // each test starts from the original receiver
     void runScenario();
     void receiverSettings();
     void gestures();
@@ -233,7 +234,7 @@ void frmMainTest::receiverSettings()
          "経路ファイル「ROUTE」を使えません。ファイルまたはデバイスがありません。", {}, nullptr},
     };
     for (const auto& row : rows) {
-        QSettings().clear();
+        init();
         QTemporaryDir dir;
         const QString route = dir.filePath("route.txt"), missing = dir.filePath("missing.gpx");
         QFile file(route);
