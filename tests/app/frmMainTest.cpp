@@ -208,7 +208,7 @@ void frmMainTest::initTestCase()
 
 // Each setting of the dialog is applied at the next Start, kept for a new
 // window, or refused in Japanese with nothing sent; the sky view shows the
-// last tick sent. ROUTE is a route file, MISSING a path to nothing.
+// last tick sent. ROUTE is a route file, LOG a recorded trip, MISSING a path to nothing.
 void frmMainTest::receiverSettings()
 {
     NEEDS_PSEUDO_TERMINAL();
@@ -225,6 +225,7 @@ void frmMainTest::receiverSettings()
          "", {"$GNGGA,", ",3540.87200,N,13946.02600,E,1,", ",40.0,M,", "$GPGSV,"}, "測位中"},
         {"classic, 12 kn east", "optSteady txtSpeed=12 txtCourse=90", false, "", "",
          {"$GPVTG,90.0,T,90.0,M,12.0,N,22.2,K,A*22"}, "従来の形式は衛星の情報（GSV）を送りません。"},
+        {"a recorded trip", "optReplay txtReplay=LOG txtPace=1", false, "", "", {",3540.872000,N,13946.026000,E,"}, nullptr},
         {"speed out of range", "optSteady txtSpeed=1001", false,
          "「1001」は使えません。速度は 0 から 1000 までのノットで入れてください（例: 12.5）。", "",
          {",3541.221600,N,13941.301400,E,", "$GPVTG,0,T,0,M,0,N,0,K,A*23"}, nullptr},
@@ -236,11 +237,18 @@ void frmMainTest::receiverSettings()
     for (const auto& row : rows) {
         init();
         QTemporaryDir dir;
-        const QString route = dir.filePath("route.txt"), missing = dir.filePath("missing.gpx");
-        QFile file(route);
+        const QString route = dir.filePath("route.txt"), log = dir.filePath("trip.nmea"), missing = dir.filePath("missing.gpx");
+        QFile file(route), trip(log);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("35.6812,139.7671\n35.6586,139.7454\n") > 0);
+        QVERIFY(trip.open(QIODevice::WriteOnly) &&
+                trip.write("$GPRMC,010203.00,A,3540.8720,N,13946.0260,E,0.0,0.0,071226,,,A*5C\r\n"
+                           "$GPRMC,010204.00,A,3540.8720,N,13946.0260,E,0.0,0.0,071226,,,A*5B\r\n"
+                           "$GPRMC,010205.00,A,3540.8720,N,13946.0260,E,0.0,0.0,071226,,,A*5A\r\n") > 0);
         file.close();
-        const auto placed = [&](QString text) { return text.replace("MISSING", missing).replace("ROUTE", route); };
+        trip.close();
+        const auto placed = [&](QString text) {
+            return text.replace("MISSING", missing).replace("ROUTE", route).replace("LOG", log);
+        };
         auto first = std::make_unique<frmMain>(FakePorts);
         first->findChild<QAction*>("mnuSettings")->trigger();
         auto* dialog = first->findChild<ReceiverDialog*>();
