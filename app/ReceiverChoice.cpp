@@ -131,7 +131,7 @@ QString DescribeChoice(const ReceiverChoice& c)
         parts << QStringLiteral("従来 %1").arg(c.talker == Talker::GN ? "GN" : "GP");
     }
     if (c.position && c.motion != Motion::Route && c.motion != Motion::Replay)
-        parts << QStringLiteral("%1, %2").arg(c.position->lat).arg(c.position->lon);
+        parts << QStringLiteral("%1, %2").arg(c.position->lat, 0, 'g', 10).arg(c.position->lon, 0, 'g', 10);
     const QString loop = QStringLiteral(" ループ");
     switch (c.motion) {
     case Motion::Still:

@@ -444,8 +444,12 @@ void frmMain::ShowStatus(const QString& text)
 void frmMain::mnuFixOff_Click(bool checked)
 {
     m_receiver.fixSwitchedOff = checked;
-    if (checked || m_ticked)
+    if (checked || m_ticked) {
         ShowPlace();
+    } else {  // nothing sent yet: no place to show
+        Label3->clear();
+        Label4->clear();
+    }
     ShowRunState();
 }
 
