@@ -58,8 +58,11 @@ std::string LongitudeDisplayText(std::string_view lon)
 std::string DegreesDisplayText(double degrees)
 {
     const long long seconds = static_cast<long long>(std::abs(degrees) * 3600);
-    return (degrees < 0 && seconds > 0 ? "-" : "") + std::to_string(seconds / 3600) + "度" +
-           std::to_string(seconds / 60 % 60) + "分" + std::to_string(seconds % 60) + "秒";
+    // Appended piece by piece: GCC 12 flags "literal" + std::string&& as overlapping.
+    std::string text = degrees < 0 && seconds > 0 ? "-" : "";
+    text.append(std::to_string(seconds / 3600)).append("度");
+    text.append(std::to_string(seconds / 60 % 60)).append("分");
+    return text.append(std::to_string(seconds % 60)).append("秒");
 }
 
 }  // namespace quilvex
