@@ -1,6 +1,7 @@
 #include "ReceiverChoice.hpp"
 
 #include "OutputError.hpp"
+#include "ReceiverTexts.hpp"
 #include "RouteFile.hpp"
 #include "SettingRules.hpp"
 
@@ -12,7 +13,10 @@
 namespace quilvex {
 namespace {
 
-const char* const kSystemKeys[] = {"gps", "glonass", "galileo", "beidou", "qzss"};
+QString Name(std::string_view name)
+{
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
 
 QString FileRefusal(const QString& what, const QString& path, const FileProblem& problem)
 {
@@ -52,17 +56,16 @@ ReceiverChoice LoadReceiverChoice(QSettings& s)
     s.beginGroup("receiver");
     c.format = s.value("format").toString() == "standard" ? NmeaFormat::Standard : NmeaFormat::Classic;
     c.talker = s.value("talker").toString() == "GN" ? Talker::GN : Talker::GP;
-    const QString edition = s.value("nmea", "2.3").toString();
-    for (std::size_t i = 0; i < kNmeaEditions.size(); ++i)
-        if (edition == QString::fromUtf8(kNmeaEditions[i].data(), qsizetype(kNmeaEditions[i].size())))
-            c.edition = int(i);
+    c.dialect = ParseDialect(s.value("nmea").toString().toStdString()).value_or(NmeaDialect::V23);
     const QStringList systems = s.value("systems", QStringList{"gps"}).toStringList();
     c.systems.clear();
-    for (std::size_t i = 0; i < std::size(kSystems); ++i)
-        if (systems.contains(kSystemKeys[i]))
-            c.systems.push_back(kSystems[i]);
-    if (c.systems.empty())
-        c.systems.push_back(Constellation::Gps);
+    for (Constellation system : kConstellations)
+        if (systems.contains(Name(NameOf(system))))
+            c.systems.insert(system);
+    if (c.systems.empty() || (c.dialect == NmeaDialect::V23 && c.systems != Constellations{Constellation::Gps})) {
+        c.systems = {Constellation::Gps};
+        c.dialect = NmeaDialect::V23;
+    }
     const int hz = s.value("hz", 1).toInt();
     c.hz = std::find(kUpdateRates.begin(), kUpdateRates.end(), hz) != kUpdateRates.end() ? hz : 1;
     const auto lat = Within(s.value("latitude"), kLatitudeRange), lon = Within(s.value("longitude"), kLongitudeRange);
@@ -88,11 +91,10 @@ void SaveReceiverChoice(QSettings& s, const ReceiverChoice& c)
     s.beginGroup("receiver");
     s.setValue("format", c.format == NmeaFormat::Standard ? "standard" : "classic");
     s.setValue("talker", c.talker == Talker::GN ? "GN" : "GP");
-    s.setValue("nmea", QString::fromUtf8(kNmeaEditions[std::size_t(c.edition)].data()));
+    s.setValue("nmea", Name(NameOf(c.dialect)));
     QStringList systems;
-    for (std::size_t i = 0; i < std::size(kSystems); ++i)
-        if (std::find(c.systems.begin(), c.systems.end(), kSystems[i]) != c.systems.end())
-            systems << kSystemKeys[i];
+    for (Constellation system : c.systems)
+        systems << Name(NameOf(system));
     s.setValue("systems", systems);
     s.setValue("hz", c.hz);
     if (c.position) {
@@ -124,8 +126,8 @@ QString DescribeChoice(const ReceiverChoice& c)
         for (Constellation system : c.systems)
             systems << SystemName(system);
         parts << QStringLiteral("標準 NMEA %1 %2・%3・%4 Hz")
-                     .arg(QString::fromUtf8(kNmeaEditions[std::size_t(c.edition)].data()),
-                          c.talker == Talker::GN ? "GN" : "GP", systems.join('+'))
+                     .arg(Name(NameOf(c.dialect)),
+                          c.talker == Talker::GN || c.dialect != NmeaDialect::V23 ? "GN" : "GP", systems.join('+'))
                      .arg(c.hz);
     } else {
         parts << QStringLiteral("従来 %1").arg(c.talker == Talker::GN ? "GN" : "GP");
@@ -159,11 +161,6 @@ QString UnsupportedChoice(const ReceiverChoice& c)
 {
     if (c.format != NmeaFormat::Standard)
         return {};
-    if (c.edition != 0)
-        return QStringLiteral("この版の受信機は NMEA %1 をまだ送れません。NMEA 2.3 を選んでください。")
-            .arg(QString::fromUtf8(kNmeaEditions[std::size_t(c.edition)].data()));
-    if (c.systems != std::vector{Constellation::Gps})
-        return QStringLiteral("この版の受信機は GPS 以外の衛星システムをまだ送れません。");
     if (c.hz != 1)
         return QStringLiteral("この版の受信機は 1 Hz でしか送れません。");
     return {};
@@ -175,6 +172,10 @@ std::variant<PreparedReceiver, QString> PrepareReceiver(const ReceiverChoice& c,
     Receiver& r = p.receiver;
     r.format = c.format;
     r.talker = c.talker;
+    if (c.format == NmeaFormat::Standard) {
+        r.systems = c.systems;
+        r.dialect = c.dialect;
+    }
     r.slot = slot;
     r.position = c.position;
     if (c.motion == Motion::Steady || c.motion == Motion::Route) {

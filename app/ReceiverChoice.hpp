@@ -21,8 +21,8 @@ enum class Motion { Still, Steady, Route, Replay };
 struct ReceiverChoice {
     NmeaFormat format = NmeaFormat::Classic;
     Talker talker = Talker::GP;
-    int edition = 0;  // into kNmeaEditions
-    std::vector<Constellation> systems{Constellation::Gps};
+    NmeaDialect dialect = NmeaDialect::V23;
+    Constellations systems{Constellation::Gps};
     int hz = 1;
     std::optional<GeoPoint> position;  // none: the main window's prefecture
     Motion motion = Motion::Still;
@@ -58,7 +58,5 @@ struct PreparedReceiver {
 std::variant<PreparedReceiver, QString> PrepareReceiver(const ReceiverChoice& choice, int slot);
 
 QString SystemName(Constellation system);
-inline constexpr Constellation kSystems[] = {Constellation::Gps, Constellation::Glonass, Constellation::Galileo,
-                                             Constellation::BeiDou, Constellation::Qzss};
 
 }  // namespace quilvex

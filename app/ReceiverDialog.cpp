@@ -20,6 +20,8 @@
 namespace quilvex {
 namespace {
 
+constexpr std::array kDialects{NmeaDialect::V23, NmeaDialect::V410, NmeaDialect::V411};
+
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name)
 {
@@ -64,8 +66,10 @@ ReceiverDialog::ReceiverDialog(const ReceiverChoice& choice, const QString& pref
     auto* formatForm = new QFormLayout(format);
     cmbFormat = Named(new QComboBox, "cmbFormat");
     cmbFormat->addItem(QStringLiteral("従来（6 文）"));
-    for (std::string_view edition : kNmeaEditions)
-        cmbFormat->addItem(QStringLiteral("標準 NMEA %1").arg(QString::fromUtf8(edition.data(), qsizetype(edition.size()))));
+    for (NmeaDialect dialect : kDialects) {
+        const std::string_view name = NameOf(dialect);
+        cmbFormat->addItem(QStringLiteral("標準 NMEA %1").arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
+    }
     cmbTalker = Named(new QComboBox, "cmbTalker");
     cmbTalker->addItems({"GP", "GN"});
     formatForm->addRow(QStringLiteral("形式(&F)"), cmbFormat);
@@ -76,8 +80,8 @@ ReceiverDialog::ReceiverDialog(const ReceiverChoice& choice, const QString& pref
     systems->setObjectName("grpSystems");
     auto* systemRow = new QHBoxLayout(systems);
     const char* const systemNames[] = {"chkGps", "chkGlonass", "chkGalileo", "chkBeiDou", "chkQzss"};
-    for (std::size_t i = 0; i < std::size(kSystems); ++i)
-        systemRow->addWidget(chkSystem[i] = Named(new QCheckBox(SystemName(kSystems[i])), systemNames[i]));
+    for (std::size_t i = 0; i < kConstellations.size(); ++i)
+        systemRow->addWidget(chkSystem[i] = Named(new QCheckBox(SystemName(kConstellations[i])), systemNames[i]));
     layout->addWidget(systems);
 
     auto* rate = new QGroupBox(QStringLiteral("更新レート（標準のみ）"));
@@ -161,10 +165,10 @@ ReceiverDialog::ReceiverDialog(const ReceiverChoice& choice, const QString& pref
 
 void ReceiverDialog::Fill(const ReceiverChoice& c)
 {
-    cmbFormat->setCurrentIndex(c.format == NmeaFormat::Classic ? 0 : 1 + c.edition);
+    cmbFormat->setCurrentIndex(c.format == NmeaFormat::Classic ? 0 : 1 + static_cast<int>(c.dialect));
     cmbTalker->setCurrentIndex(c.talker == Talker::GN ? 1 : 0);
-    for (std::size_t i = 0; i < std::size(kSystems); ++i)
-        chkSystem[i]->setChecked(std::find(c.systems.begin(), c.systems.end(), kSystems[i]) != c.systems.end());
+    for (std::size_t i = 0; i < kConstellations.size(); ++i)
+        chkSystem[i]->setChecked(c.systems.contains(kConstellations[i]));
     cmbHz->setCurrentIndex(cmbHz->findData(c.hz));
     (c.position ? optPlace : optSeat)->setChecked(true);
     if (c.position) {
@@ -187,6 +191,10 @@ void ReceiverDialog::Fill(const ReceiverChoice& c)
 void ReceiverDialog::ShowWhatApplies()
 {
     const bool standard = cmbFormat->currentIndex() > 0;
+    // NMEA 4.10 and 4.11 send their fix sentences with GN.
+    if (cmbFormat->currentIndex() > 1)
+        cmbTalker->setCurrentIndex(1);
+    cmbTalker->setEnabled(cmbFormat->currentIndex() <= 1);
     findChild<QWidget*>("grpSystems")->setEnabled(standard);
     findChild<QWidget*>("grpHz")->setEnabled(standard);
     const bool replay = optMotion[3]->isChecked(), route = optMotion[2]->isChecked();
@@ -224,14 +232,18 @@ bool ReceiverDialog::Read(ReceiverChoice& c)
         return Refuse(field, QString::fromStdString(SettingRefusal(setting, Language::Japanese, given.toStdString())));
     };
     c.format = cmbFormat->currentIndex() > 0 ? NmeaFormat::Standard : NmeaFormat::Classic;
-    c.edition = std::max(0, cmbFormat->currentIndex() - 1);
+    c.dialect = kDialects[std::size_t(std::max(0, cmbFormat->currentIndex() - 1))];
     c.talker = cmbTalker->currentIndex() == 1 ? Talker::GN : Talker::GP;
     c.systems.clear();
-    for (std::size_t i = 0; i < std::size(kSystems); ++i)
+    for (std::size_t i = 0; i < kConstellations.size(); ++i)
         if (chkSystem[i]->isChecked())
-            c.systems.push_back(kSystems[i]);
-    if (c.systems.empty())
-        return Refuse(chkSystem[0], QStringLiteral("衛星システムを一つ以上選んでください。"));
+            c.systems.insert(kConstellations[i]);
+    if (c.format == NmeaFormat::Standard && c.systems.empty())
+        return Refuse(chkSystem[0], QString::fromStdString(SettingTakes(Setting::Gnss, Language::Japanese)));
+    if (c.format == NmeaFormat::Standard && c.dialect == NmeaDialect::V23 && c.systems != Constellations{Constellation::Gps})
+        return Refuse(cmbFormat, QString::fromStdString(SettingTakes(Setting::OneSystemDialect, Language::Japanese)));
+    if (c.format == NmeaFormat::Classic)
+        c.systems = {Constellation::Gps};
     c.hz = cmbHz->currentData().toInt();
     c.motion = static_cast<Motion>(std::find_if(std::begin(optMotion), std::end(optMotion),
                                                 [](QRadioButton* o) { return o->isChecked(); }) - std::begin(optMotion));

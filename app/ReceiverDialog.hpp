@@ -36,7 +36,7 @@ private:
     ReceiverChoice m_choice;
     QComboBox* cmbFormat;
     QComboBox* cmbTalker;
-    QCheckBox* chkSystem[5];
+    QCheckBox* chkSystem[kConstellations.size()];
     QComboBox* cmbHz;
     QRadioButton* optSeat;
     QRadioButton* optPlace;

@@ -65,7 +65,7 @@ void SkyView::Summarise()
     } else {
         lines << (m_fix ? QStringLiteral("測位中") : QStringLiteral("測位なし（衛星は灰色）"));
         QStringList counts;
-        for (Constellation system : kSystems) {
+        for (Constellation system : kConstellations) {
             int inView = 0, used = 0;
             for (const TrackedSatellite& s : m_sky.satellites) {
                 inView += s.system == system;

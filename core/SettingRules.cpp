@@ -22,6 +22,12 @@ constexpr std::array kSettingRules{
     SettingRule{Setting::Talker, "talker", "GP or GN", "トーカーは GP か GN を選んでください。"},
     SettingRule{Setting::RouteSpeed, "route", "a --speed above {low}",
                 "経路をたどるには {low} より大きい速度を入れてください。"},
+    SettingRule{Setting::Gnss, "gnss", "all, or any of gps, glonass, galileo, beidou and qzss, comma-separated, each once",
+                "衛星システムを一つ以上選んでください。"},
+    SettingRule{Setting::Nmea, "nmea", "2.3, 4.10 or 4.11", "NMEA の版は 2.3、4.10、4.11 から選んでください。"},
+    SettingRule{Setting::OneSystemDialect, "nmea",
+                "NMEA 2.3 has no way to say which system a satellite belongs to (use 4.10 or 4.11)",
+                "NMEA 2.3 では衛星がどのシステムのものかを示せません。GPS 以外も送るには 4.10 か 4.11 を選んでください。"},
 };
 
 // Rows in the order of the settings, so a setting is its row's index.
@@ -30,7 +36,7 @@ constexpr bool InSettingOrder()
     for (std::size_t i = 0; i < kSettingRules.size(); ++i)
         if (static_cast<std::size_t>(kSettingRules[i].setting) != i)
             return false;
-    return kSettingRules.back().setting == Setting::RouteSpeed;
+    return kSettingRules.back().setting == Setting::OneSystemDialect;
 }
 static_assert(InSettingOrder(), "one rule per setting, in the order of the settings");
 

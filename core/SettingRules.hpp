@@ -12,7 +12,7 @@ namespace quilvex {
 // options and the window in its settings dialog: their ranges, and what a
 // refused text is told, in English and in Japanese. The readers of the
 // texts (ReceiverTexts) check against these ranges.
-enum class Setting { Position, Speed, Course, Pace, Format, Talker, RouteSpeed };
+enum class Setting { Position, Speed, Course, Pace, Format, Talker, RouteSpeed, Gnss, Nmea, OneSystemDialect };
 
 // Decimal numbers from low to high; the top itself may be left out.
 struct SettingRange {
@@ -28,10 +28,8 @@ inline constexpr SettingRange kSpeedRange{0, 1000};           // knots
 inline constexpr SettingRange kCourseRange{0, 360, false};    // degrees true
 inline constexpr SettingRange kPaceRange{1, 100};             // times the recorded speed, whole
 
-// What a receiver may send, as the window offers it: the update rates a
-// second and the NMEA editions of the standard format.
+// The update rates a second the window offers.
 inline constexpr std::array kUpdateRates{1, 2, 4, 5, 10, 20};
-inline constexpr std::array<std::string_view, 3> kNmeaEditions{"2.3", "4.10", "4.11"};
 
 // The option's name without "--", the English text that follows
 // "--OPTION takes ", and the dialog's Japanese sentence. {low} and {high}

@@ -89,9 +89,17 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
             if (Conflicting(*given.order[i], *given.order[j]))
                 return Fail(Dashed(*given.order[i]) + " cannot go with " + Dashed(*given.order[j]));
         }
-        if (const std::string_view needs = given.order[i]->needs; !needs.empty() && !given.has(needs))
-            return Fail(Dashed(*given.order[i]) + " goes with --" + std::string(needs) +
+        const std::string_view needs = given.order[i]->needs;
+        const std::size_t equals = needs.find('=');
+        const std::string_view name = needs.substr(0, equals);
+        const bool met = needs.empty() || (given.has(name) && (equals == std::string_view::npos ||
+                                                               given.of(name).back() == needs.substr(equals + 1)));
+        if (!met) {
+            const std::string wanted = equals == std::string_view::npos ? std::string(needs)
+                                                                        : std::string(name) + " " + std::string(needs.substr(equals + 1));
+            return Fail(Dashed(*given.order[i]) + " goes with --" + wanted +
                         (given.order[i]->unmet.empty() ? "" : ": " + std::string(given.order[i]->unmet)));
+        }
     }
     return std::nullopt;
 }
@@ -185,6 +193,30 @@ bool SamePlace(const Destination& a, const Destination& b)
                                : a.address.host == b.address.host && a.address.port == b.address.port;
 }
 
+// Beyond GPS alone the sentences must name each satellite's system: 4.11
+// unless 4.10 is asked for; 2.3 cannot. 4.10 and 4.11 send GN fix sentences.
+std::optional<NmeaCommand> ChooseDialect(const Given& given, Receiver& r)
+{
+    if (r.systems == Constellations{Constellation::Gps}) {
+        if (r.dialect != NmeaDialect::V23 && given.has("talker") && r.talker == Talker::GP)
+            return Fail("--talker GP cannot go with --nmea " + std::string(NameOf(r.dialect)) +
+                        ", whose fix sentences carry GN");
+        return std::nullopt;
+    }
+    std::string names;
+    for (const Constellation system : r.systems)
+        names.append(names.empty() ? "" : ",").append(NameOf(system));
+    if (given.has("nmea") && r.dialect == NmeaDialect::V23)
+        return Fail("--nmea 2.3 cannot go with --gnss " + names + ": " +
+                    SettingTakes(Setting::OneSystemDialect, Language::English));
+    if (!given.has("nmea"))
+        r.dialect = NmeaDialect::V411;
+    if (given.has("talker") && r.talker == Talker::GP)
+        return Fail("--talker GP cannot go with --gnss " + names + ": NMEA " + std::string(NameOf(r.dialect)) +
+                    " sends its fix sentences with GN");
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string Destination::text() const
@@ -238,6 +270,8 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
              Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
              Read(given, "format", ParseFormat, r.format, SettingTakes(Setting::Format, Language::English)),
              Read(given, "talker", ParseTalker, r.talker, SettingTakes(Setting::Talker, Language::English)),
+             Read(given, "gnss", ParseConstellations, r.systems, SettingTakes(Setting::Gnss, Language::English)),
+             Read(given, "nmea", ParseDialect, r.dialect, SettingTakes(Setting::Nmea, Language::English)),
              Read(given, "position", ParsePosition, r.position, SettingTakes(Setting::Position, Language::English)),
              Read(given, "speed", ParseSpeed, r.speedKnots, SettingTakes(Setting::Speed, Language::English)),
              Read(given, "course", ParseCourse, r.courseDeg, SettingTakes(Setting::Course, Language::English)),
@@ -263,6 +297,8 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }
+    if (auto failed = ChooseDialect(given, r))
+        return *failed;
     if (auto failed = Read(given, "pace", ParsePace, o.pace, SettingTakes(Setting::Pace, Language::English)))
         return *failed;
     if (given.has("route") && !(r.speedKnots > kSpeedRange.low))
