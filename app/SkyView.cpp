@@ -3,7 +3,7 @@
 #include "ReceiverChoice.hpp"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QFontMetricsF>
 
 #include <cmath>
 #include <numbers>
@@ -126,21 +126,26 @@ void SkyView::paintEvent(QPaintEvent*)
     }
 
     // Signal strengths, one bar per satellite in the order sent.
+    // Numbers too wide for their bars go on two staggered rows.
     const QRectF bars(kMargin, kMargin * 2 + plot, width() - 2 * kMargin, kBarsHeight);
-    p.setPen(palette().mid().color());
-    p.drawLine(bars.bottomLeft() - QPointF(0, 14), bars.bottomRight() - QPointF(0, 14));
     const std::size_t n = m_sky.satellites.size();
     const double slot = n ? std::min(24.0, bars.width() / double(n)) : 0;
+    const bool staggered = slot < QFontMetricsF(small).horizontalAdvance("000");
+    const double numbers = staggered ? 26 : 14;
+    p.setPen(palette().mid().color());
+    p.drawLine(bars.bottomLeft() - QPointF(0, numbers), bars.bottomRight() - QPointF(0, numbers));
     for (std::size_t i = 0; i < n; ++i) {
         const TrackedSatellite& s = m_sky.satellites[i];
-        const double h = (bars.height() - 16) * std::clamp(s.snr / kStrongestSnr, 0.0, 1.0);
-        const QRectF bar(bars.left() + slot * double(i) + 2, bars.bottom() - 14 - h, slot - 4, h);
+        const double h = (bars.height() - numbers - 2) * std::clamp(s.snr / kStrongestSnr, 0.0, 1.0);
+        const QRectF bar(bars.left() + slot * double(i) + 1, bars.bottom() - numbers - h, std::max(1.0, slot - 2), h);
         const QColor colour = colourOf(s);
         p.setPen(QPen(colour, 1));
         p.setBrush(s.used ? QBrush(colour) : QBrush(colour.lighter(170)));
         p.drawRect(bar);
         p.setPen(palette().text().color());
-        p.drawText(QRectF(bar.left() - 2, bars.bottom() - 13, slot, 13), Qt::AlignCenter, QString::number(s.prn));
+        const double row = staggered && i % 2 ? 12 : 0;
+        p.drawText(QRectF(bar.center().x() - 15, bars.bottom() - numbers + 1 + row, 30, 13), Qt::AlignCenter,
+                   QString::number(s.prn));
     }
 
     p.setFont(font());
