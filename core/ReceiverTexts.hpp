@@ -15,6 +15,10 @@ namespace quilvex {
 // "LAT,LON[,ALT]": signed degrees of latitude and longitude, metres above
 // sea level. "-33.8568,151.2153,58"
 std::optional<GeoPoint> ParsePosition(std::string_view text);
+// Its three parts alone, as route files give them.
+std::optional<double> ParseLatitude(std::string_view text);
+std::optional<double> ParseLongitude(std::string_view text);
+std::optional<double> ParseAltitude(std::string_view text);
 
 // Digits only: no sign (so no "-0"), no blanks, no point.
 std::optional<long long> WholeNumber(std::string_view text);
