@@ -19,7 +19,10 @@ struct GpxPoint {
 std::string Quoted(QStringView text)
 {
     constexpr qsizetype shown = 40;
-    return "\"" + text.left(shown).toString().toStdString() + (text.size() > shown ? "...\"" : "\"");
+    // Appended piece by piece: GCC 12 flags "literal" + std::string&& as overlapping.
+    std::string quoted = "\"";
+    quoted.append(text.left(shown).toString().toStdString());
+    return quoted.append(text.size() > shown ? "...\"" : "\"");
 }
 
 std::optional<double> Parsed(QStringView text, std::optional<double> (*parse)(std::string_view))
