@@ -460,7 +460,9 @@ TEST(NmeaTool, RoutesAndReplays)
         std::snprintf(place, sizeof place, "0000.000,N,000%08.5f,E", 0.06 * t);
         const std::string time = "0000" + std::to_string(100 + t).substr(1);
         std::string rmc = quilvex::FrameSentence("GPRMC," + time + (t == 5 || t == 6 ? ",V,,,,,,,070126,,,N" : ",A," + std::string(place) + ",7.0,90.0,070126,,,A"));
-        log += (t == 7 ? rmc.insert(rmc.size() - 2, "\t") : rmc) + "\r\n";  // whitespace before the line end
+        if (t == 7)
+            rmc.insert(rmc.size() - 2, 1, '\t');  // whitespace before the line end
+        log.append(rmc).append("\r\n");
         log += quilvex::FrameSentence("GNGGA," + time + ",0000.000,N,00000.000,E," + (t == 5 || t == 6 ? "0" : "1") + ",08,1.0,12.0,M,0.0,M,,") + "\r\n";
     }
     const struct {
