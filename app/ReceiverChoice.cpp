@@ -18,11 +18,15 @@ QString Name(std::string_view name)
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
+}  // namespace
+
 QString FileRefusal(const QString& what, const QString& path, const FileProblem& problem)
 {
     return QStringLiteral("%1「%2」を使えません。%3")
         .arg(what, path, QString::fromStdString(JapaneseReason(problem.message)));
 }
+
+namespace {
 
 std::optional<double> Within(const QVariant& value, const SettingRange& range)
 {
@@ -191,10 +195,13 @@ std::variant<PreparedReceiver, QString> PrepareReceiver(const ReceiverChoice& c,
         r.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)), c.routeLoop);
     }
     if (c.motion == Motion::Replay) {
-        auto player = ReplayPlayer::open(c.replayFile, c.pace, c.replayLoop);
-        if (const auto* problem = std::get_if<FileProblem>(&player))
-            return FileRefusal(QStringLiteral("記録ファイル"), c.replayFile, *problem);
-        p.replay = std::get<std::shared_ptr<ReplayPlayer>>(player);
+        // Read off the event loop once begun: what it finds comes as its ready or failed.
+        const QFileInfo file(c.replayFile);
+        if (!file.exists())
+            return FileRefusal(QStringLiteral("記録ファイル"), c.replayFile, {"No such file or directory", true});
+        if (file.isDir())
+            return FileRefusal(QStringLiteral("記録ファイル"), c.replayFile, {"it is a directory", true});
+        p.replay = std::make_shared<ReplayPlayer>(c.replayFile, c.pace, c.replayLoop);
     }
     return p;
 }

@@ -59,4 +59,7 @@ std::variant<PreparedReceiver, QString> PrepareReceiver(const ReceiverChoice& ch
 
 QString SystemName(Constellation system);
 
+// "経路ファイル「PATH」を使えません。" and why, in Japanese.
+QString FileRefusal(const QString& what, const QString& path, const FileProblem& problem);
+
 }  // namespace quilvex

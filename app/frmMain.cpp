@@ -266,6 +266,30 @@ void frmMain::cmdStart_Click()
     m_running = m_choice;
     m_second = 0;
     cmdStart->setEnabled(false);
+    if (!m_replay)
+        return StartSending();
+    // A log is read off the event loop; sending starts at its first fix.
+    const ReplayPlayer* player = m_replay.get();
+    connect(player, &ReplayPlayer::ready, this, [this, player] {
+        if (m_replay.get() == player && !cmdStart->isEnabled())
+            StartSending();
+    });
+    connect(player, &ReplayPlayer::failed, this, [this, player](const FileProblem& problem) {
+        if (m_replay.get() != player)
+            return;
+        m_replay.reset();
+        cmdStart->setEnabled(true);
+        auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex",
+                                    FileRefusal(QStringLiteral("記録ファイル"), m_running.replayFile, problem),
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    m_replay->begin();
+}
+
+void frmMain::StartSending()
+{
     cmdStop->setEnabled(true);
     auto output = MakePortOutput(cmbCOM->currentText(), cmbBPS->currentText());
     m_sendingTo = QStringLiteral("%1 %2 bps").arg(cmbCOM->currentText(), cmbBPS->currentText());
@@ -349,12 +373,13 @@ void frmMain::Timer1_Timer()
     m_receiver.slot = m_prefSlot;
     m_receiver = AdvancedTo(std::move(m_receiver), m_second);
     if (m_replay) {
-        m_receiver.replay = m_replay->at(m_second);
-        if (!m_receiver.replay) {  // the log has ended
+        const ReplayCursor::At at = m_replay->at(m_second);
+        if (at.state == ReplayCursor::At::State::Ended) {
             StopTransmission();
             ShowStatus(QStringLiteral("記録の再生が終わりました。"));
             return;
         }
+        m_receiver.replay = at.replayed;  // while the next record is not read yet, what holds meanwhile
     }
     ++m_second;
     ShowPlace();

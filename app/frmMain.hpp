@@ -40,6 +40,7 @@ private:
     void Form_Load();
     void LoadPrefectures();
     void cmdStart_Click();
+    void StartSending();
     void cmdStop_Click();
     void cmbCOM_Click();
     void cmbBPS_Click();

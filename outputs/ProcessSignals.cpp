@@ -30,6 +30,11 @@ void CatchProcessSignals(const char*, bool stops)
     g_stops = stops;
 }
 
+bool StopSignalWaiting()
+{
+    return false;
+}
+
 void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler)
 {
     if (!g_stops)
@@ -182,6 +187,11 @@ void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> ha
     take(true);
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [take] { take(false); });
+}
+
+bool StopSignalWaiting()
+{
+    return g_stopWaiting != 0;
 }
 
 int RemoveAtForcedExit(int directory, const std::string& name, const std::string& target)

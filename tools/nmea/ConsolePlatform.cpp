@@ -1,5 +1,10 @@
 #include "ConsolePlatform.hpp"
 
+#include "ProcessSignals.hpp"
+
+#include <algorithm>
+#include <chrono>
+
 #ifdef _WIN32
 
 #include <fcntl.h>
