@@ -373,7 +373,7 @@ void frmMain::Timer1_Timer()
     m_receiver.slot = m_prefSlot;
     m_receiver = AdvancedTo(std::move(m_receiver), m_second);
     if (m_replay) {
-        const ReplayCursor::At at = m_replay->at(m_second);
+        const ReplayCursor::At at = m_replay->at(std::chrono::seconds(m_second));
         if (at.state == ReplayCursor::At::State::Ended) {
             StopTransmission();
             ShowStatus(QStringLiteral("記録の再生が終わりました。"));

@@ -28,8 +28,6 @@ inline constexpr SettingRange kSpeedRange{0, 1000};           // knots
 inline constexpr SettingRange kCourseRange{0, 360, false};    // degrees true
 inline constexpr SettingRange kPaceRange{1, 100};             // times the recorded speed, whole
 
-// The update rates a second the window offers.
-inline constexpr std::array kUpdateRates{1, 2, 4, 5, 10, 20};
 
 // The option's name without "--", the English text that follows
 // "--OPTION takes ", and the dialog's Japanese sentence. {low} and {high}

@@ -1,7 +1,5 @@
 #include "InputPlatform.hpp"
 
-#include "ProcessSignals.hpp"
-
 #ifdef _WIN32
 
 namespace quilvex {
@@ -30,7 +28,7 @@ namespace quilvex {
 
 int OpenFifoWithWriter(const std::string& path, int limitMs)
 {
-    constexpr int kSliceMs = 50;  // how soon a stop signal ends the wait
+    constexpr int kSliceMs = 50;  // between looks for a writer after one left with nothing
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return kNoWriter;
@@ -39,11 +37,9 @@ int OpenFifoWithWriter(const std::string& path, int limitMs)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (outcome == kNoWriter) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (StopSignalWaiting())
-            outcome = kStopped;
-        else if (left.count() <= 0)
+        if (left.count() <= 0)
             break;
-        else if (::poll(&ready, 1, std::min(kSliceMs, int(left.count()))) == 1 && (ready.revents & POLLIN))
+        if (::poll(&ready, 1, int(left.count())) == 1 && (ready.revents & POLLIN))
             outcome = fd;
         else if (ready.revents & POLLHUP)  // a writer came and went with nothing: wait for another
             ::poll(nullptr, 0, std::min(kSliceMs, int(left.count())));

@@ -99,6 +99,7 @@ constexpr std::array kReasons{
     Reason{"it is empty", "空です。"},
     Reason{"it is not text", "テキストではありません（NUL バイトがあります）。"},
     Reason{"a FIFO nobody wrote to", "書き込む相手のいない FIFO です。"},
+    Reason{"it is a terminal", "端末です。ファイルか FIFO を指定してください。"},
 };
 
 // Rows in the order of the kinds, so a kind is its row's index.

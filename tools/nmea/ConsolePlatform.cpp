@@ -1,7 +1,5 @@
 #include "ConsolePlatform.hpp"
 
-#include "ProcessSignals.hpp"
-
 #include <algorithm>
 #include <chrono>
 
