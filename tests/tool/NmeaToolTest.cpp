@@ -393,7 +393,7 @@ TEST(NmeaTool, CommandLines)
                                               {"LC_NUMERIC", "de_DE.UTF-8"}})
                 env.insert(name, value);
         }
-        const bool term = args.removeAll("TERM"), usr1 = args.removeAll("USR1");
+        [[maybe_unused]] const bool term = args.removeAll("TERM"), usr1 = args.removeAll("USR1");  // signals: not on Windows
         Start(onTerminal ? args : args << "--quiet", env, process);
         int reader = -1;
 #ifndef _WIN32
