@@ -146,6 +146,8 @@ window_named() {
     return 1
 }
 
+# The original receiver: no settings kept from an earlier run.
+wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 (cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
 window=$(window_named '^Quilvex')
 sleep 2  # the first paint
@@ -209,6 +211,7 @@ print(f"COM1: {len(data)} bytes, {data.count('GNGGA')} GNGGA, GSV from {' '.join
 sys.exit(0 if data.count('$GNGGA') >= 2 and talkers == ['GA', 'GB', 'GL', 'GP', 'GQ'] else 1)
 PY
 wineserver -k
+wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 (cd "$deploy" && exec wine quilvex-nmea.exe --tcp "127.0.0.1:$port" --count 3 --quiet) & nmea=$!
