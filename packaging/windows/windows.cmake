@@ -19,6 +19,21 @@ if(MINGW)
             set(runtime ${runtime_${dll}})
         endif()
         install(FILES ${runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})
+        # Shipped stripped: debug information is most of their size (libstdc++: 23.7 MB, 1.95 MB without).
+        install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${dll}\" COMMAND_ERROR_IS_FATAL ANY)")
+    endforeach()
+    # The LGPL asks for the change made to Qt's Windows platform plugin and the
+    # recipe that built it; both are kept beside the checkout with the Qt build.
+    set(qt_recipe_dir ${PROJECT_SOURCE_DIR}/../shared/qt)
+    if(DEFINED ENV{QUILVEX_QT_DIR})
+        set(qt_recipe_dir $ENV{QUILVEX_QT_DIR})
+    endif()
+    foreach(file qt-windows-plugin.patch build-qt-mingw.sh)
+        if(NOT EXISTS ${qt_recipe_dir}/${file})
+            message(FATAL_ERROR "${qt_recipe_dir}/${file} is missing: the licences must ship it with Qt's DLLs")
+        endif()
+        install(FILES ${qt_recipe_dir}/${file} DESTINATION licences/qt)
     endforeach()
 endif()
 
