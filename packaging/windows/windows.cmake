@@ -62,5 +62,45 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/resources/quilvex.ico)
 # and hosts without 32-bit support can too.
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# One install at a time. An install first removes the one Windows lists,
+# wherever it is: its uninstaller runs in place and cannot delete itself, so
+# the installer deletes it and the folder left empty. An uninstaller removes
+# its own files; the Apps entry, the Start-menu folder and the registry keys
+# only while Windows lists its own install (an earlier install's leftover
+# uninstaller leaves the later install whole).
+set(quilvex_files quilvex.exe quilvex-nmea.exe libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(module Core Gui Widgets Network SerialPort)
+    list(APPEND quilvex_files Qt6${module}.dll)
+endforeach()
+list(TRANSFORM quilvex_files PREPEND [=[  Delete "$INSTDIR\]=])
+list(TRANSFORM quilvex_files APPEND "\"\n")
+string(JOIN "" quilvex_deletes ${quilvex_files})
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
+  ReadRegStr $R0 HKLM "Software\The Quilvex developers\Quilvex" ""
+  StrCmp $R0 "" 0 +2
+  ReadRegStr $R0 HKCU "Software\The Quilvex developers\Quilvex" ""
+  StrCmp $R0 "" quilvexNoEarlier
+  IfFileExists "$R0\Uninstall.exe" 0 quilvexNoEarlier
+  DetailPrint "Removing the earlier install in $R0"
+  ExecWait '"$R0\Uninstall.exe" /S _?=$R0'
+  Delete "$R0\Uninstall.exe"
+  RMDir "$R0"
+  SetOutPath "$INSTDIR"
+quilvexNoEarlier:
+]=])
+string(CONCAT CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
+  ReadRegStr $R0 SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quilvex" "UninstallString"
+  StrCmp $R0 '"$INSTDIR\Uninstall.exe"' quilvexOwnsEntries
+]=] "${quilvex_deletes}" [=[
+  RMDir /r "$INSTDIR\platforms"
+  RMDir /r "$INSTDIR\styles"
+  RMDir /r "$INSTDIR\licences"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Goto doNotRemoveFromPath
+quilvexOwnsEntries:
+  DeleteRegKey SHCTX "Software\The Quilvex developers\Quilvex"
+  DeleteRegKey /ifempty SHCTX "Software\The Quilvex developers"
+]=])
+set(CPACK_VERBATIM_VARIABLES ON)
 include(CPack)
