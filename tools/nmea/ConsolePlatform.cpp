@@ -81,10 +81,16 @@ bool StandardErrorTakesEscapes()
         DWORD mode = 0;
         if (!GetConsoleMode(console, &mode))
             return false;
+        // Wine's console keeps the mode but prints the codes as text.
+        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr)
+            return false;
         if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
             return true;
-        if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
-            return false;  // a console from before Windows 10
+        // A console from before Windows 10 refuses the mode, or drops it.
+        DWORD set = 0;
+        if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) || !GetConsoleMode(console, &set) ||
+            !(set & ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+            return false;
         static DWORD before = mode;
         std::atexit([] { SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), before); });
         return true;
