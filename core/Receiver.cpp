@@ -1,7 +1,7 @@
 #include "Receiver.hpp"
 
+#include "Geodesy.hpp"
 #include "PrefectureTable.hpp"
-#include "Rhumb.hpp"
 #include "Sentences.hpp"
 
 #include <algorithm>
@@ -13,8 +13,7 @@
 namespace quilvex {
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-constexpr double kDeg = kPi / 180;
+constexpr double kDeg = std::numbers::pi / 180;
 
 const PrefectureRow& SeatOf(const Receiver& r)
 {
@@ -55,64 +54,6 @@ Motion MotionOf(const Receiver& r)
         return {p.place, p.arrived ? 0 : r.speedKnots, p.courseDeg};
     }
     return {PlaceOf(r), r.speedKnots, r.courseDeg};
-}
-
-// Within this of a pole a latitude is the pole: its isometric latitude is
-// kept finite there, and its longitude means nothing.
-constexpr double kPoleLimit = kPi / 2 - 1e-12;
-
-double Isometric(double phi)
-{
-    return std::log(std::tan(kPi / 4 + std::clamp(phi, -kPoleLimit, kPoleLimit) / 2));
-}
-
-bool AtPole(double phi)
-{
-    return std::abs(phi) >= kPoleLimit;
-}
-
-// Past a pole the track goes on down the far side, its course turned round.
-double TurnedRound(double courseDeg)
-{
-    return courseDeg <= 180 ? 180 - courseDeg : 540 - courseDeg;
-}
-
-// In closed form, so a tick's cost does not depend on where it is: the
-// latitude is first moved as if the poles were no end, then folded back
-// once for each pole passed. A move that ends on a pole has not passed it,
-// and one that changes the latitude by less than a double can tell (a
-// course of 90 or 270 at a pole) stays where it is.
-void MoveAlongRhumb(GeoPoint& p, double& courseDeg, double distance)
-{
-    const double delta = distance / kMeanEarthRadius;
-    double phi = std::clamp(p.lat * kDeg, -kPi / 2, kPi / 2), lambda = p.lon * kDeg;
-    if (AtPole(phi))
-        phi = std::copysign(kPi / 2, phi);
-    const double unfolded = phi + delta * std::cos(courseDeg * kDeg);
-    const double turns = (unfolded + kPi / 2) / kPi;  // 0 to 1 from the south pole to the north one
-    const double poles = turns > 1 ? std::ceil(turns) - 1 : turns < 0 ? std::floor(turns) : 0;
-    const bool odd = std::fmod(poles, 2) != 0;
-    const double phi2 = std::clamp(odd ? poles * kPi - unfolded : unfolded - poles * kPi, -kPi / 2, kPi / 2);
-    const bool meridian = courseDeg == 0 || courseDeg == 180;
-    if (poles == 0) {
-        const double dPhi = delta * std::cos(courseDeg * kDeg), dPsi = Isometric(phi2) - Isometric(phi);
-        const double q = std::abs(dPsi) > 1e-12 ? dPhi / dPsi : std::max(std::cos(phi), 1e-12);
-        if (!meridian && !AtPole(phi2))
-            lambda += delta * std::sin(courseDeg * kDeg) / q;
-    } else {
-        // From the last pole passed, on the far side of the earlier one if
-        // the count is odd; whole circuits come back to the same meridian.
-        if (odd) {
-            lambda += kPi;
-            courseDeg = TurnedRound(courseDeg);
-        }
-        const double lastPole = odd == (poles > 0) ? kPi / 2 : -kPi / 2;
-        if (!meridian && !AtPole(phi2))
-            lambda += std::tan(courseDeg * kDeg) * (Isometric(phi2) - Isometric(lastPole));
-    }
-    p.lat = std::clamp(phi2 / kDeg, -90.0, 90.0);
-    p.lon = std::fmod(lambda / kDeg + 180, 360);
-    p.lon += p.lon < 0 ? 180 : -180;
 }
 
 std::string Padded(long long value, std::size_t width)
@@ -298,9 +239,17 @@ Receiver AdvancedTo(Receiver r, long long second)
     r.second = second;
     // A route or a replay gives the place for each second afresh.
     if (elapsed > 0 && r.speedKnots > 0 && !r.route && !r.replay) {
-        r.position = PlaceOf(r);
-        MoveAlongRhumb(*r.position, r.courseDeg, r.speedKnots * kKnot * static_cast<double>(elapsed));
+        const double metres = r.speedKnots * kKnot * static_cast<double>(elapsed);
+        return Moved(std::move(r), metres);
     }
+    return r;
+}
+
+Receiver Moved(Receiver r, double metres)
+{
+    const Heading h = AlongRhumb(PlaceOf(r), r.courseDeg, metres);
+    r.position = h.place;
+    r.courseDeg = h.courseDeg;
     return r;
 }
 

@@ -49,11 +49,14 @@ bool HasFix(const Receiver& receiver);
 // The first second from `second` on that no window covers.
 long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second);
 
-// The receiver at a later second: moved along its rhumb line (constant true
-// course) for the seconds gone by, on a sphere of the Earth's mean radius.
-// Over a pole it goes on down the other side, its course turned round (45
-// becomes 135, 0 becomes 180); at a pole, a course of 90 or 270 goes nowhere.
+// The receiver at a later second: moved at its speed for the seconds gone by.
 Receiver AdvancedTo(Receiver receiver, long long second);
+
+// Moved this far along its rhumb line (constant true course) on the WGS84
+// ellipsoid, with the pole rules of AlongRhumb (core/Geodesy.hpp): over a
+// pole down the far side, its course turned round (45 becomes 135, 0
+// becomes 180); at a pole a course of 90 or 270 goes nowhere.
+Receiver Moved(Receiver receiver, double metres);
 
 Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour);
 // Real time: snapshots the UTC clock into SysTime first, as the classic tick does.

@@ -1,6 +1,6 @@
 #include "Replay.hpp"
 
-#include "Rhumb.hpp"
+#include "Geodesy.hpp"
 
 #include <utility>
 
@@ -15,10 +15,11 @@ Replayed ReplayedBetween(const RecordedFix& last, const RecordedFix* next, UtcIn
     if (!next || !next->valid || gap || !(next->at > last.at))
         return r;
     const double span = std::chrono::duration<double>(next->at - last.at).count();
-    const RhumbLeg leg = RhumbBetween(last.place, next->place);
-    r.place = RhumbPointAt(last.place, next->place, std::chrono::duration<double>(t - last.at).count() / span);
-    r.knots = last.knots.value_or(leg.metres / span / kKnot);
-    r.courseDeg = last.courseDeg.value_or(leg.bearingDeg);
+    // The shortest way between them: at a logged instant, exactly the logged place.
+    const Heading h = GeodesicPointAt(last.place, next->place, std::chrono::duration<double>(t - last.at).count() / span);
+    r.place = h.place;
+    r.knots = last.knots.value_or(GeodesicBetween(last.place, next->place).metres / span / kKnot);
+    r.courseDeg = last.courseDeg.value_or(h.courseDeg);
     return r;
 }
 

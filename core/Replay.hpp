@@ -31,7 +31,7 @@ struct Replayed {
 inline constexpr std::chrono::seconds kLongestGap{10};
 
 // The log at instant t, from its last fix at or before t and the next one
-// (none at its end): on the rhumb line between them, or no fix where the
+// (none at its end): on the geodesic between them, or no fix where the
 // last had none or the gap to the next is too long.
 Replayed ReplayedBetween(const RecordedFix& last, const RecordedFix* next, UtcInstant t);
 

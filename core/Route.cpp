@@ -1,6 +1,6 @@
 #include "Route.hpp"
 
-#include "Rhumb.hpp"
+#include "Geodesy.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -11,8 +11,11 @@ Route::Route(std::vector<GeoPoint> points, bool loop) : m_points(std::move(point
 {
     const std::size_t legs = m_points.size() < 2 ? 0 : m_loop ? m_points.size() : m_points.size() - 1;
     double travelled = 0;
-    for (std::size_t i = 0; i < legs; ++i)
-        m_ends.push_back(travelled += RhumbBetween(m_points[i], m_points[(i + 1) % m_points.size()]).metres);
+    for (std::size_t i = 0; i < legs; ++i) {
+        const Leg leg = RhumbBetween(m_points[i], m_points[(i + 1) % m_points.size()]);
+        m_ends.push_back(travelled += leg.metres);
+        m_bearings.push_back(leg.bearingDeg);
+    }
 }
 
 Route::Position Route::at(double metres) const
@@ -28,13 +31,13 @@ Route::Position Route::at(double metres) const
     const auto end = std::upper_bound(m_ends.begin(), m_ends.end(), metres);
     if (end == m_ends.end()) {
         const std::size_t last = m_ends.size() - 1;
-        return {m_points.back(), RhumbBetween(m_points[last], m_points[last + 1]).bearingDeg, true};
+        return {m_points.back(), m_bearings[last], true};
     }
     const std::size_t leg = static_cast<std::size_t>(end - m_ends.begin());
     const double from = leg == 0 ? 0 : m_ends[leg - 1];
+    // A leg starts exactly at its point, so the one before ends there.
     const GeoPoint& a = m_points[leg];
-    const GeoPoint& b = m_points[(leg + 1) % m_points.size()];
-    return {RhumbPointAt(a, b, (metres - from) / (*end - from)), RhumbBetween(a, b).bearingDeg, false};
+    return {RhumbPointAt(a, m_points[(leg + 1) % m_points.size()], metres - from), m_bearings[leg], false};
 }
 
 }  // namespace quilvex

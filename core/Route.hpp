@@ -6,8 +6,8 @@
 
 namespace quilvex {
 
-// Points driven in order along rhumb legs; looping, from the last back to
-// the first and round again.
+// Points driven in order along rhumb legs on the WGS84 ellipsoid; looping,
+// from the last back to the first and round again.
 class Route {
 public:
     // At least one point.
@@ -28,7 +28,8 @@ public:
 private:
     std::vector<GeoPoint> m_points;
     bool m_loop;
-    std::vector<double> m_ends;  // metres travelled at the end of each leg
+    std::vector<double> m_ends;      // metres travelled at the end of each leg
+    std::vector<double> m_bearings;  // each leg's true course
 };
 
 }  // namespace quilvex

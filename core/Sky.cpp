@@ -1,5 +1,7 @@
 #include "Sky.hpp"
 
+#include "Geodesy.hpp"
+
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -32,11 +34,6 @@ constexpr double kEarthRate = 7.2921151467e-5;  // rad/s
 constexpr double kSiderealAtEpoch = (18 + 36 / 60.0 + 14.4 / 3600) * 15 * kDeg;
 constexpr auto kEpoch = std::chrono::sys_days{std::chrono::year{1993} / 7 / 1};
 
-// WGS-84
-constexpr double kEquatorRadius = 6'378'137.0;
-constexpr double kFlattening = 1 / 298.257223563;
-constexpr double kEccentricity2 = kFlattening * (2 - kFlattening);
-
 using Vector = std::array<double, 3>;
 
 double Dot(const Vector& a, const Vector& b)
@@ -53,12 +50,10 @@ std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant 
     const double earthTurn = kSiderealAtEpoch + std::fmod(kEarthRate * seconds, 2 * std::numbers::pi);
     const double orbitTurn = std::fmod(seconds, kOrbitPeriod) / kOrbitPeriod * 2 * std::numbers::pi;
 
-    const double phi = place.lat * kDeg, lambda = place.lon * kDeg, h = place.altitude.value_or(0);
+    const double phi = place.lat * kDeg, lambda = place.lon * kDeg;
     const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
     const double sinLambda = std::sin(lambda), cosLambda = std::cos(lambda);
-    const double n = kEquatorRadius / std::sqrt(1 - kEccentricity2 * sinPhi * sinPhi);
-    const Vector receiver{(n + h) * cosPhi * cosLambda, (n + h) * cosPhi * sinLambda,
-                          (n * (1 - kEccentricity2) + h) * sinPhi};
+    const Vector receiver = EarthCentred(place);
     const Vector east{-sinLambda, cosLambda, 0};
     const Vector north{-sinPhi * cosLambda, -sinPhi * sinLambda, cosPhi};
     const Vector up{cosPhi * cosLambda, cosPhi * sinLambda, sinPhi};

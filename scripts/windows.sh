@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds quilvex.exe, quilvex-nmea.exe and the test suites for Windows with
-# MinGW-w64 against the prebuilt Qt beside the checkout (../shared/qt), then
+# MinGW-w64 against the prebuilt Qt beside the checkout (../shared/qt) and
+# GeographicLib built from Debian's source beside it (../shared/geographiclib), then
 # under Wine: runs the tests, an end-to-end run of the window on COM1 (a
 # pseudo-terminal) and of quilvex-nmea.exe over TCP, makes the NSIS installer
 # and the zip, and installs the installer into a fresh Wine prefix.
@@ -54,9 +55,31 @@ if [ ! -d "$qt" ]; then
     mv "$qt.partial" "$qt"
 fi
 
+# --- GeographicLib for MinGW-w64: Debian's source, checked against its sum,
+# built once into the cache as a static library (so the programs need no DLL of it)
+geo_dir=${QUILVEX_GEOGRAPHICLIB_DIR:-$repo/../shared/geographiclib}
+geo_tarball=geographiclib_2.1.2.orig.tar.gz
+[ -f "$geo_dir/$geo_tarball" ] || { echo "windows.sh: no $geo_dir/$geo_tarball (see its README.md)" >&2; exit 1; }
+(cd "$geo_dir" && grep " $geo_tarball\$" SHA256SUMS | sha256sum --check --quiet -) ||
+    { echo "windows.sh: $geo_dir/$geo_tarball does not match its SHA-256 in SHA256SUMS" >&2; exit 1; }
+geo=$cache/geographiclib2.1.2-mingw64-$(grep " $geo_tarball\$" "$geo_dir/SHA256SUMS" | cut -c1-12)
+if [ ! -d "$geo" ]; then
+    say "building GeographicLib for Windows into $geo"
+    rm -rf "$geo.partial" "$geo.source" && mkdir "$geo.source"
+    tar -xzf "$geo_dir/$geo_tarball" -C "$geo.source" --strip-components=1
+    cmake -S "$geo.source" -B "$geo.source/build" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBUILD_DOCUMENTATION=OFF -DBUILD_MANPAGES=OFF \
+        -DCONVERT_WARNINGS_TO_ERRORS=OFF -DCMAKE_INSTALL_PREFIX="$geo.partial" >/dev/null
+    cmake --build "$geo.source/build" -j"$(nproc)" >/dev/null
+    cmake --install "$geo.source/build" >/dev/null
+    rm -rf "$geo.source"
+    mv "$geo.partial" "$geo"
+fi
+
 # --- build
-say "building for Windows against $qt"
+say "building for Windows against $qt and $geo"
 cmake -S . -B "$build" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$qt" \
+    -DGeographicLib_DIR="$geo/lib/cmake/GeographicLib" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_BUILD_TYPE=Release -DQUILVEX_WERROR=ON -DQUILVEX_TESTS=ON -DQUILVEX_BENCH=OFF \
     -DQUILVEX_GTEST_SOURCE=/usr/src/googletest >/dev/null

@@ -1,14 +1,15 @@
+#include "Geodesy.hpp"
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
 #include "Receiver.hpp"
 #include "ReceiverTexts.hpp"
 #include "Replay.hpp"
-#include "Rhumb.hpp"
 #include "Route.hpp"
 #include "NmeaLog.hpp"
 #include "Sentences.hpp"
 #include "WorkedExample.hpp"
 
+#include <GeographicLib/Geodesic.hpp>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,11 +21,42 @@ using namespace std::chrono;
 namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
+const GeographicLib::Geodesic& kWgs84 = GeographicLib::Geodesic::WGS84();
 const SystemTimeRecord kUtc = SystemTimeAt(ParseUtcInstant("2010-09-16T04:51:35.127Z").value());
 
 UtcInstant At(const char* text)
 {
     return ParseUtcInstant(text).value();
+}
+
+double GeodesicMetres(const GeoPoint& a, const GeoPoint& b)
+{
+    double metres = 0;
+    kWgs84.Inverse(a.lat, a.lon, b.lat, b.lon, metres);
+    return metres;
+}
+
+// A rhumb leg worked apart from the code: the meridian arc from the geodesic
+// solver (a meridian is a geodesic), the isometric latitude by its formula,
+// the longitude east or west, whichever is shorter; a parallel's length from
+// its radius.
+struct WorkedLeg {
+    double metres, bearing;
+    GeoPoint at;  // `fraction` of the way
+};
+WorkedLeg WorkedRhumb(const GeoPoint& a, const GeoPoint& b, double fraction)
+{
+    const double e = std::sqrt(kWgs84.Flattening() * (2 - kWgs84.Flattening()));
+    const auto psi = [&](double lat) { return std::atanh(std::sin(lat * kDeg)) - e * std::atanh(e * std::sin(lat * kDeg)); };
+    const double dLon = std::remainder(b.lon - a.lon, 360.0) * kDeg, dPsi = psi(b.lat) - psi(a.lat);
+    const double arc = std::copysign(GeodesicMetres({a.lat, 0}, {b.lat, 0}), b.lat - a.lat);
+    const double bearing = std::atan2(dLon, dPsi);
+    const double sinLat = std::sin(a.lat * kDeg), parallel = kWgs84.EquatorialRadius() * std::cos(a.lat * kDeg) / std::sqrt(1 - e * e * sinLat * sinLat);
+    WorkedLeg leg{dPsi == 0 ? std::abs(dLon) * parallel : arc / std::cos(bearing), std::fmod(bearing / kDeg + 360, 360), a};
+    double unused = 0;
+    kWgs84.Direct(a.lat, 0, arc < 0 ? 180 : 0, std::abs(arc) * fraction, leg.at.lat, unused);
+    leg.at.lon = a.lon + (dPsi == 0 ? fraction : (psi(leg.at.lat) - psi(a.lat)) / dPsi) * dLon / kDeg;
+    return leg;
 }
 
 }  // namespace
@@ -196,42 +228,54 @@ TEST(Sky, DilutionOfPrecision)
     }
 }
 
-// 12 kn is 6.1733 m/s, 5.5518e-5 deg of arc on the mean sphere.
+// Along a meridian or the equator a rhumb line is a geodesic, so the place,
+// and the course after a pole, come from GeographicLib's geodesic solver.
 TEST(Receiver, Motion)
 {
     const struct {
-        std::optional<GeoPoint> from;
+        GeoPoint from;
         double knots, course;
         long long seconds;
-        GeoPoint to;
-        double courseAfter;
     } rows[] = {
-        {GeoPoint{0, 179.99999}, 12, 90, 1, {0, -179.9999545}, 90},
-        {GeoPoint{89.99999, 10}, 12, 0, 1, {89.9999545, -170}, 180},
-        {GeoPoint{-89.99999, -100}, 12, 180, 1, {-89.9999545, 80}, 0},
-        // 5.5518e-5 deg at 315: 3.9257e-5 deg north, 2.93e-5 past the pole; no longitude
-        // is right after spiralling onto a pole (NAN: any).
-        {GeoPoint{89.99999, 10}, 12, 315, 1, {89.9999707, NAN}, 225},
-        // 8.074772 rad = 462.65036 deg north from the equator: over both
-        // poles and the north one again, 12.65036 deg down the far side.
-        {GeoPoint{0, 20}, 1000, 0, 100'000, {77.34964, -160}, 180},
-        {std::nullopt, 0, 0, 5, {}, 0},  // unmoved: still the seat, its texts sent as they stand
+        {{0, 179.99999}, 12, 90, 1},
+        {{89.99999, 10}, 12, 0, 1},
+        {{-89.99999, -100}, 12, 180, 1},
+        {{0, 20}, 1000, 0, 100'000},  // over both poles and the north one again
     };
     for (const auto& row : rows) {
-        const Receiver r =
-            AdvancedTo({.position = row.from, .speedKnots = row.knots, .courseDeg = row.course}, row.seconds);
-        EXPECT_EQ(r.position.has_value(), row.from.has_value());
-        const GeoPoint at = r.position.value_or(row.to);
-        EXPECT_NEAR(at.lat, row.to.lat, 1e-5);
-        EXPECT_TRUE(std::isnan(row.to.lon) ? std::abs(at.lon) <= 180 : std::abs(at.lon - row.to.lon) < 1e-5) << at.lon;
-        EXPECT_EQ(r.courseDeg, row.courseAfter);
+        const Receiver r = AdvancedTo({.position = row.from, .speedKnots = row.knots, .courseDeg = row.course}, row.seconds);
+        double lat = 0, lon = 0, course = 0;
+        kWgs84.Direct(row.from.lat, row.from.lon, row.course, row.knots * kKnot * static_cast<double>(row.seconds), lat, lon,
+                      course);
+        EXPECT_NEAR(r.position->lat, lat, 1e-9) << row.from.lat;
+        EXPECT_NEAR(r.position->lon, lon, 1e-9) << row.from.lat;
+        EXPECT_NEAR(r.courseDeg, std::fmod(course + 360, 360), 1e-9) << row.from.lat;
     }
-    // From the seat, metres north and east on the mean sphere.
-    const GeoPoint moved = *AdvancedTo({.speedKnots = 12, .courseDeg = 45}, 1).position;
-    const double north = (moved.lat - (35 + 41.2216 / 60)) * kDeg * 6'371'008.8;
-    const double east = (moved.lon - (139 + 41.3014 / 60)) * kDeg * 6'371'008.8 * std::cos(moved.lat * kDeg);
-    EXPECT_NEAR(std::hypot(north, east), 6.1733, 1e-3);
-    EXPECT_NEAR(north, east, 1e-5);
+    EXPECT_FALSE(AdvancedTo({.speedKnots = 0}, 5).position);  // unmoved: still the seat, its texts sent as they stand
+    // Over a pole on a course over 180 the course turns round too (315 becomes 225), the
+    // place as far down the meridian as the rhumb line's meridian run went past the pole.
+    const Receiver over = AdvancedTo({.position = GeoPoint{89.99999, 10}, .speedKnots = 12, .courseDeg = 315}, 1);
+    double toPole = 0, lat = 0, lon = 0;
+    kWgs84.Inverse(89.99999, 10, 90, 10, toPole);
+    kWgs84.Direct(90, 10, 180, 12 * kKnot * std::cos(45 * kDeg) - toPole, lat, lon);
+    EXPECT_NEAR(over.position->lat, lat, 1e-9);
+    EXPECT_EQ(over.courseDeg, 225);
+
+    // Each second's step is the distance run, measured by the geodesic
+    // between the two places, and its course the mean of the geodesic's
+    // ends.
+    for (const double lat : {0.0, 30.0, 60.0, 80.0, 89.0, -45.0}) {
+        for (const double course : {0.0, 45.0, 90.0, 135.0, 200.0, 315.0}) {
+            for (const double knots : {100.0, 1000.0}) {
+                const GeoPoint from{lat, 139};
+                const GeoPoint to = *AdvancedTo({.position = from, .speedKnots = knots, .courseDeg = course}, 1).position;
+                double metres = 0, start = 0, end = 0;
+                kWgs84.Inverse(from.lat, from.lon, to.lat, to.lon, metres, start, end);
+                EXPECT_NEAR(metres / (knots * kKnot), 1, 2e-6) << lat << " " << course << " " << knots;
+                EXPECT_NEAR(std::remainder((start + end) / 2 - course, 360.0), 0, 1e-4) << lat << " " << course;
+            }
+        }
+    }
 
     // Spiralling onto a pole stays finite.
     for (const double lat : {89.9999, -89.9999}) {
@@ -273,40 +317,40 @@ TEST(Receiver, Texts)
     EXPECT_TRUE(ParseFormat("standard") == NmeaFormat::Standard && !ParseFormat("Standard"));
 }
 
-// Expected legs from the rhumb formulas of the Aviation Formulary (dLon
-// taken east or west, whichever is shorter), worked apart from the code.
 TEST(Route, RhumbLegs)
 {
     const struct {
         GeoPoint a, b;
-        double metres, bearing;
-        GeoPoint quarter;  // a quarter of the way
+        std::optional<double> quarterAltitude{};
     } rows[] = {
-        {{0, 0}, {1, 0}, 111195.08, 0, {0.25, 0}},
-        {{0, 179.5}, {0, -179.5}, 111195.08, 90, {0, 179.75}},  // over the antimeridian, the short way
-        {{10, 170}, {-10, -170}, 3137077.93, 135.146187, {5, 175.0191237}},
-        {{35.6895, 139.6917}, {-33.8688, 151.2093}, 7826959.31, 171.186489, {18.299925, 142.7354567}},
-        {{51.5, -0.1}, {40.7, -74.0}, 5796892.28, 258.043798, {48.8, -20.0054149}},  // westward
-        {{60, -10, 100.0}, {60, 10, 300.0}, 1111950.80, 90, {60, -5, 150.0}},
+        {{0, 0}, {1, 0}},
+        {{0, 179.5}, {0, -179.5}},  // over the antimeridian, the short way
+        {{10, 170}, {-10, -170}},
+        {{35.6895, 139.6917}, {-33.8688, 151.2093}},
+        {{51.5, -0.1}, {40.7, -74.0}},  // westward
+        {{60, -10, 100.0}, {60, 10, 300.0}, 150.0},
     };
     for (const auto& row : rows) {
-        const RhumbLeg leg = RhumbBetween(row.a, row.b);
-        EXPECT_NEAR(leg.metres, row.metres, 0.01) << row.a.lat;
-        EXPECT_NEAR(leg.bearingDeg, row.bearing, 1e-6) << row.a.lat;
-        const GeoPoint q = RhumbPointAt(row.a, row.b, 0.25);
-        EXPECT_NEAR(q.lat, row.quarter.lat, 1e-7);
-        EXPECT_NEAR(q.lon, row.quarter.lon, 1e-7);
-        EXPECT_EQ(q.altitude, row.quarter.altitude);
+        const WorkedLeg want = WorkedRhumb(row.a, row.b, 0.25);
+        const Leg leg = RhumbBetween(row.a, row.b);
+        EXPECT_NEAR(leg.metres, want.metres, 1e-3) << row.a.lat;
+        EXPECT_NEAR(leg.bearingDeg, want.bearing, 1e-9) << row.a.lat;
+        const GeoPoint q = RhumbPointAt(row.a, row.b, leg.metres / 4);
+        EXPECT_NEAR(q.lat, want.at.lat, 1e-9) << row.a.lat;
+        EXPECT_NEAR(q.lon, want.at.lon, 1e-9) << row.a.lat;
+        EXPECT_EQ(q.altitude, row.quarterAltitude);
     }
 }
 
-// East a degree on the equator, north a degree, home: 111195.0802 m each
-// way on a meridian or the equator; home is 157249.60 m on course
-// 224.998545, its half way at 0.5, 0.49998096.
+// East a degree on the equator, north a degree, home.
 TEST(Route, Travel)
 {
     const std::vector<GeoPoint> points{{0, 0, 10.0}, {0, 1, 30.0}, {1, 1}};
     const Route open(points, false), looped(points, true);
+    const double east = GeodesicMetres(points[0], points[1]), north = GeodesicMetres(points[1], points[2]);
+    const WorkedLeg home = WorkedRhumb(points[2], points[0], 0.5);
+    double halfNorth = 0, unused = 0;
+    kWgs84.Direct(0, 1, 0, north / 2, halfNorth, unused);
     const struct {
         const Route* route;
         double metres;
@@ -315,28 +359,35 @@ TEST(Route, Travel)
         bool arrived;
     } rows[] = {
         {&open, 0, {0, 0, 10.0}, 90, false},
-        {&open, 55597.54, {0, 0.5, 20.0}, 90, false},
-        {&open, 111195.0803, {0, 1, 30.0}, 0, false},  // just past the point: turned
-        {&open, 166792.62, {0.5, 1, 30.0}, 0, false},
+        {&open, east / 2, {0, 0.5, 20.0}, 90, false},
+        {&open, east + 1e-4, {0, 1, 30.0}, 0, false},  // just past the point: turned
+        {&open, east + north / 2, {halfNorth, 1, 30.0}, 0, false},
         {&open, 1e7, {1, 1}, 0, true},
-        {&looped, 222390.16 + 78624.80, {0.5, 0.49998096}, 224.998545, false},
-        {&looped, 222390.16 + 157249.60 + 55597.54, {0, 0.5, 20.0}, 90, false},  // round again
+        {&looped, east + north + home.metres / 2, home.at, home.bearing, false},
+        {&looped, east + north + home.metres + east / 2, {0, 0.5, 20.0}, 90, false},  // round again
     };
     for (const auto& row : rows) {
         const Route::Position p = row.route->at(row.metres);
-        EXPECT_NEAR(p.place.lat, row.at.lat, 1e-6) << row.metres;
-        EXPECT_NEAR(p.place.lon, row.at.lon, 1e-6) << row.metres;
+        EXPECT_NEAR(p.place.lat, row.at.lat, 1e-9) << row.metres;
+        EXPECT_NEAR(p.place.lon, row.at.lon, 1e-9) << row.metres;
         EXPECT_EQ(p.place.altitude.has_value(), row.at.altitude.has_value()) << row.metres;
         EXPECT_NEAR(p.place.altitude.value_or(0), row.at.altitude.value_or(0), 1e-3) << row.metres;
-        EXPECT_NEAR(p.courseDeg, row.course, 1e-6) << row.metres;
+        EXPECT_NEAR(p.courseDeg, row.course, 1e-9) << row.metres;
         EXPECT_EQ(p.arrived, row.arrived) << row.metres;
     }
     EXPECT_TRUE(Route({{5, 5}}, true).at(100).place.lat == 5 && Route({{5, 5}}, false).at(100).arrived);
+    // Each leg starts, so the one before ends, exactly at its point.
+    const std::vector<GeoPoint> ends{{-33.8568, 151.2153}, {35, 10}};
+    const Route there(ends, true);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const GeoPoint at = there.at(there.length() / 2 * static_cast<double>(i)).place;
+        EXPECT_TRUE(at.lat == ends[i].lat && at.lon == ends[i].lon) << i;
+    }
 }
 
-// On the equator 0.001 deg is 111.19508 m: in 2 s, 108.07297 kn.
 TEST(Replay, Timeline)
 {
+    const double kn = GeodesicMetres({0, 0}, {0, 0.001}) / 2 / kKnot;  // 0.001 deg on the equator in 2 s
     const UtcInstant t0 = At("2026-01-07T00:00:00Z");
     const RecordedFix logged{t0, true, {0, 0}, 10.0, 90.0}, track{t0, true, {0, 0}};
     const RecordedFix noFix{t0, false};
@@ -353,8 +404,8 @@ TEST(Replay, Timeline)
         double lon, knots, course;
     } rows[] = {
         {logged, later(logged, 2s, {0, 0.001}), 1s, true, 0.0005, 10, 90},
-        {track, later(track, 2s, {0, 0.001}), 1s, true, 0.0005, 108.07297, 90},
-        {track, later(track, 2s, {0, -0.001}), 500ms, true, -0.00025, 108.07297, 270},
+        {track, later(track, 2s, {0, 0.001}), 1s, true, 0.0005, kn, 90},
+        {track, later(track, 2s, {0, -0.001}), 500ms, true, -0.00025, kn, 270},
         {logged, later(logged, 10s, {0, 0.001}), 5s, true, 0.0005, 10, 90},  // a gap of 10 s is no gap
         {logged, later(logged, 11s, {0, 0.001}), 1s, false, 0, 0, 0},
         {logged, later(logged, 11s, {0, 0.001}), 0s, true, 0, 10, 90},
@@ -368,6 +419,12 @@ TEST(Replay, Timeline)
         EXPECT_NEAR(r.place.lon, row.lon, 1e-9) << row.t.count();
         EXPECT_NEAR(r.knots, row.knots, 1e-4) << row.t.count();
         EXPECT_NEAR(r.courseDeg, row.course, 1e-9) << row.t.count();
+    }
+    // At a logged instant, exactly the logged place.
+    const RecordedFix tokyo{t0, true, {35.6870266666, 139.6883566666}}, on = later(tokyo, 2s, {35.6871, 139.6884});
+    for (const auto& [t, place] : {std::pair{0s, tokyo.place}, std::pair{2s, on.place}}) {
+        const GeoPoint got = ReplayedBetween(tokyo, &on, t0 + t).place;
+        EXPECT_TRUE(got.lat == place.lat && got.lon == place.lon) << t.count();
     }
     // Read as it goes: no fix before the first is played, a fix earlier than
     // the one before is passed over, and past the last the log has ended.

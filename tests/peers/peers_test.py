@@ -5,7 +5,6 @@ the sky, a fix switched off and on by SIGUSR1, a moving receiver."""
 import contextlib
 import datetime
 import json
-import math
 import os
 import signal
 import socket
@@ -16,6 +15,7 @@ import time
 import unittest
 
 import pynmea2
+from geographiclib.geodesic import Geodesic
 
 TOOL = os.environ["QUILVEX_NMEA"]
 ENV = dict(os.environ, TZ="Asia/Tokyo")
@@ -174,9 +174,8 @@ class Peers(unittest.TestCase):
             for a, b in zip(fixes, fixes[1:]):
                 seconds = (datetime.datetime.fromisoformat(b["time"][:-1]) -
                            datetime.datetime.fromisoformat(a["time"][:-1])).total_seconds()
-                north = math.radians(b["lat"] - a["lat"]) * 6371008.8
-                east = math.radians(b["lon"] - a["lon"]) * 6371008.8 * math.cos(math.radians(a["lat"]))
-                self.assertAlmostEqual(math.hypot(north, east) / seconds, metres_a_second, delta=0.05 * metres_a_second)
+                step = Geodesic.WGS84.Inverse(a["lat"], a["lon"], b["lat"], b["lon"])["s12"]
+                self.assertAlmostEqual(step / seconds, metres_a_second, delta=0.05 * metres_a_second)
                 self.assertAlmostEqual(b["speed"], metres_a_second, delta=0.05 * metres_a_second)
                 self.assertAlmostEqual(b["track"], 45, delta=0.1)
 

@@ -23,6 +23,8 @@
 
 #include <QThread>
 
+#include <GeographicLib/Geodesic.hpp>
+#include <GeographicLib/Rhumb.hpp>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -402,23 +404,32 @@ std::vector<Fix> RmcFixes(const std::string& out)
 }
 
 // Routes and replays through --at, from files the test writes. A route's
-// places come from the spherical rhumb formulas, worked here: 600 kn is
-// 308.667 m/s; a degree of the mean sphere 111195.08 m. The log moves east
+// places come from GeographicLib's solvers (along a meridian or the equator a
+// rhumb line is a geodesic): 600 kn is 308.667 m/s. The log moves east
 // 0.001 deg a second at 7 kn, has no fix at 5 and 6, and nothing from 8 to
 // 19: a gap of 13 s.
 TEST(NmeaTool, RoutesAndReplays)
 {
-    const double R = 6371008.8, deg = std::numbers::pi / 180, v = 600 * 1852 / 3600.0;
-    const auto east = [&](double lon, double metres) { return lon + metres / (R * deg); };
-    // A rhumb line from 0.01 N 0.01 E home to 0, 0: its length and course,
-    // and where it is after m metres; the longitude follows the isometric
-    // latitude.
-    const auto psi = [&](double lat) { return std::log(std::tan(std::numbers::pi / 4 + lat * deg / 2)); };
-    const double q = 0.01 * deg / psi(0.01), home = std::hypot(0.01, q * 0.01) * R * deg;
-    const double homeCourse = 180 + std::atan2(0.01 * deg, psi(0.01)) / deg;
+    const GeographicLib::Geodesic& wgs84 = GeographicLib::Geodesic::WGS84();
+    const double v = 600 * 1852 / 3600.0;
+    const auto along = [&](double lat, double lon, double course, double metres) {
+        Fix fix{0, 0, 600, course};
+        wgs84.Direct(lat, lon, course, metres, fix.lat, fix.lon);
+        return fix;
+    };
+    const auto metres = [&](double lat1, double lon1, double lat2, double lon2) {
+        double s12 = 0;
+        wgs84.Inverse(lat1, lon1, lat2, lon2, s12);
+        return s12;
+    };
+    const double tenth = metres(0, 0, 0, 0.1), hundredth = metres(0, 0, 0, 0.01), up = metres(0, 0.01, 0.01, 0.01);
+    // The rhumb line from 0.01 N 0.01 E home to 0, 0.
+    double home = 0, homeCourse = 0;
+    GeographicLib::Rhumb::WGS84().Inverse(0.01, 0.01, 0, 0, home, homeCourse);
     const auto homeward = [&](double m) {
-        const double lat = 0.01 - 0.01 * m / home;
-        return Fix{lat, 0.01 * psi(lat) / psi(0.01), 600, homeCourse};
+        Fix fix{0, 0, 600, homeCourse + 360};
+        GeographicLib::Rhumb::WGS84().Direct(0.01, 0.01, homeCourse, m, fix.lat, fix.lon);
+        return fix;
     };
     const std::string gpx = "<?xml version='1.0'?><gpx version='1.1' xmlns='http://www.topografix.com/GPX/1/1'>";
     std::string log = "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4C\r\n"
@@ -438,14 +449,14 @@ TEST(NmeaTool, RoutesAndReplays)
     } rows[] = {
         {gpx + "<rte><rtept lat='0' lon='0'/><rtept lat='0' lon='0.1'/><rtept lat='0.1' lon='0.1'/></rte></gpx>",
          {"--route", "--speed", "600", "--count", "80"}, 80,
-         {{0, {0, 0, 600, 90}}, {10, {0, east(0, 10 * v), 600, 90}}, {40, {east(0, 40 * v - 0.1 * R * deg), 0.1, 600, 0}},
+         {{0, {0, 0, 600, 90}}, {10, along(0, 0, 90, 10 * v)}, {40, along(0, 0.1, 0, 40 * v - tenth)},
           {79, {0.1, 0.1, 0, 0}}}},
         {gpx + "<wpt lat='9' lon='9'/><trk><trkseg><trkpt lat='0' lon='0'/><trkpt lat='0' lon='0.1'/></trkseg>"
                "<trkseg><trkpt lat='0.1' lon='0.1'/></trkseg></trk></gpx>",
-         {"--route", "--speed", "600", "--count", "41"}, 41, {{40, {east(0, 40 * v - 0.1 * R * deg), 0.1, 600, 0}}}},
-        {"# over the antimeridian\n0,179.95\n\n0,-179.95,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, {0, east(179.95, 20 * v) - 360, 600, 90}}}},
+         {"--route", "--speed", "600", "--count", "41"}, 41, {{40, along(0, 0.1, 0, 40 * v - tenth)}}},
+        {"# over the antimeridian\n0,179.95\n\n0,-179.95,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, along(0, 179.95, 90, 20 * v)}}},
         {"0,0\n0,0.01\n0.01,0.01\n", {"--route", "--speed", "600", "--loop", "--count", "14"}, 14,
-         {{9, homeward(9 * v - 0.02 * R * deg)}, {13, {0, east(0, 13 * v - 0.02 * R * deg - home), 600, 90}}}},
+         {{9, homeward(9 * v - hundredth - up)}, {13, along(0, 0, 90, 13 * v - hundredth - up - home)}}},
         {log, {"--replay"}, 22, {{0, {0, 0, 7, 90}}, {4, {0, 0.004, 7, 90}}, {5, {0, 0, -1, 0}}, {7, {0, 0.007, 7, 90}},
                                 {8, {0, 0, -1, 0}}, {19, {0, 0, -1, 0}}, {21, {0, 0.021, 7, 90}}}},
         {log, {"--replay", "--pace", "10"}, 3, {{0, {0, 0, 7, 90}}, {1, {0, 0, -1, 0}}, {2, {0, 0.02, 7, 90}}}},
@@ -479,6 +490,22 @@ TEST(NmeaTool, RoutesAndReplays)
                 prns += !Field(run.out, gsa, field).empty();
             EXPECT_EQ(Field(run.out, gsa, 2), Field(run.out, at, 6) == "0" ? "1" : "3");
             EXPECT_EQ(prns, std::stoi(Field(run.out, at, 7)));
+        }
+    }
+
+    // Under way, each second's step between the places as sent, measured by
+    // the geodesic, is what 100 kn covers, to 0.01 % beside the 27 mm the
+    // rounding to 0.00001' of both ends can explain.
+    for (const char* lat : {"0", "30", "60", "80", "89"}) {
+        for (const char* course : {"0", "45", "90", "135"}) {
+            const ToolRun run = Finish(Start({"--format", "standard", "--position", QString(lat) + ",0", "--speed", "100",
+                                              "--course", course, "--at", "2030-01-01T00:00:00Z", "--count", "3"}));
+            const std::vector<Fix> fixes = RmcFixes(run.out);
+            ASSERT_EQ(fixes.size(), 3u) << run.err;
+            for (std::size_t i = 1; i < fixes.size(); ++i) {
+                const double step = metres(fixes[i - 1].lat, fixes[i - 1].lon, fixes[i].lat, fixes[i].lon);
+                EXPECT_NEAR(step, 100 * 1852 / 3600.0, 100 * 1852 / 3600.0 * 1e-4 + 0.027) << lat << " " << course;
+            }
         }
     }
 }
@@ -751,13 +778,14 @@ TEST(NmeaTool, ClockStepBackKeepsTicking)
         ticks.push_back(run.out.substr(at, run.out.find("$GPZDA", at + 1) - at));
     ASSERT_EQ(ticks.size(), 6u) << run.out;
     EXPECT_LT(ZdaStamp(ticks.back()), ZdaStamp(ticks.front()) - 100s) << "ticks went on with the stepped clock";
-    const double minutesPerTick = 1000 * 1852 / 3600.0 / 6'371'008.8 * 10800 / std::numbers::pi;
     for (std::size_t i = 0; i < ticks.size(); ++i) {
         EXPECT_TRUE(i == 0 || ZdaStamp(ticks[i]) != ZdaStamp(ticks[i - 1])) << "a second sent twice";
         double degrees = 0, minutes = 0;
         const bool fix = std::sscanf(ticks[i].c_str(), "%*[^\n]\n$GPGGA,%*[^,],%2lf%lf", &degrees, &minutes) == 2;
         EXPECT_EQ(fix, i < 3 || i > 4) << i << ": " << ticks[i];
-        EXPECT_TRUE(!fix || std::abs(degrees * 60 + minutes - double(i) * minutesPerTick) < 1e-5) << i << ": " << ticks[i];
+        double lat = 0, lon = 0;  // north along the meridian, a geodesic
+        GeographicLib::Geodesic::WGS84().Direct(0, 0, 0, double(i) * 1000 * 1852 / 3600.0, lat, lon);
+        EXPECT_TRUE(!fix || std::abs(degrees * 60 + minutes - lat * 60) < 1e-5) << i << ": " << ticks[i];
     }
 }
 

@@ -30,8 +30,8 @@ inline constexpr std::array kOptionTable{
               "Any place instead of a seat: signed decimal degrees, south and west negative, and metres "
               "above mean sea level, such as -33.8568,151.2153,58 or 40.6892,-74.0445."},
     OptionRow{"speed", "KNOTS", false, "", "",
-              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line, each second by "
-              "what the speed covers (12 kn: 6.17 m)."},
+              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line on the WGS84 "
+              "ellipsoid, each second by what the speed covers (12 kn: 6.17 m)."},
     OptionRow{"course", "DEGREES", false, "", "speed",
               "True course, 0 to under 360, such as 45 (default 0); only with --speed. Over a pole the track "
               "goes on down the far side, its course turned round (45 becomes 135, 0 becomes 180); at a pole "
@@ -45,15 +45,15 @@ inline constexpr std::array kOptionTable{
     OptionRow{"route", "FILE", false, "position pref course replay", "speed",
               "Drive along a route at --speed (above 0): FILE is GPX (the points of its first rte; else of its "
               "first trk, every segment in order; else its wpts) or plain text with one LAT,LON[,ALT] a line, "
-              "blank lines and # comments allowed, told apart by content. Each leg is a rhumb line travelled "
-              "on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
+              "blank lines and # comments allowed, told apart by content. Each leg is a rhumb line on the WGS84 "
+              "ellipsoid travelled on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
               "have one. At the last point the receiver stays, with speed 0 and its fix.",
               0, "a route is driven at a speed"},
     OptionRow{"replay", "FILE", false, "position pref speed course", "",
               "Replay a recorded trip, an NMEA 0183 log (RMC and GGA of any talker) or a GPX track whose points "
               "carry a time, with the run's own time stamps: the log's first fix at the first tick, its time "
-              "then mapped to the run's. Between fixes the place moves along the rhumb line; a recorded loss "
-              "of the fix, or a gap of more than 10 s, gives no-fix ticks. Lines with a bad checksum, cut short "
+              "then mapped to the run's. Between fixes the place moves along the geodesic (the shortest "
+              "way on the WGS84 ellipsoid); a recorded loss of the fix, or a gap of more than 10 s, gives no-fix ticks. Lines with a bad checksum, cut short "
               "or of other sentences are passed over and counted in one notice at the end. The log is read as "
               "a stream; a FIFO is read if its writer's first bytes come within 3 s, else refused. The run "
               "ends with the log (status 0)."},
