@@ -2,6 +2,7 @@
 
 #include "Geodesy.hpp"
 #include "PrefectureTable.hpp"
+#include "Orbits.hpp"
 #include "Sentences.hpp"
 
 #include <algorithm>
@@ -153,59 +154,166 @@ std::string DopText(double dop)
     return Decimal(std::min(dop, 99.99), 2);
 }
 
-// The sky in whole degrees, as GSV carries it; nothing is tracked without a fix.
-std::vector<GsvSatellite> SkyOf(const Receiver& r, const SystemTimeRecord& utc)
+// One satellite of the standard sky: where it is, and how its system's
+// sentences carry it (its number in the dialect, whole degrees).
+struct SkySatellite {
+    Constellation system;
+    SatelliteInView seen;
+    GsvSatellite sent;
+    bool used = false;
+};
+
+// The sky of every system tracked; nothing is tracked without a fix.
+std::vector<SkySatellite> SkyOf(const Receiver& r, NmeaDialect dialect, UtcInstant instant)
 {
-    std::vector<GsvSatellite> sky;
-    for (const SatelliteInView& s : SatellitesInView(MotionOf(r).place, InstantOf(utc))) {
-        const int el = static_cast<int>(std::lround(s.elevation));
-        const int snr = HasFix(r) ? static_cast<int>(std::lround(30 + 20 * std::sin(el * kDeg))) : 0;
-        sky.push_back({s.prn, el, static_cast<int>(std::lround(s.azimuth)) % 360, snr});
+    const GeoPoint place = MotionOf(r).place;
+    const bool fix = HasFix(r);
+    std::vector<SkySatellite> sky;
+    for (const Constellation system : r.systems) {
+        const int offset = NamingOf(system, dialect).numberOffset;
+        for (const SatelliteInView& s : SatellitesInView(place, instant, system)) {
+            const int el = static_cast<int>(std::lround(s.elevation));
+            const int snr = fix ? static_cast<int>(std::lround(30 + 20 * std::sin(el * kDeg))) : 0;
+            sky.push_back({system, s, {s.prn + offset, el, static_cast<int>(std::lround(s.azimuth)) % 360, snr}});
+        }
     }
     return sky;
 }
 
-std::vector<std::string> StandardBodies(const Receiver& r, const TimeTexts& t, const std::vector<GsvSatellite>& sky,
-                                        TickSky& report)
+// In each time system the twelve highest are used (one GSA's fields; GPS
+// and QZSS share theirs): the channels a fix takes.
+constexpr std::size_t kUsedPerClock = 12;
+// GGA counts at most this many, as u-blox modules do (0-12 in their
+// descriptions), whatever the GSAs list.
+constexpr std::size_t kMostInGga = 12;
+
+void ChooseUsed(std::vector<SkySatellite>& sky)
 {
-    for (const GsvSatellite& s : sky)
-        report.satellites.push_back({Constellation::Gps, s.prn, static_cast<double>(s.elevation),
-                                     static_cast<double>(s.azimuth), s.snr, false});
-    if (!HasFix(r))
-        return NoFixBodies(ComposeStandardZDA(t), t);
-
-    // The twelve highest are used; listed by PRN.
-    std::vector<GsvSatellite> used = sky;
-    std::stable_sort(used.begin(), used.end(), [](const auto& a, const auto& b) { return a.elevation > b.elevation; });
-    used.resize(std::min<std::size_t>(used.size(), 12));
-    std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) { return a.prn < b.prn; });
-    std::vector<int> prns;
-    std::vector<SkyDirection> directions;
-    for (const GsvSatellite& s : used) {
-        prns.push_back(s.prn);
-        directions.push_back({s.elevation, s.azimuth});
+    for (int clock = 0; clock < kClockGroups; ++clock) {
+        std::vector<SkySatellite*> group;
+        for (SkySatellite& s : sky)
+            if (ClockOf(s.system) == clock)
+                group.push_back(&s);
+        std::stable_sort(group.begin(), group.end(),
+                         [](const SkySatellite* a, const SkySatellite* b) { return a->sent.elevation > b->sent.elevation; });
+        for (std::size_t i = 0; i < std::min(group.size(), kUsedPerClock); ++i)
+            group[i]->used = true;
     }
-    const Dop dop = DilutionOfPrecision(directions).value_or(Dop{99.99, 99.99, 99.99});
-    report.dop = dop;
-    for (TrackedSatellite& s : report.satellites)
-        s.used = std::binary_search(prns.begin(), prns.end(), s.prn);
-    const std::string hdop = DopText(dop.hdop);
-    const std::string dops = DopText(dop.pdop).append(",").append(hdop).append(",").append(DopText(dop.vdop));
+}
 
-    const Motion m = MotionOf(r);
-    const GeoPoint& p = m.place;
-    const Place place = FormattedPlace(p, 5);
-    const std::string knots = Decimal(m.knots, 1), course = CourseText(m.courseDeg, 0);
-    // The knots as sent, in km/h to a thousandth: both read back as one speed.
-    double sentKnots = 0;
-    std::from_chars(knots.data(), knots.data() + knots.size(), sentKnots);
-    const std::string kmh = Decimal(sentKnots * 1.852, 3);
-    return {ComposeStandardZDA(t),
-            ComposeStandardGGA(t, place.texts(), prns.size(), hdop, Decimal(p.altitude.value_or(0), 1)),
-            ComposeGLL(t, place.texts()),
-            ComposeVTG(course, "", knots, kmh),
-            ComposeRMC(t, place.texts(), knots, course, ","),
-            ComposeGSA("3", prns, dops)};
+// The fix as the sentences before the sky carry it.
+struct FixTexts {
+    Place place;
+    std::string altitude, knots, course, kmh;
+    std::size_t used;
+    std::string hdop, dops;
+};
+
+// The sentences of a standard tick, framed, and where the sky starts.
+void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t, const std::optional<FixTexts>& fix,
+                     const std::vector<SkySatellite>& sky, Tick& tick)
+{
+    const bool v23 = dialect == NmeaDialect::V23;
+    const std::string talker = !v23 || r.talker == Talker::GN ? "GN" : "GP";
+    const auto send = [&](std::string_view sentenceTalker, const std::string& body) {
+        tick.sentences.push_back(FrameSentence(std::string(sentenceTalker) + body));
+    };
+    const std::string navStatus = v23 ? "" : ",V";  // not providing a navigational status, as u-blox sends
+    send(talker, ComposeStandardZDA(t));
+    if (fix) {
+        const PlaceTexts place = fix->place.texts();
+        send(talker, ComposeStandardGGA(t, place, fix->used, fix->hdop, fix->altitude));
+        send(talker, ComposeGLL(t, place));
+        send(talker, ComposeVTG(fix->course, "", fix->knots, fix->kmh));
+        send(talker, ComposeRMC(t, place, fix->knots, fix->course, ",") + navStatus);
+    } else {
+        send(talker, ComposeNoFixGGA(t));
+        send(talker, ComposeNoFixGLL(t));
+        send(talker, ComposeNoFixVTG());
+        send(talker, ComposeNoFixRMC(t) + navStatus);
+    }
+    // One GSA for each system ID, in its order, listing its used satellites by number.
+    int lastId = -1;
+    for (;;) {
+        int id = -1;
+        for (const Constellation system : r.systems) {
+            const int candidate = NamingOf(system, dialect).systemId;
+            if (candidate > lastId && (id < 0 || candidate < id))
+                id = candidate;
+        }
+        if (id < 0)
+            break;
+        std::vector<int> numbers;
+        for (const SkySatellite& s : sky)
+            if (s.used && NamingOf(s.system, dialect).systemId == id)
+                numbers.push_back(s.sent.prn);
+        std::sort(numbers.begin(), numbers.end());
+        send(talker, fix ? ComposeGSA("3", numbers, fix->dops, id) : ComposeGSA("1", {}, kNoFixDops, id));
+        lastId = id;
+    }
+    tick.skyFrom = tick.sentences.size();
+    // One GSV group for each talker, in the systems' order, by number.
+    std::vector<std::string_view> talkers;
+    for (const Constellation system : r.systems) {
+        const SystemNaming naming = NamingOf(system, dialect);
+        if (std::find(talkers.begin(), talkers.end(), naming.talker) != talkers.end())
+            continue;
+        talkers.push_back(naming.talker);
+        std::vector<GsvSatellite> group;
+        for (const SkySatellite& s : sky)
+            if (NamingOf(s.system, dialect).talker == naming.talker)
+                group.push_back(s.sent);
+        std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) { return a.prn < b.prn; });
+        for (const std::string& body : ComposeGSVGroup(group, naming.signalId))
+            send(naming.talker, body);
+    }
+}
+
+Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeTexts& t)
+{
+    const NmeaDialect dialect = SpokenDialect(r.systems, r.dialect);
+    std::vector<SkySatellite> sky = SkyOf(r, dialect, InstantOf(utc));
+    Tick tick;
+    tick.fix = HasFix(r);
+    tick.widest = WidestStandardTick(r.systems, r.dialect);
+    std::optional<FixTexts> fix;
+    if (tick.fix) {
+        ChooseUsed(sky);
+        std::vector<SkyDirection> directions;
+        for (const SkySatellite& s : sky)
+            if (s.used)
+                directions.push_back({s.sent.elevation, s.sent.azimuth, ClockOf(s.system)});
+        const Dop dop = DilutionOfPrecision(directions).value_or(Dop{99.99, 99.99, 99.99});
+        tick.sky.dop = dop;
+        const Motion m = MotionOf(r);
+        const GeoPoint& p = m.place;
+        const std::string knots = Decimal(m.knots, 1);
+        // The knots as sent, in km/h to a thousandth: both read back as one speed.
+        double sentKnots = 0;
+        std::from_chars(knots.data(), knots.data() + knots.size(), sentKnots);
+        const std::string hdop = DopText(dop.hdop);
+        fix = FixTexts{FormattedPlace(p, 5), Decimal(p.altitude.value_or(0), 1), knots, CourseText(m.courseDeg, 0),
+                       Decimal(sentKnots * 1.852, 3), std::min(directions.size(), kMostInGga), hdop,
+                       DopText(dop.pdop).append(",").append(hdop).append(",").append(DopText(dop.vdop))};
+    }
+    for (const SkySatellite& s : sky)
+        tick.sky.satellites.push_back({s.system, s.seen.prn, s.seen.elevation, s.seen.azimuth, s.sent.snr, s.used});
+    ComposeStandard(r, dialect, t, fix, sky, tick);
+    return tick;
+}
+
+// The most satellites in view the widest tick reckons with: today's sixteen
+// for GPS (four GSV sentences), else every satellite of the system.
+std::size_t MostInViewOf(Constellation system)
+{
+    return system == Constellation::Gps ? 16 : OrbitsOf(system).satellites.size();
+}
+
+// The widest number a system's satellites take: two digits, or three for
+// QZSS in 4.10.
+int WidestOwnNumber(Constellation system)
+{
+    return system == Constellation::Qzss ? 202 : system == Constellation::Glonass ? 24 : 32;
 }
 
 }  // namespace
@@ -256,19 +364,73 @@ Receiver Moved(Receiver r, double metres)
 Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour)
 {
     const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
-    const bool standard = r.format == NmeaFormat::Standard;
-    const std::vector<GsvSatellite> sky = standard ? SkyOf(r, utc) : std::vector<GsvSatellite>{};
+    if (r.format == NmeaFormat::Standard)
+        return StandardTick(r, utc, t);
     const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
     tick.fix = HasFix(r);
-    for (const std::string& body : standard ? StandardBodies(r, t, sky, tick.sky) : ClassicBodies(r, t))
+    for (const std::string& body : ClassicBodies(r, t))
         tick.sentences.push_back(FrameSentence(talker + body));
     tick.skyFrom = tick.sentences.size();
-    if (standard) {
-        for (const std::string& body : ComposeGSVGroup(sky))  // GPS satellites: GP whatever the talker
-            tick.sentences.push_back(FrameSentence("GP" + body));
-    }
     return tick;
+}
+
+namespace {
+
+// Worked out from scratch: what the table below holds.
+TickLength WidestOf(const Constellations& systems, NmeaDialect asked)
+{
+    const NmeaDialect dialect = SpokenDialect(systems, asked);
+    const Receiver r{.format = NmeaFormat::Standard, .talker = Talker::GN, .systems = systems, .dialect = asked};
+    const TimeTexts t{"9999", "12", "31", "23", "59", "59", "99", "23"};
+    std::vector<SkySatellite> sky;
+    for (const Constellation system : systems) {
+        const int number = WidestOwnNumber(system) + NamingOf(system, dialect).numberOffset;
+        for (std::size_t i = 0; i < MostInViewOf(system); ++i)
+            sky.push_back({system, {}, {number, 90, 359, 50}});
+    }
+    ChooseUsed(sky);
+    std::size_t used = 0;
+    for (const SkySatellite& s : sky)
+        used += s.used ? 1 : 0;
+    const FixTexts fix{{"9000.00000", "S", "18000.00000", "W"}, "100000.0", "1000.0", "359.9", "1852.000",
+                       std::min(used, kMostInGga), "99.99", "99.99,99.99,99.99"};
+    Tick tick;
+    ComposeStandard(r, dialect, t, fix, sky, tick);
+    std::size_t before = 0, whole = 0, longest = 0;
+    for (std::size_t i = 0; i < tick.size(); ++i) {
+        if (i < tick.skyFrom)
+            before += tick[i].size();
+        else
+            longest = std::max(longest, tick[i].size());
+        whole += tick[i].size();
+    }
+    return {whole, before + longest};
+}
+
+}  // namespace
+
+TickLength WidestStandardTick(const Constellations& systems, NmeaDialect asked)
+{
+    // Every set of systems in every dialect, once: a tick only looks its settings up.
+    constexpr std::size_t kSets = std::size_t{1} << kConstellations.size();
+    constexpr std::array kDialects{NmeaDialect::V23, NmeaDialect::V410, NmeaDialect::V411};
+    static const auto table = [&] {
+        std::array<TickLength, kSets * kDialects.size()> all{};
+        for (std::size_t set = 0; set < kSets; ++set) {
+            Constellations these;
+            for (std::size_t i = 0; i < kConstellations.size(); ++i)
+                if (set & (std::size_t{1} << i))
+                    these.insert(kConstellations[i]);
+            for (std::size_t d = 0; d < kDialects.size(); ++d)
+                all[set * kDialects.size() + d] = WidestOf(these, kDialects[d]);
+        }
+        return all;
+    }();
+    std::size_t set = 0;
+    for (const Constellation system : systems)
+        set |= std::size_t{1} << static_cast<std::size_t>(system);
+    return table[set * kDialects.size() + static_cast<std::size_t>(asked)];
 }
 
 Tick ComposeTickNow(const Receiver& receiver)

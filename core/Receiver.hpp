@@ -15,7 +15,7 @@ namespace quilvex {
 
 enum class NmeaFormat {
     Classic,   // the six sentences of the receiver this program first stood in for
-    Standard,  // NMEA 0183 v2.3, with the sky (GSV)
+    Standard,  // NMEA 0183 v2.3, 4.10 or 4.11 (`dialect`), with the sky (GSV)
 };
 
 enum class Talker { GP, GN };
@@ -30,7 +30,9 @@ struct FixLossWindow {
 // and compose from it, so a run is reproducible from its settings alone.
 struct Receiver {
     NmeaFormat format = NmeaFormat::Classic;
-    Talker talker = Talker::GP;
+    Talker talker = Talker::GP;        // of the fix sentences in 2.3; 4.10 and 4.11 send GN
+    Constellations systems{Constellation::Gps};  // tracked, in the standard format
+    NmeaDialect dialect = NmeaDialect::V23;      // beyond GPS alone, 2.3 goes as 4.11
     int slot = 13;                     // a prefectural seat (東京都), used while `position` is empty
     std::optional<GeoPoint> position{};  // set, or taken from the seat once moving
     double speedKnots = 0;

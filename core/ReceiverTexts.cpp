@@ -1,5 +1,6 @@
 #include "ReceiverTexts.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quilvex {
@@ -104,6 +105,32 @@ std::optional<NmeaFormat> ParseFormat(std::string_view text)
         return NmeaFormat::Classic;
     if (text == "standard")
         return NmeaFormat::Standard;
+    return std::nullopt;
+}
+
+std::optional<Constellations> ParseConstellations(std::string_view text)
+{
+    if (text == "all")
+        return Constellations(kConstellations.begin(), kConstellations.end());
+    Constellations systems;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        const std::string_view name = text.substr(0, comma);
+        const auto system = std::find_if(kConstellations.begin(), kConstellations.end(),
+                                         [&](Constellation c) { return NameOf(c) == name; });
+        if (system == kConstellations.end() || !systems.insert(*system).second)
+            return std::nullopt;
+        if (comma == std::string_view::npos)
+            return systems;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<NmeaDialect> ParseDialect(std::string_view text)
+{
+    for (const NmeaDialect dialect : {NmeaDialect::V23, NmeaDialect::V410, NmeaDialect::V411})
+        if (NameOf(dialect) == text)
+            return dialect;
     return std::nullopt;
 }
 

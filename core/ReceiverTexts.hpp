@@ -33,4 +33,10 @@ std::optional<Talker> ParseTalker(std::string_view text);
 // "classic" or "standard".
 std::optional<NmeaFormat> ParseFormat(std::string_view text);
 
+// "all", or systems by name, comma-separated: "gps,qzss". None twice.
+std::optional<Constellations> ParseConstellations(std::string_view text);
+
+// "2.3", "4.10" or "4.11".
+std::optional<NmeaDialect> ParseDialect(std::string_view text);
+
 }  // namespace quilvex

@@ -109,7 +109,7 @@ std::string ComposeStandardGGA(const TimeTexts& t, const PlaceTexts& p, std::siz
 }
 
 // $GPGSA,A,3,08,12,13,16,19,23,24,,,,,,2.31,1.17,1.99*05
-std::string ComposeGSA(std::string_view fix, std::span<const int> prns, std::string_view dops)
+std::string ComposeGSA(std::string_view fix, std::span<const int> prns, std::string_view dops, int systemId)
 {
     std::string body = Join({"GSA,A,", fix, ","});
     for (std::size_t i = 0; i < 12; ++i) {
@@ -118,11 +118,13 @@ std::string ComposeGSA(std::string_view fix, std::span<const int> prns, std::str
         body += ',';
     }
     body.append(dops);
+    if (systemId > 0)
+        body.append(",").append(std::to_string(systemId));
     return body;
 }
 
 // $GPGSV,2,1,07,08,12,291,34,12,45,172,44,13,38,310,42,16,68,000,49*74
-std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView)
+std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView, int signalId)
 {
     const std::size_t count = std::max<std::size_t>(1, (inView.size() + 3) / 4);
     std::vector<std::string> group;
@@ -141,6 +143,8 @@ std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView)
             if (s.snr > 0)
                 AppendPadded(body, s.snr, 2);
         }
+        if (signalId > 0)
+            body.append(",").append(std::to_string(signalId));
         group.push_back(std::move(body));
     }
     return group;
@@ -168,26 +172,6 @@ std::string ComposeNoFixVTG()
 std::string ComposeNoFixRMC(const TimeTexts& t)
 {
     return Join({"RMC,", t.hh, t.mm, t.ss, ".", t.cc, ",V,,,,,,,", t.DD, t.MO, YearOfCentury(t), ",,,N"});
-}
-
-TickLength WidestStandardTick()
-{
-    const TimeTexts t{"9999", "12", "31", "23", "59", "59", "99", "23"};
-    const PlaceTexts place{"9000.00000", "S", "18000.00000", "W"};
-    const int prns[12]{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    const std::vector<GsvSatellite> inView(16, GsvSatellite{32, 90, 359, 50});
-    std::size_t before = 0;
-    for (const std::string& body :
-         {ComposeStandardZDA(t), ComposeStandardGGA(t, place, 12, "99.99", "100000.0"), ComposeGLL(t, place),
-          ComposeVTG("359.9", "", "1000.0", "1852.0"), ComposeRMC(t, place, "1000.0", "359.9", ","),
-          ComposeGSA("3", prns, "99.99,99.99,99.99")})
-        before += FrameSentence("GP" + body).size();
-    std::size_t sky = 0, longest = 0;
-    for (const std::string& body : ComposeGSVGroup(inView)) {
-        sky += FrameSentence("GP" + body).size();
-        longest = std::max(longest, FrameSentence("GP" + body).size());
-    }
-    return {before + sky, before + longest};
 }
 
 }  // namespace quilvex

@@ -43,15 +43,17 @@ inline constexpr std::string_view kFramedGSA = "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C\
 std::string ComposeStandardZDA(const TimeTexts& t);
 std::string ComposeStandardGGA(const TimeTexts& t, const PlaceTexts& place, std::size_t used,
                                std::string_view hdop, std::string_view altitude);
-// `fix` "3" or "1"; up to twelve PRNs; `dops` "P.PP,H.HH,V.VV".
-std::string ComposeGSA(std::string_view fix, std::span<const int> prns, std::string_view dops);
+// `fix` "3" or "1"; up to twelve PRNs; `dops` "P.PP,H.HH,V.VV"; a system ID
+// (4.10 and 4.11) as the last field unless 0.
+std::string ComposeGSA(std::string_view fix, std::span<const int> prns, std::string_view dops, int systemId = 0);
 
 struct GsvSatellite {
     int prn, elevation, azimuth;  // whole degrees
     int snr;                      // dB-Hz; 0 when not tracked: the field stays empty
 };
-// Four satellites a sentence, the last one the rest; "GSV,1,1,00" for none.
-std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView);
+// Four satellites a sentence, the last one the rest; "GSV,1,1,00" for none;
+// a signal ID (4.10 and 4.11) as the last field unless 0.
+std::vector<std::string> ComposeGSVGroup(std::span<const GsvSatellite> inView, int signalId = 0);
 
 // Without a fix, in either stream.
 std::string ComposeNoFixGGA(const TimeTexts& t);
@@ -59,13 +61,5 @@ std::string ComposeNoFixGLL(const TimeTexts& t);
 std::string ComposeNoFixVTG();
 std::string ComposeNoFixRMC(const TimeTexts& t);
 inline constexpr std::string_view kNoFixDops = "99.99,99.99,99.99";
-
-// The longest standard tick: every field at its widest, twelve satellites
-// used and sixteen in view (four GSV sentences). Its bytes, and those of its
-// sentences before the sky plus its longest GSV sentence.
-struct TickLength {
-    std::size_t whole, withOneGsv;
-};
-TickLength WidestStandardTick();
 
 }  // namespace quilvex

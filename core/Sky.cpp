@@ -1,6 +1,7 @@
 #include "Sky.hpp"
 
 #include "Geodesy.hpp"
+#include "Orbits.hpp"
 
 #include <array>
 #include <cmath>
@@ -12,28 +13,6 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
 
-struct Slot {
-    double node;      // right ascension of the ascending node at the epoch, degrees
-    double latitude;  // argument of latitude at the epoch, degrees
-};
-
-// The baseline 24-slot constellation; PRN = index + 1.
-constexpr std::array<Slot, 24> kSlots{{
-    {272.847, 268.126}, {272.847, 161.786}, {272.847, 11.676},  {272.847, 41.806},   // A
-    {332.847, 80.956},  {332.847, 173.336}, {332.847, 309.976}, {332.847, 204.376},  // B
-    {32.847, 111.876},  {32.847, 11.796},   {32.847, 339.666},  {32.847, 241.556},   // C
-    {92.847, 135.226},  {92.847, 265.446},  {92.847, 35.156},   {92.847, 167.356},   // D
-    {152.847, 197.046}, {152.847, 302.596}, {152.847, 66.066},  {152.847, 333.686},  // E
-    {212.847, 238.886}, {212.847, 345.226}, {212.847, 105.206}, {212.847, 135.346},  // F
-}};
-
-constexpr double kOrbitRadius = 26'559'700.0;  // m
-constexpr double kOrbitPeriod = 43'082.05;     // s
-constexpr double kInclination = 55 * kDeg;
-constexpr double kEarthRate = 7.2921151467e-5;  // rad/s
-constexpr double kSiderealAtEpoch = (18 + 36 / 60.0 + 14.4 / 3600) * 15 * kDeg;
-constexpr auto kEpoch = std::chrono::sys_days{std::chrono::year{1993} / 7 / 1};
-
 using Vector = std::array<double, 3>;
 
 double Dot(const Vector& a, const Vector& b)
@@ -41,15 +20,58 @@ double Dot(const Vector& a, const Vector& b)
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
+double SecondsSince(UtcInstant instant, UtcInstant epoch)
+{
+    return static_cast<double>((instant - epoch).count()) / 1000;
+}
+
+// Eccentric anomaly from the mean one (Newton: e is small, a few steps do).
+double Eccentric(double mean, double e)
+{
+    double anomaly = mean;
+    for (int i = 0; i < 6; ++i)
+        anomaly -= (anomaly - e * std::sin(anomaly) - mean) / (1 - e * std::cos(anomaly));
+    return anomaly;
+}
+
+// Each satellite in the Earth-fixed frame: the orbit placed from its node,
+// the node turned back by the Earth's turn since the sidereal epoch.
+template <typename Use>
+void ForEachSatellite(Constellation system, UtcInstant instant, Use use)
+{
+    const ConstellationOrbits& orbits = OrbitsOf(system);
+    const double seconds = SecondsSince(instant, orbits.epoch);
+    const double earthTurn =
+        kSiderealAtEpoch + std::fmod(kEarthRate * SecondsSince(instant, kSiderealEpoch), 2 * std::numbers::pi);
+    for (const NominalOrbit& o : orbits.satellites) {
+        const double orbitTurn = std::fmod(seconds, o.period) / o.period * 2 * std::numbers::pi;
+        double radius = o.semiMajorAxis, u = o.anomaly * kDeg + orbitTurn;
+        if (o.eccentricity > 0) {
+            const double e = o.eccentricity, anomaly = Eccentric(u, e);
+            radius = o.semiMajorAxis * (1 - e * std::cos(anomaly));
+            u = o.perigee * kDeg +
+                std::atan2(std::sqrt(1 - e * e) * std::sin(anomaly), std::cos(anomaly) - e);
+        }
+        const double node = o.node * kDeg - earthTurn;
+        const double cosU = std::cos(u), sinU = std::sin(u), cosNode = std::cos(node), sinNode = std::sin(node);
+        const double inclination = o.inclination * kDeg;
+        use(o.prn, Vector{radius * (cosNode * cosU - sinNode * sinU * std::cos(inclination)),
+                          radius * (sinNode * cosU + cosNode * sinU * std::cos(inclination)),
+                          radius * sinU * std::sin(inclination)});
+    }
+}
+
 }  // namespace
 
-std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant)
+std::vector<SatelliteAt> SatellitePositions(Constellation system, UtcInstant instant)
 {
-    const double seconds = static_cast<double>((instant - kEpoch).count()) / 1000;
-    // The Earth's turn since the epoch, taken off every node: Earth-fixed from here on.
-    const double earthTurn = kSiderealAtEpoch + std::fmod(kEarthRate * seconds, 2 * std::numbers::pi);
-    const double orbitTurn = std::fmod(seconds, kOrbitPeriod) / kOrbitPeriod * 2 * std::numbers::pi;
+    std::vector<SatelliteAt> positions;
+    ForEachSatellite(system, instant, [&](int prn, const Vector& p) { positions.push_back({prn, p[0], p[1], p[2]}); });
+    return positions;
+}
 
+std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant, Constellation system)
+{
     const double phi = place.lat * kDeg, lambda = place.lon * kDeg;
     const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
     const double sinLambda = std::sin(lambda), cosLambda = std::cos(lambda);
@@ -58,63 +80,74 @@ std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant 
     const Vector north{-sinPhi * cosLambda, -sinPhi * sinLambda, cosPhi};
     const Vector up{cosPhi * cosLambda, cosPhi * sinLambda, sinPhi};
 
+    static const double kBelowMask = std::sin(kElevationMask * kDeg) - 1e-9;
     std::vector<SatelliteInView> inView;
-    for (std::size_t i = 0; i < kSlots.size(); ++i) {
-        const double node = kSlots[i].node * kDeg - earthTurn;
-        const double u = kSlots[i].latitude * kDeg + orbitTurn;
-        const double cosU = std::cos(u), sinU = std::sin(u), cosNode = std::cos(node), sinNode = std::sin(node);
-        const Vector satellite{
-            kOrbitRadius * (cosNode * cosU - sinNode * sinU * std::cos(kInclination)),
-            kOrbitRadius * (sinNode * cosU + cosNode * sinU * std::cos(kInclination)),
-            kOrbitRadius * sinU * std::sin(kInclination)};
+    ForEachSatellite(system, instant, [&](int prn, const Vector& satellite) {
         const Vector line{satellite[0] - receiver[0], satellite[1] - receiver[1], satellite[2] - receiver[2]};
         const double range = std::sqrt(Dot(line, line));
+        if (Dot(line, up) / range < kBelowMask)  // well below: no arc sine wasted on it
+            return;
         const double elevation = std::asin(Dot(line, up) / range) / kDeg;
         if (elevation < kElevationMask)
-            continue;
+            return;
         double azimuth = std::atan2(Dot(line, east), Dot(line, north)) / kDeg;
         if (azimuth < 0)
             azimuth += 360;
-        inView.push_back({static_cast<int>(i) + 1, elevation, azimuth});
-    }
+        inView.push_back({prn, elevation, azimuth});
+    });
     return inView;
+}
+
+std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant)
+{
+    return SatellitesInView(place, instant, Constellation::Gps);
 }
 
 std::optional<Dop> DilutionOfPrecision(std::span<const SkyDirection> used)
 {
-    if (used.size() < 4)
+    // Unknowns: east, north, up, then one clock for each clock present.
+    constexpr int kMost = 3 + kClockGroups;
+    int column[kClockGroups] = {-1, -1, -1, -1};
+    int size = 3;
+    for (const SkyDirection& s : used) {
+        int& c = column[s.clock >= 0 && s.clock < kClockGroups ? s.clock : 0];
+        if (c < 0)
+            c = size++;
+    }
+    if (used.size() < static_cast<std::size_t>(size))
         return std::nullopt;
     // Normal matrix GᵀG beside the identity, inverted in place (Gauss-Jordan).
-    double m[4][8] = {};
+    double m[kMost][2 * kMost] = {};
     for (const SkyDirection& s : used) {
         const double el = s.elevation * kDeg, az = s.azimuth * kDeg;
-        const double g[4] = {-std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az), -std::sin(el), 1};
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c)
+        double g[kMost] = {-std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az), -std::sin(el)};
+        g[column[s.clock >= 0 && s.clock < kClockGroups ? s.clock : 0]] = 1;
+        for (int r = 0; r < size; ++r)
+            for (int c = 0; c < size; ++c)
                 m[r][c] += g[r] * g[c];
     }
-    for (int r = 0; r < 4; ++r)
-        m[r][4 + r] = 1;
-    for (int col = 0; col < 4; ++col) {
+    for (int r = 0; r < size; ++r)
+        m[r][size + r] = 1;
+    for (int col = 0; col < size; ++col) {
         int pivot = col;
-        for (int r = col + 1; r < 4; ++r)
+        for (int r = col + 1; r < size; ++r)
             if (std::abs(m[r][col]) > std::abs(m[pivot][col]))
                 pivot = r;
         if (std::abs(m[pivot][col]) < 1e-9)
             return std::nullopt;
         std::swap(m[pivot], m[col]);
         const double scale = m[col][col];
-        for (double& x : m[col])
-            x /= scale;
-        for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 2 * size; ++c)
+            m[col][c] /= scale;
+        for (int r = 0; r < size; ++r) {
             if (r == col)
                 continue;
             const double factor = m[r][col];
-            for (int c = 0; c < 8; ++c)
+            for (int c = 0; c < 2 * size; ++c)
                 m[r][c] -= factor * m[col][c];
         }
     }
-    const double qEE = m[0][4], qNN = m[1][5], qUU = m[2][6];
+    const double qEE = m[0][size], qNN = m[1][size + 1], qUU = m[2][size + 2];
     if (qEE < 0 || qNN < 0 || qUU < 0)  // only rounding on a geometry next to singular
         return std::nullopt;
     return Dop{std::sqrt(qEE + qNN + qUU), std::sqrt(qEE + qNN), std::sqrt(qUU)};

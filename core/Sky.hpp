@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Gnss.hpp"
 #include "modGeneral.hpp"
 
 #include <cstddef>
@@ -18,32 +19,44 @@ struct GeoPoint {
     std::optional<double> altitude{};
 };
 
-// A model of the GPS sky, not the real one: it is what a receiver would see
-// if the 24 baseline slots of the constellation were filled and stayed put.
-// Six planes A-F, 55 deg inclination, circular orbits of semi-major axis
-// 26 559.7 km, period half a sidereal day (43 082.05 s), no perturbations.
-// Each slot starts at its published baseline right ascension of the
-// ascending node and argument of latitude at 1993-07-01 00:00 UTC, when the
-// Greenwich sidereal angle was 18 h 36 min 14.4 s; the Earth turns at
-// 7.2921151467e-5 rad/s. Slots A1-A4, B1-B4, ..., F1-F4 carry PRNs 1 to 24.
-// A satellite is in view at or above the 5 deg mask.
+// A model of each system's sky, not the real one: what a receiver would see
+// if the nominal slots of the constellation were filled and stayed put
+// (core/Orbits.cpp has the elements and their sources). For GPS: six
+// planes A-F, 55 deg inclination, circular orbits of semi-major axis
+// 26 559.7 km, period half a sidereal day (43 082.05 s), no perturbations;
+// each slot starts at its published baseline right ascension of the
+// ascending node and argument of latitude at 1993-07-01 00:00 UTC. Slots
+// A1-A4, B1-B4, ..., F1-F4 carry PRNs 1 to 24. A satellite is in view at or
+// above the 5 deg mask, whatever its system.
 struct SatelliteInView {
-    int prn;
+    int prn;           // the system's own number
     double elevation;  // degrees
     double azimuth;    // degrees from true north, clockwise, [0, 360)
 };
 inline constexpr double kElevationMask = 5.0;
 
-// Every satellite in view of the place at the instant, by PRN: over every
-// latitude and a whole day, 5 to 12 of them (8.3 on average).
+// Every GPS satellite in view of the place at the instant, by PRN: over
+// every latitude and a whole day, 5 to 12 of them (8.3 on average).
 std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant);
 inline constexpr std::size_t kFewestInView = 5;
 inline constexpr std::size_t kMostInView = 12;
+
+// Those of any system, in its table's order.
+std::vector<SatelliteInView> SatellitesInView(const GeoPoint& place, UtcInstant instant, Constellation system);
+
+// Where each satellite of the system is, Earth-fixed (x to Greenwich on the
+// equator, z to the north pole), metres.
+struct SatelliteAt {
+    int prn;
+    double x, y, z;
+};
+std::vector<SatelliteAt> SatellitePositions(Constellation system, UtcInstant instant);
 
 // A direction in whole degrees, as GSV carries it.
 struct SkyDirection {
     int elevation;
     int azimuth;
+    int clock = 0;  // which receiver clock its range is measured against: one per time system
 };
 
 struct Dop {
@@ -51,8 +64,8 @@ struct Dop {
 };
 
 // The dilution of precision of a position solved from these satellites
-// (East-North-Up, a clock term); nothing for fewer than four or a geometry
-// that fixes nothing.
+// (East-North-Up and a clock term for each clock among them, 0 to
+// kClockGroups - 1); nothing for too few or a geometry that fixes nothing.
 std::optional<Dop> DilutionOfPrecision(std::span<const SkyDirection> used);
 
 }  // namespace quilvex

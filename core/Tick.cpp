@@ -4,10 +4,14 @@
 
 namespace quilvex {
 
-bool CarriesWholeStandardTick(long long bitsPerSecond)
+bool CarriesInASecond(long long bitsPerSecond, std::size_t bytes)
 {
-    static const std::size_t bytes = WidestStandardTick().whole;
     return static_cast<long long>(bytes) * 10 * 10 <= bitsPerSecond * 9;
+}
+
+bool CarriesWholeStandardTick(long long bitsPerSecond, const Constellations& systems, NmeaDialect dialect)
+{
+    return CarriesInASecond(bitsPerSecond, WidestStandardTick(systems, dialect).whole);
 }
 
 std::string JoinTick(const Tick& tick)

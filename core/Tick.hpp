@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Gnss.hpp"
 #include "Sky.hpp"
 
 #include <cstddef>
@@ -8,12 +9,6 @@
 #include <vector>
 
 namespace quilvex {
-
-// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
-// GSA, then the GSV group from `skyFrom` on, if any), each kept separate so it
-// can go out as one write.
-// The satellite systems a receiver may track.
-enum class Constellation { Gps, Glonass, Galileo, BeiDou, Qzss };
 
 // One satellite of the tick's sky as typed values, so a view draws the
 // sky without reading the sentences back.
@@ -31,11 +26,22 @@ struct TickSky {
     std::optional<Dop> dop;                    // of the fix; none without one
 };
 
+// The bytes of the longest tick some settings can give, and of its
+// sentences before the sky plus its longest GSV sentence.
+struct TickLength {
+    std::size_t whole, withOneGsv;
+};
+
+// One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
+// GSA, one for each system ID in NMEA 4.10 and 4.11, then the GSV groups from
+// `skyFrom` on, if any), each kept separate so it can go out as one write.
 struct Tick {
     std::vector<std::string> sentences;
     std::size_t skyFrom = 0;
     bool fix = false;
     TickSky sky;
+    TickLength widest{};  // of any tick with this one's settings; zero for the classic format
+
 
     const std::string& operator[](std::size_t i) const { return sentences[i]; }
     std::size_t size() const { return sentences.size(); }
@@ -43,10 +49,21 @@ struct Tick {
     auto end() const { return sentences.end(); }
 };
 
-// Whether a serial line at this rate (8N1: ten bits a byte) carries the
-// longest standard tick within 90 % of a second. A slower one gets the sky
-// one GSV sentence a tick, in turn, so the rest still comes every second.
-bool CarriesWholeStandardTick(long long bitsPerSecond);
+// The longest standard tick these settings can give: every field at its
+// widest, twelve satellites used in each time system, and in view sixteen
+// GPS satellites and every one of each other system's.
+TickLength WidestStandardTick(const Constellations& systems = {Constellation::Gps},
+                              NmeaDialect dialect = NmeaDialect::V23);
+
+// Whether a serial line at this rate (8N1: ten bits a byte) carries these
+// bytes within 90 % of a second.
+bool CarriesInASecond(long long bitsPerSecond, std::size_t bytes);
+
+// Whether it carries the longest standard tick of these settings (GPS alone
+// in 2.3 unless told). A slower one gets the sky one GSV sentence a tick, in
+// turn, so the rest still comes every second.
+bool CarriesWholeStandardTick(long long bitsPerSecond, const Constellations& systems = {Constellation::Gps},
+                              NmeaDialect dialect = NmeaDialect::V23);
 
 // What a whole tick puts on the line, for a reader that wants it in one piece.
 std::string JoinTick(const Tick& tick);

@@ -132,7 +132,7 @@ std::optional<OutputError> SerialOutput::open()
         m_port.clearError();
         return errorOn(OutputErrorKind::RateRefused, reason);
     }
-    m_wholeTicks = CarriesWholeStandardTick(line->rate);
+    m_rate = line->rate;
     m_nextGsv = 0;
     return std::nullopt;
 }
@@ -175,14 +175,14 @@ void SerialOutput::sendTick(const Tick& tick)
     m_pace.sent(bytes, HeldLine::Clock::now());
 }
 
-// All of a tick, or, on a line too slow for the longest standard tick, the
+// All of a tick, or, on a line too slow for the longest standard tick of its settings, the
 // sentences before the sky and one GSV sentence, each in turn: the rest then
 // still comes every second, and the whole sky within a few.
 std::vector<std::string_view> SerialOutput::carried(const Tick& tick)
 {
     std::vector<std::string_view> sentences(tick.begin(), tick.end());
     const std::size_t sky = tick.size() - std::min(tick.skyFrom, tick.size());
-    if (m_wholeTicks || sky <= 1)
+    if (CarriesInASecond(m_rate, tick.widest.whole) || sky <= 1)
         return sentences;
     if (m_nextGsv >= sky)
         m_nextGsv = 0;

@@ -51,7 +51,7 @@ private:
     std::string m_device;
     bool m_opening = false;
     HeldLine m_pace;
-    bool m_wholeTicks = true;   // fast enough for the longest standard tick
+    long long m_rate = 0;       // bit/s: fast enough for the longest tick of a tick's settings, or not
     std::size_t m_nextGsv = 0;  // otherwise the GSV sentence the next tick carries
 };
 

@@ -12,7 +12,11 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
+#include <sstream>
 #include <numbers>
 
 using namespace quilvex;
@@ -65,9 +69,12 @@ WorkedLeg WorkedRhumb(const GeoPoint& a, const GeoPoint& b, double fraction)
 // DOPs of the first row recomputed from its GSV with another inversion.
 TEST(Receiver, GoldenTicks)
 {
+    const Constellations gpsGlonassQzss{Constellation::Gps, Constellation::Glonass, Constellation::Qzss};
+    const Constellations gpsBeiDouQzss{Constellation::Gps, Constellation::BeiDou, Constellation::Qzss};
     const struct {
         Receiver receiver;
         std::string_view bytes;
+        std::size_t skyFrom = 6;
     } rows[] = {
         {{.format = NmeaFormat::Standard, .talker = Talker::GN, .position = GeoPoint{-33.8568, 151.2153, 58.0},
           .speedKnots = 12.4, .courseDeg = 45},
@@ -95,16 +102,48 @@ TEST(Receiver, GoldenTicks)
          "$GPVTG,,T,,M,,N,,K,N*2C\r\n"
          "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\r\n"
          "$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\r\n"},
+        // Tokyo: QZSS as GQ 1-10 with system ID 5 (4.11); as GP 193-202 in GPS's GSA (4.10).
+        {{.format = NmeaFormat::Standard, .systems = gpsGlonassQzss},
+         "$GNZDA,045135.12,16,09,2010,00,00*70\r\n"
+         "$GNGGA,045135.12,3541.22160,N,13941.30140,E,1,12,0.61,0.0,M,0.0,M,,*7F\r\n"
+         "$GNGLL,3541.22160,N,13941.30140,E,045135.12,A,A*7E\r\n"
+         "$GNVTG,0.0,T,,M,0.0,N,0.000,K,A*13\r\n"
+         "$GNRMC,045135.12,A,3541.22160,N,13941.30140,E,0.0,0.0,160910,,,A,V*3C\r\n"
+         "$GNGSA,A,3,08,12,13,16,19,23,24,,,,,,1.19,0.61,1.02,1*0D\r\n"
+         "$GNGSA,A,3,65,72,77,78,79,81,87,88,,,,,1.19,0.61,1.02,2*0E\r\n"
+         "$GNGSA,A,3,02,03,04,07,,,,,,,,,1.19,0.61,1.02,5*0A\r\n"
+         "$GPGSV,2,1,07,08,12,291,34,12,45,172,44,13,38,310,42,16,68,000,49,1*69\r\n"
+         "$GPGSV,2,2,07,19,18,248,36,23,55,085,46,24,29,049,40,1*53\r\n"
+         "$GLGSV,2,1,08,65,23,119,38,72,24,062,38,77,25,191,38,78,55,255,46,1*75\r\n"
+         "$GLGSV,2,2,08,79,27,322,39,81,25,281,38,87,26,051,39,88,54,345,46,1*78\r\n"
+         "$GQGSV,1,1,04,02,88,063,50,03,53,168,46,04,12,192,34,07,46,201,44,1*67\r\n",
+         8},
+        {{.format = NmeaFormat::Standard, .systems = gpsBeiDouQzss, .dialect = NmeaDialect::V410},
+         "$GNZDA,045135.12,16,09,2010,00,00*70\r\n"
+         "$GNGGA,045135.12,3541.22160,N,13941.30140,E,1,12,0.58,0.0,M,0.0,M,,*75\r\n"
+         "$GNGLL,3541.22160,N,13941.30140,E,045135.12,A,A*7E\r\n"
+         "$GNVTG,0.0,T,,M,0.0,N,0.000,K,A*13\r\n"
+         "$GNRMC,045135.12,A,3541.22160,N,13941.30140,E,0.0,0.0,160910,,,A,V*3C\r\n"
+         "$GNGSA,A,3,08,12,13,16,19,23,24,194,195,196,199,,1.06,0.58,0.89,1*05\r\n"
+         "$GNGSA,A,3,19,20,21,27,34,35,38,39,44,45,59,61,1.06,0.58,0.89,4*09\r\n"
+         "$GPGSV,3,1,11,08,12,291,34,12,45,172,44,13,38,310,42,16,68,000,49,1*6F\r\n"
+         "$GPGSV,3,2,11,19,18,248,36,23,55,085,46,24,29,049,40,194,88,063,50,1*59\r\n"
+         "$GPGSV,3,3,11,195,53,168,46,196,12,192,34,199,46,201,44,1*62\r\n"
+         "$GBGSV,4,1,14,19,24,304,38,20,40,243,43,21,17,189,36,27,28,071,39,1*73\r\n"
+         "$GBGSV,4,2,14,34,33,287,41,35,65,005,48,38,74,221,49,39,54,255,46,1*79\r\n"
+         "$GBGSV,4,3,14,43,16,165,36,44,35,111,41,45,20,055,37,59,49,179,45,1*79\r\n"
+         "$GBGSV,4,4,14,60,16,251,36,61,38,224,42,1*7F\r\n",
+         7},
     };
     for (const auto& row : rows) {
         const Tick tick = ComposeTick(row.receiver, kUtc, "13");
         EXPECT_EQ(JoinTick(tick), row.bytes);
-        EXPECT_EQ(tick.skyFrom, 6u);
-        EXPECT_LE(JoinTick(tick).size(), WidestStandardTick().whole);
+        EXPECT_EQ(tick.skyFrom, row.skyFrom);
+        EXPECT_LE(JoinTick(tick).size(), WidestStandardTick(row.receiver.systems, row.receiver.dialect).whole);
     }
-    // 633 bytes need 7034 bit/s; with one GSV sentence, 423 go at 4800.
-    EXPECT_TRUE(WidestStandardTick().whole == 633 && WidestStandardTick().withOneGsv == 423);
-    EXPECT_TRUE(!CarriesWholeStandardTick(7033) && CarriesWholeStandardTick(7034));
+    // 635 bytes need 7056 bit/s; with one GSV sentence, 425 go at 4800.
+    EXPECT_TRUE(WidestStandardTick().whole == 635 && WidestStandardTick().withOneGsv == 425);
+    EXPECT_TRUE(!CarriesWholeStandardTick(7055) && CarriesWholeStandardTick(7056));
     // Unmoved at any seat, the seat's texts go as they stand.
     for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
         const PrefectureRow& seat = PrefectureTable[slot];
@@ -203,6 +242,136 @@ TEST(Sky, Physics)
     EXPECT_NE(sky(1), sky(47));
 }
 
+// The published nominal orbits, checked from the positions alone: the
+// highest sub-satellite latitude is the inclination; after its repeat
+// interval in sidereal days a MEO satellite's sub-satellite point is back
+// within a degree. QZSS keeps one satellite high over Japan, some in view
+// over Australia and none over Europe; with all five systems Tokyo sees
+// 30 to 46 and never a worse DOP than GPS alone gives.
+TEST(Sky, Systems)
+{
+    const UtcInstant t0 = At("2026-12-07T00:00:00Z");
+    const auto direction = [](const SatelliteAt& s) {
+        const double r = std::hypot(s.x, s.y, s.z);
+        return std::array{s.x / r, s.y / r, s.z / r};
+    };
+    const struct {
+        Constellation system;
+        double inclination;  // of the first satellites
+        std::size_t meo;     // how many are in MEO
+        int siderealDays;    // their repeat interval
+    } rows[] = {
+        {Constellation::Glonass, 64.8, 24, 8}, {Constellation::Galileo, 56, 24, 10},
+        {Constellation::BeiDou, 55, 24, 7},    {Constellation::Qzss, 41, 0, 1},
+    };
+    for (const auto& row : rows) {
+        double highest = 0;
+        for (minutes m{}; m < 24h; m += 2min)
+            highest = std::max(highest, std::asin(direction(SatellitePositions(row.system, t0 + m)[0])[2]) / kDeg);
+        EXPECT_NEAR(highest, row.inclination, 0.1) << static_cast<int>(row.system);
+        const auto now = SatellitePositions(row.system, t0);
+        const auto later = SatellitePositions(row.system, t0 + milliseconds(row.siderealDays * 86'164'091LL));
+        for (std::size_t i = 0; i < row.meo; ++i) {
+            const auto a = direction(now[i]), b = direction(later[i]);
+            EXPECT_LT(std::acos(std::min(1.0, a[0] * b[0] + a[1] * b[1] + a[2] * b[2])) / kDeg, 1.0) << now[i].prn;
+        }
+    }
+    const GeoPoint tokyo{35.6895, 139.6917}, sydney{-33.8688, 151.2093}, paris{48.8566, 2.3522};
+    const Receiver gpsAlone{.format = NmeaFormat::Standard, .position = tokyo};
+    Receiver all = gpsAlone;
+    all.systems = Constellations(kConstellations.begin(), kConstellations.end());
+    int instants = 0, zenith = 0, smaller = 0;
+    for (minutes m{}; m < 24h; m += 10min, ++instants) {
+        const auto qzss = SatellitesInView(tokyo, t0 + m, Constellation::Qzss);
+        zenith += std::any_of(qzss.begin(), qzss.end(), [](const auto& s) { return s.elevation > 60; });
+        EXPECT_GE(qzss.size(), 3u);
+        EXPECT_GE(SatellitesInView(sydney, t0 + m, Constellation::Qzss).size(), 1u);
+        EXPECT_TRUE(SatellitesInView(paris, t0 + m, Constellation::Qzss).empty());
+        const Tick one = ComposeTickAt(gpsAlone, t0 + m), five = ComposeTickAt(all, t0 + m);
+        EXPECT_TRUE(five.sky.satellites.size() >= 30 && five.sky.satellites.size() <= 46) << five.sky.satellites.size();
+        EXPECT_LE(five.sky.dop->pdop, one.sky.dop->pdop);
+        smaller += five.sky.dop->pdop < one.sky.dop->pdop ? 1 : 0;
+    }
+    EXPECT_GE(zenith * 100, instants * 95);
+    EXPECT_GE(smaller * 10, instants * 9);
+}
+
+// The sentences of every tick agree with each other, in each dialect: each
+// GSA's satellites are in its system's GSV (by the talker and signal the
+// u-blox tables give each system ID), its HDOP is GGA's, their count is
+// GGA's up to 12; each GSV group counts and numbers its sentences and
+// satellites, each number in its system's range.
+TEST(Receiver, GnssTicksAgree)
+{
+    struct Group {
+        std::string talker;
+        int signal, lowest, highest;
+    };
+    const std::map<std::pair<NmeaDialect, int>, std::vector<Group>> bySystemId{
+        {{NmeaDialect::V410, 1}, {{"GP", 1, 1, 32}, {"GP", 1, 193, 202}}}, {{NmeaDialect::V410, 2}, {{"GL", 1, 65, 96}}},
+        {{NmeaDialect::V410, 3}, {{"GA", 7, 1, 36}}}, {{NmeaDialect::V410, 4}, {{"GB", 1, 1, 63}}},
+        {{NmeaDialect::V411, 1}, {{"GP", 1, 1, 32}}}, {{NmeaDialect::V411, 2}, {{"GL", 1, 65, 96}}},
+        {{NmeaDialect::V411, 3}, {{"GA", 7, 1, 36}}}, {{NmeaDialect::V411, 4}, {{"GB", 1, 1, 63}}},
+        {{NmeaDialect::V411, 5}, {{"GQ", 1, 1, 10}}},
+    };
+    const auto fields = [](const std::string& sentence) {
+        std::vector<std::string> f;
+        std::stringstream in(sentence.substr(1, sentence.find('*') - 1));
+        for (std::string field; std::getline(in, field, ',');)
+            f.push_back(field);
+        if (sentence[sentence.find('*') - 1] == ',')
+            f.emplace_back();
+        return f;
+    };
+    const GeoPoint places[] = {{35.6895, 139.6917}, {-33.8688, 151.2093}, {48.8566, 2.3522}, {-77.85, 166.67}};
+    for (const NmeaDialect dialect : {NmeaDialect::V410, NmeaDialect::V411})
+        for (const GeoPoint& place : places)
+            for (hours h{}; h < 24h; h += 5h)
+                for (const long long fixLoss : {0, 1}) {
+                    const Receiver r{.format = NmeaFormat::Standard,
+                                     .systems = Constellations(kConstellations.begin(), kConstellations.end()),
+                                     .dialect = dialect, .position = place, .fixLoss = {{0, fixLoss}}};
+                    const Tick tick = ComposeTickAt(r, At("2026-12-07T00:00:00Z") + h);
+                    std::map<std::string, std::set<int>> inView;  // by talker
+                    std::map<std::string, int> sentences;
+                    std::size_t used = 0;
+                    for (std::size_t i = tick.skyFrom; i < tick.size(); ++i) {
+                        const auto f = fields(tick[i]);
+                        const std::string talker = f[0].substr(0, 2);
+                        const int count = std::stoi(f[1]), number = std::stoi(f[2]), total = std::stoi(f[3]);
+                        EXPECT_EQ(number, ++sentences[talker]) << tick[i];
+                        EXPECT_EQ(f.size(), 5 + 4 * std::size_t(std::min(4, total - 4 * (number - 1)))) << tick[i];
+                        for (std::size_t s = 4; s + 4 < f.size(); s += 4) {
+                            inView[talker].insert(std::stoi(f[s]));
+                            EXPECT_EQ(f[s + 3].empty(), fixLoss == 1) << tick[i];
+                        }
+                        if (number == count) {
+                            EXPECT_EQ(inView[talker].size(), std::size_t(total)) << tick[i];
+                        }
+                        bool known = false;
+                        for (const auto& [key, groups] : bySystemId)
+                            for (const Group& g : groups)
+                                known |= key.first == dialect && g.talker == talker && std::stoi(f.back()) == g.signal;
+                        EXPECT_TRUE(known) << tick[i];
+                    }
+                    const auto gga = fields(tick[1]);
+                    for (std::size_t i = 5; i < tick.skyFrom; ++i) {
+                        const auto f = fields(tick[i]);
+                        ASSERT_EQ(f[0], "GNGSA");
+                        EXPECT_EQ(f[2], fixLoss ? "1" : "3");
+                        EXPECT_EQ(f[16], gga[8]);
+                        const auto& groups = bySystemId.at({dialect, std::stoi(f[18])});
+                        for (std::size_t s = 3; s < 15 && !f[s].empty(); ++s, ++used) {
+                            const int n = std::stoi(f[s]);
+                            EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const Group& g) {
+                                return inView[g.talker].contains(n) && n >= g.lowest && n <= g.highest;
+                            })) << tick[i];
+                        }
+                    }
+                    EXPECT_EQ(std::min<std::size_t>(used, 12), std::size_t(std::stoi(gga[7]))) << tick[1];
+                }
+}
+
 // Zenith plus three on the horizon 120 deg apart: GᵀG = diag(3/2, 3/2) beside
 // [[1, -1], [-1, 4]] for up and clock, so q_EE = q_NN = 2/3 and q_UU = 4/3.
 // With azimuths 0/90/180 instead: q_NN = 1/2, q_EE = q_UU = 3/2.
@@ -216,6 +385,8 @@ TEST(Sky, DilutionOfPrecision)
         {{{90, 0}, {0, 0}, {0, 90}, {0, 180}}, std::sqrt(3.5), std::sqrt(2.0), std::sqrt(1.5)},
         {{{90, 0}, {0, 0}, {0, 120}}, 0, 0, 0},
         {{{40, 0}, {40, 120}, {40, 240}, {40, 300}}, 0, 0, 0},  // one elevation: height and clock inseparable
+        // A system's lone satellite is all taken by its own clock: the first row's DOPs.
+        {{{90, 0}, {0, 0}, {0, 120}, {0, 240}, {45, 60, 2}}, std::sqrt(8 / 3.0), std::sqrt(4 / 3.0), std::sqrt(4 / 3.0)},
     };
     for (const auto& row : rows) {
         const auto dop = DilutionOfPrecision(row.used);

@@ -158,6 +158,20 @@ class Peers(unittest.TestCase):
                 tool.send_signal(signal.SIGUSR1)
                 first(reports, tpv(*modes), f"mode {modes} after SIGUSR1")
 
+    def test_every_system_in_both_dialects(self):
+        """pynmea2 reads each dialect; gpsd 3.22 shows each system but for GQ, which it drops (so 4.10 for QZSS)."""
+        for dialect in ("4.10", "4.11"):
+            lines = stamped("13", "2026-12-07T00:00:00Z", "--format", "standard", "--gnss", "all", "--nmea", dialect)
+            talkers = {pynmea2.parse(s, check=True).talker for s in lines.decode("ascii").split("\r\n")[:-1]}
+            self.assertEqual(talkers, {"GN", "GP", "GL", "GA", "GB"} | ({"GQ"} if dialect == "4.11" else set()))
+        with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
+            tcp = free_port()
+            start(stack, [TOOL, "--quiet", "--format", "standard", "--gnss", "all", "--nmea", "4.10", "--tcp", str(tcp), "--count", "0"])
+            reports = watch(stack, f"tcp://127.0.0.1:{tcp}", tmp)
+            report = first(reports, lambda r: r.get("class") == "SKY" and len(r.get("satellites", [])) > 20, "a SKY of every system")
+            self.assertTrue({0, 2, 5, 6} <= {s["gnssid"] for s in report["satellites"]})
+            first(reports, tpv(3), "a 3-D fix")
+
     def test_gpsd_follows_a_moving_receiver(self):
         metres_a_second = 12 * 1852 / 3600
         # Stamped ticks, one a second: their stamps are whole seconds apart however late each goes.

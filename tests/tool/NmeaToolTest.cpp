@@ -195,6 +195,11 @@ TEST(NmeaTool, CommandLines)
          "sending -33.856800, 151.215300, 58 m, standard sentences, talker GN, moving 12.4 kn on course 45° to standard output\n",
          kStandardExampleTick},
         {{"--format", "standard", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z"}, 0, "", kNoFixExampleTick},
+        {{"--format", "standard", "--gnss", "galileo,qzss", "--fix-loss", "0+1", "--at", "2010-09-16T04:51:35.127Z", "2>TTY"}, 0,
+         "standard sentences (NMEA 4.11, galileo+qzss) to standard output\n",
+         "$GNZDA,045135.12,...$GNRMC,045135.12,V,,,,,,,160910,,,N,V*...$GNGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99,3*...$GNGSA,A,1,"
+         ",,,,,,,,,,,,99.99,99.99,99.99,5*...$GAGSV,2,1,08,...,7*...,7*...$GQGSV,1,1,04,02,88,063,,03,53,168,,04,12,192,,07,46,2"
+         "01,,1*67\r\n"},
         {{"--at", "2010-09-16T04:51:35.127Z", "SIGUSR1"}, 0, "", "$GPZDA,045135.12,...\n$GPGGA,045135.12,,,,,0,00,"},
         {{"--count", "0", "FORCED"}, 1, "quilvex-nmea: a stop signal found the program busy for 2 s; ended by force\n"},
         {{"--fix-loss", "1+1", "--at", "2010-09-16T04:51:35.127Z", "--count", "3", "2>TTY"}, 0,
@@ -205,6 +210,12 @@ TEST(NmeaTool, CommandLines)
          "$GNZDA,045135.12,...*18\r\n$GPGSV,3,1,09,03,69,117,49,04,38,076,42,07,67,207,48,11,10,141,33*76\r\n$GNZDA,045136.12,"
          "...*18\r\n$GPGSV,3,2,09,12,45,348,44,14,15,094,35,19,06,287,32,22,22,225,37*75\r\n$GNZDA,045137.12,"
          "...*18\r\n$GPGSV,3,3,09,23,06,019,32*4E\r\n$GNZDA,045138.12,...*18\r\n$GPGSV,3,1,09,"},
+        {{"--port", "READ", "--rate", "4800", "--format", "standard", "--gnss", "all", "--at", "2010-09-16T04:51:35.127Z",
+          "--count", "2", "2>TTY"}, 0, "sky one GSV sentence a tick, in turn, and even then a tick may outlast its second",
+         "$GNZDA,045135.12,...,5*...\r\n$GPGSV,2,1,07,08,12,291,34,...,1*69\r\n$GNZDA,045136.12,...,5*...\r\n$GPGSV,2,2,07,"},
+        {{"--port", "READ", "--rate", "9600", "--format", "standard", "--gnss", "all", "--at", "2010-09-16T04:51:35.127Z",
+          "--count", "2", "2>TTY"}, 0, "sky one GSV sentence a tick, in turn\n",  // all five need 26589 bit/s, GPS alone 7056
+         "$GNZDA,045135.12,...,5*...\r\n$GPGSV,2,1,07,08,12,291,34,...,1*69\r\n$GNZDA,045136.12,...,5*...\r\n$GPGSV,2,2,07,"},
         {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
@@ -558,6 +569,10 @@ TEST(NmeaOptions, CommandLines)
         {{"--fix-loss", "1+1", "--fix-loss", "30+"}, 2, "--fix-loss takes AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39, not \"30+\""},
         {{"--talker", "gn"}, 2, "--talker takes GP or GN, not \"gn\""},
         {{"--format", "nmea"}, 2, "--format takes classic or standard, not \"nmea\""},
+        {{"--gnss", "all", "--format", "classic"}, 2, "--gnss goes with --format standard: the classic format sends no sky"},
+        {{"--format", "standard", "--gnss", "gps,qzss", "--nmea", "2.3"}, 2, "--nmea 2.3 cannot go with --gnss gps,qzss: NMEA 2.3 has no way to say which system a satellite belongs to"},
+        {{"--format", "standard", "--gnss", "gps,galileo,gps"}, 2, "--gnss takes all, or any of gps, glonass, galileo, beidou and qzss, comma-separated, each once, not \"gps,galileo,gps\""},
+        {{"--format", "standard", "--gnss", "all", "--talker", "GP"}, 2, "--talker GP cannot go with --gnss gps,glonass,galileo,beidou,qzss: NMEA 4.11 sends its fix sentences with GN"},
         {{"--count", "-0"}, 2, "--count takes a whole number of ticks, 0 or more, not \"-0\""},
         {{"--port", "COM1", "--rate", "0"}, 2, "--rate takes a whole number of bit/s from 1 to 4000000, such as 4800, not \"0\""},
         {{"--port", "COM1", "--rate", "4800.0"}, 2, "not \"4800.0\""},

@@ -88,9 +88,17 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
             if (Conflicting(*given.order[i], *given.order[j]))
                 return Fail(Dashed(*given.order[i]) + " cannot go with " + Dashed(*given.order[j]));
         }
-        if (const std::string_view needs = given.order[i]->needs; !needs.empty() && !given.has(needs))
-            return Fail(Dashed(*given.order[i]) + " goes with --" + std::string(needs) +
+        const std::string_view needs = given.order[i]->needs;
+        const std::size_t equals = needs.find('=');
+        const std::string_view name = needs.substr(0, equals);
+        const bool met = needs.empty() || (given.has(name) && (equals == std::string_view::npos ||
+                                                               given.of(name).back() == needs.substr(equals + 1)));
+        if (!met) {
+            const std::string wanted = equals == std::string_view::npos ? std::string(needs)
+                                                                        : std::string(name) + " " + std::string(needs.substr(equals + 1));
+            return Fail(Dashed(*given.order[i]) + " goes with --" + wanted +
                         (given.order[i]->unmet.empty() ? "" : ": " + std::string(given.order[i]->unmet)));
+        }
     }
     return std::nullopt;
 }
@@ -184,6 +192,30 @@ bool SamePlace(const Destination& a, const Destination& b)
                                : a.address.host == b.address.host && a.address.port == b.address.port;
 }
 
+// Beyond GPS alone the sentences must name each satellite's system: 4.11
+// unless 4.10 is asked for; 2.3 cannot. 4.10 and 4.11 send GN fix sentences.
+std::optional<NmeaCommand> ChooseDialect(const Given& given, Receiver& r)
+{
+    if (r.systems == Constellations{Constellation::Gps}) {
+        if (r.dialect != NmeaDialect::V23 && given.has("talker") && r.talker == Talker::GP)
+            return Fail("--talker GP cannot go with --nmea " + std::string(NameOf(r.dialect)) +
+                        ", whose fix sentences carry GN");
+        return std::nullopt;
+    }
+    std::string names;
+    for (const Constellation system : r.systems)
+        names.append(names.empty() ? "" : ",").append(NameOf(system));
+    if (given.has("nmea") && r.dialect == NmeaDialect::V23)
+        return Fail("--nmea 2.3 cannot go with --gnss " + names +
+                    ": NMEA 2.3 has no way to say which system a satellite belongs to (use 4.10 or 4.11)");
+    if (!given.has("nmea"))
+        r.dialect = NmeaDialect::V411;
+    if (given.has("talker") && r.talker == Talker::GP)
+        return Fail("--talker GP cannot go with --gnss " + names + ": NMEA " + std::string(NameOf(r.dialect)) +
+                    " sends its fix sentences with GN");
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string Destination::text() const
@@ -237,6 +269,9 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
              Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
              Read(given, "format", ParseFormat, r.format, "classic or standard"),
              Read(given, "talker", ParseTalker, r.talker, "GP or GN"),
+             Read(given, "gnss", ParseConstellations, r.systems,
+                  "all, or any of gps, glonass, galileo, beidou and qzss, comma-separated, each once"),
+             Read(given, "nmea", ParseDialect, r.dialect, "2.3, 4.10 or 4.11"),
              Read(given, "position", ParsePosition, r.position,
                   "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
                   "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58"),
@@ -264,6 +299,8 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }
+    if (auto failed = ChooseDialect(given, r))
+        return *failed;
     const auto pace = [](const std::string& text) -> std::optional<int> {
         const auto n = WholeNumber(text);
         return n && *n >= 1 && *n <= 100 ? std::optional(static_cast<int>(*n)) : std::nullopt;

@@ -30,7 +30,7 @@ constexpr bool Names(std::string_view list, std::string_view name)
 constexpr bool EveryNameIsAnOption()
 {
     for (const OptionRow& row : kOptionTable) {
-        for (std::string_view list : {row.conflicts, row.needs}) {
+        for (std::string_view list : {row.conflicts, row.needs.substr(0, row.needs.find('='))}) {
             while (!list.empty()) {
                 const std::size_t blank = std::min(list.find(' '), list.size());
                 if (std::none_of(kOptionTable.begin(), kOptionTable.end(),

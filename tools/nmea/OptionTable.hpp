@@ -14,7 +14,7 @@ struct OptionRow {
     std::string_view value;      // what it takes, as the help names it; empty for a switch
     bool repeatable;
     std::string_view conflicts;  // options it cannot go with, blank-separated (either row may say so)
-    std::string_view needs;      // the option it goes with only, if any
+    std::string_view needs;      // the option it goes with only, if any; NAME=VALUE: only with that value
     std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
     char letter = 0;             // a one-letter form, such as -h
     std::string_view unmet = {}; // why it needs `needs`, for the message
@@ -64,21 +64,35 @@ inline constexpr std::array kOptionTable{
               "classic (the default) sends the six sentences as Quilvex always did: the ZDA zone fields carry "
               "the local hour and the UTC minute; GGA says 8 satellites, HDOP 0.9, age 5.0 and station 1012; "
               "GSA lists no satellites and DOPs of 0; VTG and RMC give a magnetic course and variation of 0. "
-              "standard sends NMEA 0183 v2.3: ZDA with zone 00,00; GGA with the satellites used and the HDOP "
+              "standard sends NMEA 0183 v2.3 (or 4.10 or 4.11: see --nmea): ZDA with zone 00,00; GGA with the satellites used and the HDOP "
               "of the model sky; GSA with the PRNs used and PDOP, HDOP, VDOP; VTG and RMC with empty magnetic "
               "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
               "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
               "99.99), and standard keeps its GSV with no signal strengths."},
-    OptionRow{"talker", "GP|GN", false, "", "", "The talker of every sentence but GSV (default GP)."},
+    OptionRow{"talker", "GP|GN", false, "", "",
+              "The talker of every sentence but GSV (default GP); NMEA 4.10 and 4.11 send GN."},
+    OptionRow{"gnss", "LIST", false, "", "format=standard",
+              "The satellite systems the receiver tracks: any of gps, glonass, galileo, beidou and qzss, "
+              "comma-separated, or all (default gps). Each is a model of its nominal constellation; in each "
+              "time system (GPS with QZSS, GLONASS, Galileo, BeiDou) the twelve highest satellites above 5 deg "
+              "are used, and the DOPs are solved with one clock for each. More than GPS is sent as NMEA 4.11 "
+              "unless --nmea says 4.10.",
+              0, "the classic format sends no sky"},
+    OptionRow{"nmea", "2.3|4.10|4.11", false, "", "format=standard",
+              "The dialect of the standard format: 2.3 (the default for GPS alone), or 4.10 or 4.11 as "
+              "current receiver modules send them: GN fix sentences, one GSA for each system with its system "
+              "ID, GSV for each system with its talker and signal ID, RMC with a navigational status. 2.3 "
+              "cannot go with more than GPS, since it cannot say which system a satellite belongs to.",
+              0, "the classic format has no dialects"},
     OptionRow{"list", "", false,
-              "list-ports pref position speed course fix-loss format talker at start count port rate tcp udp pty "
-              "route replay pace loop",
+              "list-ports pref position speed course fix-loss format talker gnss nmea at start count port rate tcp "
+              "udp pty route replay pace loop",
               "",
               "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
               "first when standard output is a terminal."},
     OptionRow{"list-ports", "", false,
-              "pref position speed course fix-loss format talker at start count port rate tcp udp pty route "
-              "replay pace loop",
+              "pref position speed course fix-loss format talker gnss nmea at start count port rate tcp udp pty "
+              "route replay pace loop",
               "",
               "List the serial ports this system has: the text to give --port, description, manufacturer, "
               "serial number and /dev/serial/by-id name; a header line first when standard output is a "
@@ -107,8 +121,8 @@ inline constexpr std::array kOptionTable{
     OptionRow{"rate", "RATE", false, "", "port",
               "Line rate in bit/s of a serial --port, 1 to {highest-rate} (default {default-rate}), no "
               "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
-              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (12 "
-              "satellites used, 16 in view: below {whole-tick-rate} bit/s) gets each standard tick's sentences "
+              "(status 1). A rate too slow for the longest standard tick within 90 % of a second (GPS "
+              "alone, 12 satellites used, 16 in view: below {whole-tick-rate} bit/s; more with --gnss) gets each standard tick's sentences "
               "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
               "whole ticks."},
     OptionRow{"tcp", "[HOST:]PORT", true, "", "",

@@ -67,8 +67,16 @@ std::string Describe(const NmeaOptions& o)
         text = std::string(row.name) + " (" + std::string(row.latin) + ", " + std::string(row.lat) + " N, " +
                std::string(row.lon) + " E)";
     }
-    if (r.format == NmeaFormat::Standard)
+    if (r.format == NmeaFormat::Standard) {
         text += ", standard sentences";
+        const NmeaDialect dialect = SpokenDialect(r.systems, r.dialect);
+        if (dialect != NmeaDialect::V23) {
+            text += " (NMEA " + std::string(NameOf(dialect));
+            for (const Constellation system : r.systems)
+                text.append(system == *r.systems.begin() ? ", " : "+").append(NameOf(system));
+            text += ")";
+        }
+    }
     if (r.talker == Talker::GN)
         text += ", talker GN";
     if (r.route)
@@ -198,9 +206,14 @@ void TickRunner::start()
                 names += (names.empty() ? "" : ", ") + d.name + " is " + d.address.host;
         if (!names.empty())
             line += " (" + names + ")";
-        const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(std::atoll(m_options.rate.c_str()));
-        if (slowPort && m_options.receiver.format == NmeaFormat::Standard)
+        const Receiver& r = m_options.receiver;
+        const long long rate = std::atoll(m_options.rate.c_str());
+        const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(rate, r.systems, r.dialect);
+        if (slowPort && r.format == NmeaFormat::Standard) {
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
+            if (!CarriesInASecond(rate, WidestStandardTick(r.systems, r.dialect).withOneGsv))
+                line += ", and even then a tick may outlast its second, so some are skipped";
+        }
         if (m_options.count == 0)
             line += "; " + HowToStop();
         say(line);
