@@ -118,8 +118,7 @@ std::optional<GeoPoint> Place(const Fields& f, std::size_t lat)
 // The body between "$" and "*", its checksum checked, split at commas.
 std::variant<std::size_t, LogSkip> Split(std::string_view line, Fields& fields)
 {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
-        line.remove_suffix(1);
+    line = line.substr(0, line.find_last_not_of(" \t\v\f\r\n") + 1);  // any trailing whitespace
     if (line.size() < 4 || (line[0] != '$' && line[0] != '!') || line[line.size() - 3] != '*')
         return LogSkip::Framing;
     const auto high = HexDigit(line[line.size() - 2]), low = HexDigit(line[line.size() - 1]);

@@ -48,19 +48,34 @@ std::optional<long long> WholeNumber(std::string_view text)
     return value;
 }
 
+std::optional<double> ParseLatitude(std::string_view text)
+{
+    return Number(text, true, -90, 90);
+}
+
+std::optional<double> ParseLongitude(std::string_view text)
+{
+    return Number(text, true, -180, 180);
+}
+
+std::optional<double> ParseAltitude(std::string_view text)
+{
+    return Number(text, true, -1000, 100000);
+}
+
 std::optional<GeoPoint> ParsePosition(std::string_view text)
 {
     const std::size_t first = text.find(',');
     const std::size_t second = first == std::string_view::npos ? first : text.find(',', first + 1);
     if (first == std::string_view::npos)
         return std::nullopt;
-    const auto lat = Number(text.substr(0, first), true, -90, 90);
-    const auto lon = Number(text.substr(first + 1, second - first - 1), true, -180, 180);
+    const auto lat = ParseLatitude(text.substr(0, first));
+    const auto lon = ParseLongitude(text.substr(first + 1, second - first - 1));
     if (!lat || !lon)
         return std::nullopt;
     GeoPoint place{*lat, *lon, std::nullopt};
     if (second != std::string_view::npos) {
-        place.altitude = Number(text.substr(second + 1), true, -1000, 100000);
+        place.altitude = ParseAltitude(text.substr(second + 1));
         if (!place.altitude)
             return std::nullopt;
     }

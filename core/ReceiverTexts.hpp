@@ -14,6 +14,10 @@ namespace quilvex {
 // "LAT,LON[,ALT]": signed degrees, latitude -90 to 90, longitude -180 to
 // 180; metres above sea level, -1000 to 100000. "-33.8568,151.2153,58"
 std::optional<GeoPoint> ParsePosition(std::string_view text);
+// Its three parts alone, as route files give them.
+std::optional<double> ParseLatitude(std::string_view text);
+std::optional<double> ParseLongitude(std::string_view text);
+std::optional<double> ParseAltitude(std::string_view text);
 
 // Digits only: no sign (so no "-0"), no blanks, no point.
 std::optional<long long> WholeNumber(std::string_view text);

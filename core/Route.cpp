@@ -22,9 +22,9 @@ Route::Position Route::at(double metres) const
 {
     if (m_points.empty())
         return {{}, 0, true};
-    // A route with no length stays at its first point.
+    // A route with no length stays at its first point, looping or not.
     if (!(length() > 0))
-        return {m_points.front(), 0, !m_loop};
+        return {m_points.front(), 0, true};
     metres = m_loop ? std::fmod(std::max(metres, 0.0), length()) : std::max(metres, 0.0);
     // The leg being travelled: the first that ends beyond this point, so
     // legs of no length are passed and a point reached turns onto the next.

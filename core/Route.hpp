@@ -16,7 +16,7 @@ public:
     struct Position {
         GeoPoint place;
         double courseDeg;  // the leg's bearing; at a point, the next leg's
-        bool arrived;      // at the last point, to stay (never when looping)
+        bool arrived;      // at the last point, to stay (looping, only on a route of no length)
     };
     // Where the receiver is after travelling this far from the first point.
     Position at(double metres) const;

@@ -225,6 +225,10 @@ TEST(NmeaTool, CommandLines)
         {{"--replay", "VOID"}, 2, "void: it is empty\n"},
         {{"--route", "BINARY", "--speed", "5"}, 2, "binary: it is not text (it holds NUL bytes)\n"},
         {{"--route", "NOPOINTS", "--speed", "5"}, 2, "nopoints: a GPX file with no route, track or waypoint\n"},
+        {{"--route", "DEEP", "--speed", "5"}, 2, "deep: line 1: elements nested more than 64 deep\n"},
+        {{"--route", "LONGTOKEN", "--speed", "5"}, 2, "longtoken: line 1: a tag, text or comment longer than 1048576 characters\n"},
+        {{"--route", "LONGLINE", "--speed", "5"}, 2, "longline: line 3 \"bad\" is not LAT,LON[,ALT]"},
+        {{"--route", "BADPOINT", "--speed", "5"}, 2, "badpoint: rtept 2 (line 1): lat \"91\" is not a latitude from -90 to 90\n"},
         {{"--replay", "NOFIX"}, 2, "nofix: no usable fix in it: 3 lines, 0 fixes, 1 without a fix; passed over: 1 neither RMC nor GGA\n"},
         {{"--replay", "FIFO"}, 2, "fifo: a FIFO nobody wrote to within 3 s\n"},
         {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
@@ -299,6 +303,12 @@ TEST(NmeaTool, CommandLines)
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
+    const int deep = 100000;  // as deep as crashed a reader that recursed
+    std::ofstream(dir.filePath("deep").toStdString()) << "<gpx><trk>" << QByteArray("<trkseg>").repeated(deep).toStdString()
+                                                      << "<trkpt lat='0' lon='0'/>" << QByteArray("</trkseg>").repeated(deep).toStdString() << "</trk></gpx>";
+    std::ofstream(dir.filePath("longtoken").toStdString()) << "<gpx><!--" << std::string((1 << 20) + 1, 'x') << "--><wpt lat='0' lon='0'/></gpx>";
+    std::ofstream(dir.filePath("longline").toStdString()) << "#" << std::string(5000, 'x') << "\n35,139\nbad\n";
+    std::ofstream(dir.filePath("badpoint").toStdString()) << "<gpx><rte><rtept lat='0' lon='0'/><rtept lat='91' lon='0'/></rte></gpx>";
     std::ofstream(dir.filePath("nofix").toStdString()) << "$GPRMC,045135.12,V,,,,,,,160910,,,N*77\n\n$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30\n";
     for (const auto& row : rows) {
         std::ofstream(file.toStdString()) << "precious";
@@ -316,7 +326,7 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("FOREIGN", dir.filePath("shared/link")).replaceInStrings("FREE", freePort);
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
         args.replaceInStrings("READ", QString::fromStdString(port.slavePath())).replaceInStrings("DIR", dir.path());
-        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO"})
+        for (const char* made : {"VOID", "BINARY", "NOPOINTS", "NOFIX", "FIFO", "DEEP", "LONGTOKEN", "LONGLINE", "BADPOINT"})
             args.replaceInStrings(made, dir.filePath(QString(made).toLower()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
@@ -443,13 +453,20 @@ TEST(NmeaTool, RoutesAndReplays)
         return fix;
     };
     const std::string gpx = "<?xml version='1.0'?><gpx version='1.1' xmlns='http://www.topografix.com/GPX/1/1'>";
+    const auto utf16 = [](std::string_view ascii, bool bigEndian) {  // with its byte-order mark, as Windows writes it
+        std::string text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : ascii)
+            text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return text;
+    };
     std::string log = "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4C\r\n"
                       "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4E\r\n$GPRMC,0000\n";  // bad, cut
     for (int t : {1, 2, 3, 4, 5, 6, 7, 20, 21}) {
         char place[64];
         std::snprintf(place, sizeof place, "0000.000,N,000%08.5f,E", 0.06 * t);
         const std::string time = "0000" + std::to_string(100 + t).substr(1);
-        log += quilvex::FrameSentence("GPRMC," + time + (t == 5 || t == 6 ? ",V,,,,,,,070126,,,N" : ",A," + std::string(place) + ",7.0,90.0,070126,,,A")) + "\r\n";
+        std::string rmc = quilvex::FrameSentence("GPRMC," + time + (t == 5 || t == 6 ? ",V,,,,,,,070126,,,N" : ",A," + std::string(place) + ",7.0,90.0,070126,,,A"));
+        log += (t == 7 ? rmc.insert(rmc.size() - 2, "\t") : rmc) + "\r\n";  // whitespace before the line end
         log += quilvex::FrameSentence("GNGGA," + time + ",0000.000,N,00000.000,E," + (t == 5 || t == 6 ? "0" : "1") + ",08,1.0,12.0,M,0.0,M,,") + "\r\n";
     }
     const struct {
@@ -465,9 +482,15 @@ TEST(NmeaTool, RoutesAndReplays)
         {gpx + "<wpt lat='9' lon='9'/><trk><trkseg><trkpt lat='0' lon='0'/><trkpt lat='0' lon='0.1'/></trkseg>"
                "<trkseg><trkpt lat='0.1' lon='0.1'/></trkseg></trk></gpx>",
          {"--route", "--speed", "600", "--count", "41"}, 41, {{40, along(0, 0.1, 0, 40 * v - tenth)}}},
-        {"# over the antimeridian\n0,179.95\n\n0,-179.95,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, along(0, 179.95, 90, 20 * v)}}},
+        {"\xEF\xBB\xBF# over the antimeridian\n0,179.95\t\n\n0, -179.95 ,5\n", {"--route", "--speed", "600", "--count", "21"}, 21, {{20, along(0, 179.95, 90, 20 * v)}}},
         {"0,0\n0,0.01\n0.01,0.01\n", {"--route", "--speed", "600", "--loop", "--count", "14"}, 14,
          {{9, homeward(9 * v - hundredth - up)}, {13, along(0, 0, 90, 13 * v - hundredth - up - home)}}},
+        {"5,5\n", {"--route", "--speed", "600", "--loop", "--count", "2"}, 2, {{1, {5, 5, 0, 0}}}},
+        {utf16("0,0\r\n0,0\r\n0,0.1\r\n", false), {"--route", "--speed", "600", "--count", "11"}, 11,  // a point twice
+         {{0, {0, 0, 600, 90}}, {10, along(0, 0, 90, 10 * v)}}},
+        {utf16("<?xml version='1.0' encoding='UTF-16'?><gpx><trk><trkseg><trkpt lat='9' lon='9'/><trkpt lat='8' lon='8'/>"
+               "</trkseg></trk><rte><rtept lat='0' lon='0'/><rtept lat='0' lon='0.1'/></rte></gpx>", true),
+         {"--route", "--speed", "600", "--count", "11"}, 11, {{10, along(0, 0, 90, 10 * v)}}},  // the rte, though after a trk
         {log, {"--replay"}, 22, {{0, {0, 0, 7, 90}}, {4, {0, 0.004, 7, 90}}, {5, {0, 0, -1, 0}}, {7, {0, 0.007, 7, 90}},
                                 {8, {0, 0, -1, 0}}, {19, {0, 0, -1, 0}}, {21, {0, 0.021, 7, 90}}}},
         {log, {"--replay", "--pace", "10"}, 3, {{0, {0, 0, 7, 90}}, {1, {0, 0, -1, 0}}, {2, {0, 0.02, 7, 90}}}},
@@ -587,6 +610,8 @@ TEST(NmeaOptions, CommandLines)
         {{"--pace", "2"}, 2, "--pace goes with --replay"},
         {{"--loop"}, 2, "--loop goes with --route or --replay"},
         {{"--replay", "r", "--pace", "101"}, 2, "--pace takes a whole number from 1 to 100, not \"101\""},
+        {{"--replay", ""}, 2, "quilvex-nmea: --replay takes FILE, not an empty value"},  // an unset "$LOG"
+        {{"--route=", "--speed", "5"}, 2, "quilvex-nmea: --route takes FILE, not an empty value"},
         {{"--position", "-33.8568,-151.2153"}, 0, ""},  // a negative number is a value
         {{"--pref=13", "--at=2010-09-16T04:51:35.127Z", "--port", "tcp://:10113", "--tcp", "10114"}, 0, ""},
     };

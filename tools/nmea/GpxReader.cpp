@@ -1,103 +1,152 @@
 #include "GpxReader.hpp"
 
-#include <QDateTime>
+#include "ReceiverTexts.hpp"
 
-#include <cmath>
+#include <QDateTime>
 
 namespace quilvex {
 namespace {
 
+constexpr qsizetype kLongestValue = 64;  // an ele, time or fix text grows no further: no value is longer
+
 struct GpxPoint {
-    std::optional<GeoPoint> place;  // none when lat or lon is missing or out of range
+    std::optional<GeoPoint> place;  // none when lat or lon cannot be
+    std::string fault;              // why lat, lon or ele cannot be
     std::optional<UtcInstant> time;
     bool fix = true;
 };
 
-std::optional<double> Number(QStringView text, double limit)
+std::string Quoted(QStringView text)
 {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    return ok && std::abs(value) <= limit ? std::optional(value) : std::nullopt;
+    constexpr qsizetype shown = 40;
+    return "\"" + text.left(shown).toString().toStdString() + (text.size() > shown ? "...\"" : "\"");
 }
 
-// <trkpt lat="35.68" lon="139.69"><ele>40</ele><time>2026-01-07T00:00:00Z</time></trkpt>
-GpxPoint ReadPoint(QXmlStreamReader& xml)
+std::optional<double> Parsed(QStringView text, std::optional<double> (*parse)(std::string_view))
 {
-    GpxPoint p;
-    const auto lat = Number(xml.attributes().value("lat"), 90), lon = Number(xml.attributes().value("lon"), 180);
-    if (lat && lon)
-        p.place = GeoPoint{*lat, *lon, std::nullopt};
-    while (xml.readNextStartElement()) {
-        const QString name = xml.name().toString();
-        if (name != u"ele" && name != u"time" && name != u"fix") {
-            xml.skipCurrentElement();
-            continue;
-        }
-        const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-        if (name == u"ele" && p.place)
-            p.place->altitude = Number(text, 1e5);
-        if (name == u"fix")
-            p.fix = text != u"none";
-        QDateTime time = name == u"time" ? QDateTime::fromString(text, Qt::ISODateWithMs) : QDateTime();
+    const QByteArray bytes = text.trimmed().toUtf8();
+    return parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void TakeChild(QStringView child, QStringView text, GpxPoint& p)
+{
+    if (child == u"ele" && p.place) {
+        p.place->altitude = Parsed(text, ParseAltitude);
+        if (!p.place->altitude)
+            p.fault = "ele " + Quoted(text) + " is not metres from -1000 to 100000";
+    } else if (child == u"fix") {
+        p.fix = text != u"none";
+    } else if (child == u"time") {
+        QDateTime time = QDateTime::fromString(text.toString(), Qt::ISODateWithMs);
         if (time.isValid() && time.timeSpec() == Qt::LocalTime)
             time.setTimeSpec(Qt::UTC);  // GPX times are UTC, written with a Z or not
         if (time.isValid())
             p.time = UtcInstant(std::chrono::milliseconds(time.toMSecsSinceEpoch()));
     }
+}
+
+// <trkpt lat="35.68" lon="139.69"><ele>40</ele><time>2026-01-07T00:00:00Z</time></trkpt>,
+// read to its end tag.
+GpxPoint ReadPoint(XmlTokens& x)
+{
+    const QXmlStreamReader& xml = x.xml();
+    GpxPoint p;
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const QStringView lat = attributes.value("lat"), lon = attributes.value("lon");
+    const auto latitude = Parsed(lat, ParseLatitude), longitude = Parsed(lon, ParseLongitude);
+    if (latitude && longitude)
+        p.place = GeoPoint{*latitude, *longitude, std::nullopt};
+    else if (!latitude)
+        p.fault = lat.isNull() ? "it has no lat" : "lat " + Quoted(lat) + " is not a latitude from -90 to 90";
+    else
+        p.fault = lon.isNull() ? "it has no lon" : "lon " + Quoted(lon) + " is not a longitude from -180 to 180";
+    const int depth = x.depth();
+    QString child, text;  // the child element being read, and its text so far
+    while (x.next() && !(xml.isEndElement() && x.depth() == depth)) {
+        if (x.depth() != depth + 1)
+            continue;
+        if (xml.isStartElement())
+            child = xml.name().toString(), text.clear();
+        else if (xml.isCharacters() && text.size() <= kLongestValue)
+            text += xml.text();
+        else if (xml.isEndElement())
+            TakeChild(child, QStringView(text).trimmed(), p);
+    }
     return p;
 }
 
-// Every point element among the children of the current one: in a trk,
-// those of each trkseg.
-void ReadPoints(QXmlStreamReader& xml, QStringView point, std::vector<GeoPoint>& into)
-{
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"trkseg") {
-            ReadPoints(xml, point, into);
-        } else if (xml.name() == point) {
-            if (const GpxPoint p = ReadPoint(xml); p.place)
-                into.push_back(*p.place);
-        } else {
-            xml.skipCurrentElement();
-        }
-    }
-}
+// The points of one list, and the first that cannot be.
+struct PointList {
+    std::vector<GeoPoint> points;
+    long long count = 0;  // possible or not
+    std::string fault;
+};
 
-std::string ErrorOf(const QXmlStreamReader& xml)
+void Add(XmlTokens& x, PointList& into)
 {
-    return "line " + std::to_string(xml.lineNumber()) + ": " + xml.errorString().toStdString();
+    const std::string where = x.xml().name().toString().toStdString() + " " + std::to_string(++into.count) +
+                              " (line " + std::to_string(x.xml().lineNumber()) + ")";
+    const GpxPoint p = ReadPoint(x);
+    if (!p.fault.empty() && into.fault.empty())
+        into.fault = where + ": " + p.fault;
+    else if (p.place)
+        into.points.push_back(*p.place);
 }
 
 }  // namespace
 
 GpxRoute ReadGpxRoute(QIODevice& in)
 {
-    QXmlStreamReader xml(&in);
-    if (!xml.readNextStartElement() || xml.name() != u"gpx")
-        return {{}, xml.hasError() ? ErrorOf(xml) : "not a GPX file (no <gpx> element)"};
-    std::vector<GeoPoint> route, track, waypoints;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"wpt") {
-            if (const GpxPoint p = ReadPoint(xml); p.place)
-                waypoints.push_back(*p.place);
-        } else if (xml.name() == u"rte" && route.empty()) {
-            ReadPoints(xml, u"rtept", route);
-        } else if (xml.name() == u"trk" && track.empty()) {
-            ReadPoints(xml, u"trkpt", track);
-        } else {
-            xml.skipCurrentElement();
-        }
+    XmlTokens x(in);
+    const QXmlStreamReader& xml = x.xml();
+    while (x.next() && !xml.isStartElement()) {
     }
-    if (xml.hasError())
-        return {{}, ErrorOf(xml)};
-    const std::vector<GeoPoint>& points = !route.empty() ? route : !track.empty() ? track : waypoints;
-    return {points, points.empty() ? "a GPX file with no route, track or waypoint" : ""};
+    if (!x.starts(u"gpx"))
+        return {{}, !x.error().empty() ? x.error() : "not a GPX file (no <gpx> element)"};
+    PointList route, track, waypoints;
+    PointList* into = nullptr;  // the rte or trk being read
+    QStringView point;          // what it holds: rtept or trkpt
+    int chain = 0;              // the depth down to which it and the trksegs in it hold points
+    constexpr int kList = 2;    // the depth of rte, trk and wpt
+    while (x.next()) {
+        const int depth = x.depth();
+        if (into && xml.isEndElement() && depth == chain) {
+            if (--chain >= kList)
+                continue;
+            if (into->count > 0) {  // read whole: the lists it wins over go
+                waypoints = {};
+                if (into == &route)
+                    track = {};
+            }
+            into = nullptr;
+        } else if (into && depth == chain + 1 && (x.starts(u"trkseg") || x.starts(point))) {
+            if (x.starts(u"trkseg"))
+                chain = depth;
+            else
+                Add(x, *into);
+        } else if (depth == kList && x.starts(u"rte") && route.count == 0) {
+            into = &route, point = u"rtept", chain = depth;
+        } else if (depth == kList && x.starts(u"trk") && track.count == 0 && route.count == 0) {
+            into = &track, point = u"trkpt", chain = depth;
+        } else if (depth == kList && x.starts(u"wpt") && track.count == 0 && route.count == 0) {
+            Add(x, waypoints);
+        }
+        if (route.points.size() + track.points.size() + waypoints.points.size() > kMostRoutePoints)
+            return {{}, "line " + std::to_string(xml.lineNumber()) + ": more than " + std::to_string(kMostRoutePoints) +
+                            " points (a route holds at most " + std::to_string(kMostRoutePoints) + ")"};
+    }
+    if (!x.error().empty())
+        return {{}, x.error()};
+    PointList& chosen = route.count > 0 ? route : track.count > 0 ? track : waypoints;
+    if (!chosen.fault.empty())
+        return {{}, chosen.fault};
+    return {std::move(chosen.points), chosen.count == 0 ? "a GPX file with no route, track or waypoint" : ""};
 }
 
 std::optional<RecordedFix> GpxTrack::next()
 {
-    while (!m_xml.atEnd()) {
-        if (m_xml.readNext() != QXmlStreamReader::StartElement || m_xml.name() != u"trkpt")
+    while (m_xml.next()) {
+        if (!m_xml.starts(u"trkpt"))
             continue;
         ++m_points;
         const GpxPoint p = ReadPoint(m_xml);
@@ -106,11 +155,6 @@ std::optional<RecordedFix> GpxTrack::next()
         ++m_untimed;
     }
     return std::nullopt;
-}
-
-std::string GpxTrack::error() const
-{
-    return m_xml.hasError() ? ErrorOf(m_xml) : "";
 }
 
 }  // namespace quilvex

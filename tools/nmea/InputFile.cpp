@@ -3,7 +3,10 @@
 #include "ConsolePlatform.hpp"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace quilvex {
@@ -11,9 +14,66 @@ namespace {
 
 constexpr qint64 kFirstBlock = 4096;
 
+// UTF-16 text read as UTF-8, a block at a time: memory does not grow with
+// the file, and a character split between two reads is kept whole.
+class Utf16Text : public QIODevice {
+public:
+    Utf16Text(std::unique_ptr<QFile> file, QStringConverter::Encoding encoding)
+        : m_file(std::move(file)), m_decoder(encoding)  // drops the byte-order mark
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override
+    {
+        return QIODevice::bytesAvailable() + m_pending.size() - m_taken + m_file->bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 size) override
+    {
+        while (m_taken == m_pending.size()) {
+            const QByteArray raw = m_file->read(kFirstBlock);
+            if (raw.isEmpty()) {
+                if (m_file->error() != QFileDevice::NoError)
+                    setErrorString(m_file->errorString());
+                return -1;
+            }
+            m_pending = QString(m_decoder(raw)).toUtf8();
+            m_taken = 0;
+        }
+        const qint64 n = std::min(size, m_pending.size() - m_taken);
+        std::memcpy(data, m_pending.constData() + m_taken, static_cast<std::size_t>(n));
+        m_taken += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::unique_ptr<QFile> m_file;
+    QStringDecoder m_decoder;
+    QByteArray m_pending;  // decoded, from m_taken on not yet read
+    qint64 m_taken = 0;
+};
+
+// The text of the file, without a byte-order mark, as UTF-8.
+std::unique_ptr<QIODevice> AsUtf8(std::unique_ptr<QFile> file)
+{
+    const QByteArray start = file->peek(3);
+    if (start.startsWith("\xEF\xBB\xBF")) {
+        file->skip(3);
+        return file;
+    }
+    if (start.startsWith("\xFF\xFE"))
+        return std::make_unique<Utf16Text>(std::move(file), QStringConverter::Utf16LE);
+    if (start.startsWith("\xFE\xFF"))
+        return std::make_unique<Utf16Text>(std::move(file), QStringConverter::Utf16BE);
+    return file;
+}
+
 }  // namespace
 
-std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path)
+std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& path)
 {
     auto file = std::make_unique<QFile>(path);
     if (QFileInfo(path).isDir())
@@ -26,20 +86,21 @@ std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path)
     } else if (!file->open(QIODevice::ReadOnly)) {
         return FileProblem{file->errorString().toStdString(), true};
     }
-    const QByteArray first = file->peek(kFirstBlock);
-    if (first.isEmpty())
+    if (file->peek(1).isEmpty())
         return FileProblem{file->error() == QFileDevice::NoError ? "it is empty" : file->errorString().toStdString(),
                            file->error() != QFileDevice::NoError};
+    std::unique_ptr<QIODevice> text = AsUtf8(std::move(file));
+    const QByteArray first = text->peek(kFirstBlock);
+    if (first.isEmpty())
+        return FileProblem{"it holds nothing but a byte-order mark", false};
     if (first.contains('\0'))
         return FileProblem{"it is not text (it holds NUL bytes)", false};
-    return file;
+    return text;
 }
 
 bool LooksLikeXml(QIODevice& in)
 {
-    const QByteArray first = in.peek(kFirstBlock);
-    const QByteArray text = first.startsWith("\xEF\xBB\xBF") ? first.mid(3) : first;
-    return text.trimmed().startsWith('<');
+    return in.peek(kFirstBlock).trimmed().startsWith('<');
 }
 
 }  // namespace quilvex

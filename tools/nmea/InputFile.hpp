@@ -17,13 +17,15 @@ struct FileProblem {
 // How long a FIFO is given for a writer's first bytes.
 inline constexpr int kFifoWaitMs = 3000;
 
-// The file opened to be read as a stream. A FIFO is read as a writer
-// writes it, once its first bytes came within kFifoWaitMs. Refused: a
-// file that cannot be opened or is a directory; one that is empty or holds
-// a NUL byte in its first block (not text).
-std::variant<std::unique_ptr<QFile>, FileProblem> OpenInput(const QString& path);
+// The file opened to be read as a stream of UTF-8 text: a byte-order mark
+// is passed over, and UTF-16 with one (Notepad, PowerShell 5.1's >) is
+// decoded as it is read. A FIFO is read as a writer writes it, once its
+// first bytes came within kFifoWaitMs. Refused: a file that cannot be
+// opened or is a directory; one that is empty or holds a NUL byte in its
+// first block (not text).
+std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& path);
 
-// Whether the text starts as XML, after blanks and a byte-order mark.
+// Whether the text starts as XML, after blanks.
 bool LooksLikeXml(QIODevice& in);
 
 }  // namespace quilvex

@@ -68,6 +68,9 @@ std::optional<NmeaCommand> Tokenize(const std::vector<std::string>& arguments, G
         } else {
             value = arguments[++i];
         }
+        // An unset "$LOG" is no file: an empty value never stands for the default.
+        if (!row->value.empty() && value.empty())
+            return Fail(Dashed(*row) + " takes " + std::string(row->value) + ", not an empty value");
         auto& values = given.values[row];
         if (values.empty())
             given.order.push_back(row);
@@ -294,8 +297,6 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
                     "and give one end to --port, or serve the sentences with --tcp");
 #else
         const std::string& path = given.of("pty").front();
-        if (path.empty())
-            return Fail("--pty takes the path where the virtual port appears, such as /tmp/gps");
         o.destinations.push_back({Destination::Kind::VirtualPort, "--pty", path, {}, {}});
 #endif
     }

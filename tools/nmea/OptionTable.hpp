@@ -45,7 +45,7 @@ inline constexpr std::array kOptionTable{
     OptionRow{"route", "FILE", false, "position pref course replay", "speed",
               "Drive along a route at --speed (above 0): FILE is GPX (the points of its first rte; else of its "
               "first trk, every segment in order; else its wpts) or plain text with one LAT,LON[,ALT] a line, "
-              "blank lines and # comments allowed, told apart by content. Each leg is a rhumb line on the WGS84 "
+              "blank lines and # comments allowed, told apart by content; a point that cannot be refuses the file. Each leg is a rhumb line on the WGS84 "
               "ellipsoid travelled on its bearing, across the antimeridian the short way; altitude goes linearly where both points "
               "have one. At the last point the receiver stays, with speed 0 and its fix.",
               0, "a route is driven at a speed"},

@@ -9,7 +9,7 @@ constexpr qint64 kLineBuffer = 1024;
 
 }  // namespace
 
-ReplayLog::ReplayLog(std::unique_ptr<QFile> file) : m_file(std::move(file))
+ReplayLog::ReplayLog(std::unique_ptr<QIODevice> file) : m_file(std::move(file))
 {
     if (LooksLikeXml(*m_file))
         m_gpx = std::make_unique<GpxTrack>(*m_file);
@@ -20,7 +20,7 @@ std::variant<std::unique_ptr<ReplayLog>, FileProblem> ReplayLog::open(const QStr
     auto opened = OpenInput(path);
     if (auto* problem = std::get_if<FileProblem>(&opened))
         return *problem;
-    return std::unique_ptr<ReplayLog>(new ReplayLog(std::move(std::get<std::unique_ptr<QFile>>(opened))));
+    return std::unique_ptr<ReplayLog>(new ReplayLog(std::move(std::get<std::unique_ptr<QIODevice>>(opened))));
 }
 
 std::optional<RecordedFix> ReplayLog::next()

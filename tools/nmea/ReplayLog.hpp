@@ -24,10 +24,10 @@ public:
     std::string skipped() const;  // empty when nothing was passed over
 
 private:
-    explicit ReplayLog(std::unique_ptr<QFile> file);
+    explicit ReplayLog(std::unique_ptr<QIODevice> file);
     std::optional<RecordedFix> nextOfNmea();
 
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<QIODevice> m_file;
     std::unique_ptr<GpxTrack> m_gpx;  // reads m_file when the log is GPX
     NmeaLogFixes m_nmea;
     bool m_nmeaEnded = false;
