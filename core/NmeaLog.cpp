@@ -1,7 +1,9 @@
 #include "NmeaLog.hpp"
 
+#include "ReceiverTexts.hpp"
 #include "Sentences.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -89,178 +91,352 @@ std::optional<std::chrono::sys_days> Date(std::string_view s)
     return std::chrono::sys_days{date};
 }
 
-// "3751.65","S": degrees and minutes, degreeDigits of degrees, signed by
-// the hemisphere.
-std::optional<double> Angle(std::string_view s, std::string_view hemisphere, std::size_t degreeDigits,
-                            std::string_view positiveNegative, double limit)
+// "3751.65","S": ddmm.mm read as a number, as consumers read it, so a
+// receiver's short or long fields ("451.65", "04807.038") keep their value;
+// minutes under 60, signed by the hemisphere.
+std::optional<double> Angle(std::string_view s, std::string_view hemisphere, std::string_view positiveNegative,
+                            double limit)
 {
-    const std::size_t point = s.find('.');
-    if ((point == std::string_view::npos ? s.size() : point) != degreeDigits + 2 || hemisphere.size() != 1 ||
+    if (s.find('-') != std::string_view::npos || hemisphere.size() != 1 ||
         positiveNegative.find(hemisphere[0]) == std::string_view::npos)
         return std::nullopt;
-    const auto degrees = Whole(s.substr(0, degreeDigits));
-    const auto minutes = Decimal(s.substr(degreeDigits));
-    if (!degrees || !minutes || *minutes < 0 || *minutes >= 60 || *degrees + *minutes / 60 > limit)
+    const auto value = Decimal(s);
+    if (!value)
         return std::nullopt;
-    const double value = *degrees + *minutes / 60;
-    return hemisphere[0] == positiveNegative[0] ? value : -value;
+    const double degrees = std::floor(*value / 100), minutes = *value - degrees * 100;
+    if (minutes >= 60 || degrees + minutes / 60 > limit)
+        return std::nullopt;
+    return hemisphere[0] == positiveNegative[0] ? degrees + minutes / 60 : -(degrees + minutes / 60);
 }
 
 std::optional<GeoPoint> Place(const Fields& f, std::size_t lat)
 {
-    const auto latitude = Angle(f[lat], f[lat + 1], 2, "NS", 90);
-    const auto longitude = Angle(f[lat + 2], f[lat + 3], 3, "EW", 180);
+    const auto latitude = Angle(f[lat], f[lat + 1], "NS", 90);
+    const auto longitude = Angle(f[lat + 2], f[lat + 3], "EW", 180);
     if (!latitude || !longitude)
         return std::nullopt;
     return GeoPoint{*latitude, *longitude, std::nullopt};
 }
 
-// The body between "$" and "*", its checksum checked, split at commas.
-std::variant<std::size_t, LogSkip> Split(std::string_view line, Fields& fields)
+// An empty time is a receiver's with none yet; a bad one is an error.
+std::optional<std::optional<milliseconds>> OptionalTime(std::string_view s)
 {
-    line = line.substr(0, line.find_last_not_of(" \t\v\f\r\n") + 1);  // any trailing whitespace
-    if (line.size() < 4 || (line[0] != '$' && line[0] != '!') || line[line.size() - 3] != '*')
-        return LogSkip::Framing;
-    const auto high = HexDigit(line[line.size() - 2]), low = HexDigit(line[line.size() - 1]);
-    const std::string_view body = line.substr(1, line.size() - 4);
-    if (!high || !low || body.find_first_of("$!*") != std::string_view::npos)
-        return LogSkip::Framing;
-    if (NmeaChecksum(body) != *high * 16 + *low)
-        return LogSkip::Checksum;
-    std::size_t count = 0;
-    for (std::size_t from = 0; count < kMostFields; ++count) {
-        const std::size_t comma = body.find(',', from);
-        fields[count] = body.substr(from, comma - from);
-        if (comma == std::string_view::npos)
-            return count + 1;
-        from = comma + 1;
-    }
-    return LogSkip::Fields;
+    if (s.empty())
+        return std::optional<milliseconds>{};
+    if (const auto time = TimeOfDay(s))
+        return time;
+    return std::nullopt;
+}
+
+using Kind = LogSentence::Kind;
+
+// The sentences read here, by the end of their address.
+std::optional<Kind> KindOf(std::string_view address, char start)
+{
+    const bool talker = address.size() == 5 && start == '$' && address[0] != 'P';
+    for (const auto& [end, kind] : {std::pair{"RMC", Kind::Rmc}, {"GGA", Kind::Gga}, {"GLL", Kind::Gll}})
+        if (talker && address.ends_with(end))
+            return kind;
+    return std::nullopt;
 }
 
 // "$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*62"
 // v2.3 adds a mode after the variation, v4.1 a navigational status.
-std::optional<LogRmc> Rmc(const Fields& f, std::size_t count)
+std::optional<LogSentence> Rmc(const Fields& f, std::size_t count)
 {
-    const auto time = TimeOfDay(f[1]);
-    const auto date = Date(f[9]);
-    if (count < 12 || count > 14 || !time || !date || (f[2] != "A" && f[2] != "V"))
+    constexpr std::size_t kMode = 12;
+    if (count < 10 || (f[2] != "A" && f[2] != "V"))
         return std::nullopt;
-    const bool valid = f[2] == "A" && (count < 13 || f[12] != "N");
+    const auto time = OptionalTime(f[1]);
+    const auto date = f[9].empty() ? std::optional<std::chrono::sys_days>() : Date(f[9]);
+    if (!time || (!f[9].empty() && !date))
+        return std::nullopt;
+    LogSentence s{Kind::Rmc, *time, date};
+    s.fix = f[2] == "A" && (count <= kMode || f[kMode] != "N");
+    if (!s.fix)
+        return s;
     const auto place = Place(f, 3);
     const auto knots = OptionalDecimal(f[7]), course = OptionalDecimal(f[8]);
-    if (valid && (!place || !knots || !course || course->value_or(0) > 360))
+    if (!*time || !place || !knots || !course || knots->value_or(0) > kMostKnots || course->value_or(0) > 360)
         return std::nullopt;
-    if (!valid)
-        return LogRmc{*time, *date, false, {}, {}, {}};
-    return LogRmc{*time, *date, true, *place, *knots, course->has_value() ? std::fmod(**course, 360) : *course};
+    s.place = *place;
+    s.knots = *knots;
+    s.courseDeg = course->has_value() ? std::optional(std::fmod(**course, 360)) : std::nullopt;
+    return s;
 }
 
 // "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47"
-std::optional<LogGga> Gga(const Fields& f, std::size_t count)
+std::optional<LogSentence> Gga(const Fields& f, std::size_t count)
 {
-    const auto time = TimeOfDay(f[1]);
-    const auto quality = Whole(f[6]);
-    const auto satellites = f[7].empty() ? std::optional<int>(0) : Whole(f[7]);
-    if (count != 15 || !time || !quality || !satellites)
+    constexpr std::size_t kAltitude = 9;
+    const auto time = OptionalTime(f[1]);
+    const auto quality = f[6].empty() ? std::optional<int>(0) : Whole(f[6]);
+    if (count <= kAltitude || !time || !quality)
         return std::nullopt;
-    const auto altitude = f[9].empty() ? std::optional<double>() : Decimal(f[9]);
-    if (*quality > 0 && (!Place(f, 2) || (!f[9].empty() && !altitude)))
+    LogSentence s{Kind::Gga, *time, {}};
+    s.fix = *quality > 0;
+    if (!s.fix)
+        return s;
+    const auto place = Place(f, 2);
+    const auto altitude = f[kAltitude].empty() ? std::optional<double>() : Decimal(f[kAltitude]);
+    if (!*time || !place || (!f[kAltitude].empty() && (!altitude || *altitude < kLowestAltitude || *altitude > kHighestAltitude)))
         return std::nullopt;
-    return LogGga{*time, *quality, *satellites, altitude};
+    s.place = *place;
+    s.place.altitude = altitude;
+    return s;
+}
+
+// "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5C"; v2.3 adds the mode.
+std::optional<LogSentence> Gll(const Fields& f, std::size_t count)
+{
+    constexpr std::size_t kMode = 7;
+    const auto time = OptionalTime(f[5]);
+    if (count < 7 || !time || (f[6] != "A" && f[6] != "V"))
+        return std::nullopt;
+    LogSentence s{Kind::Gll, *time, {}};
+    s.fix = f[6] == "A" && (count <= kMode || f[kMode] != "N");
+    if (!s.fix)
+        return s;
+    const auto place = Place(f, 1);
+    if (!*time || !place)
+        return std::nullopt;
+    s.place = *place;
+    return s;
+}
+
+bool Blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
 }
 
 }  // namespace
 
-std::variant<LogRmc, LogGga, LogSkip> ReadLogLine(std::string_view line)
+std::variant<LogSentence, LogSkip> ReadLogLine(std::string_view line)
 {
+    while (!line.empty() && Blank(line.back()))
+        line.remove_suffix(1);
+    while (!line.empty() && Blank(line.front()))
+        line.remove_prefix(1);
+    if (line.size() < 2 || (line[0] != '$' && line[0] != '!'))
+        return LogSkip::Framing;
+    // "*hh" at the end, or no checksum at all.
+    const bool checked = line.size() >= 4 && line[line.size() - 3] == '*';
+    const std::string_view body = line.substr(1, line.size() - (checked ? 4 : 1));
+    if (body.find_first_of("$!*") != std::string_view::npos)
+        return LogSkip::Framing;
+    if (checked) {
+        const auto high = HexDigit(line[line.size() - 2]), low = HexDigit(line[line.size() - 1]);
+        if (!high || !low)
+            return LogSkip::Framing;
+        if (NmeaChecksum(body) != *high * 16 + *low)
+            return LogSkip::Checksum;
+    }
+    const auto kind = KindOf(body.substr(0, body.find(',')), line[0]);
+    if (!kind)
+        return LogSkip::Other;
     Fields f;
-    const auto split = Split(line, f);
-    if (const auto* why = std::get_if<LogSkip>(&split))
-        return *why;
-    const std::size_t count = std::get<std::size_t>(split);
-    const std::string_view address = f[0];
-    const bool talker = address.size() == 5 && line[0] == '$' && address[0] != 'P';
-    if (talker && address.ends_with("RMC")) {
-        if (auto rmc = Rmc(f, count))
-            return *rmc;
-        return LogSkip::Fields;
+    std::size_t count = 0;
+    for (std::size_t from = 0;; from = body.find(',', from) + 1) {
+        if (count == kMostFields)
+            return LogSkip::Fields;
+        f[count++] = body.substr(from, body.find(',', from) - from);
+        if (body.find(',', from) == std::string_view::npos)
+            break;
     }
-    if (talker && address.ends_with("GGA")) {
-        if (auto gga = Gga(f, count))
-            return *gga;
-        return LogSkip::Fields;
-    }
-    return LogSkip::Other;
+    std::optional<LogSentence> s = *kind == Kind::Rmc ? Rmc(f, count) : *kind == Kind::Gga ? Gga(f, count) : Gll(f, count);
+    // Without a checksum a sentence whose fields do not read may be one cut short.
+    if (!s)
+        return checked ? LogSkip::Fields : LogSkip::Framing;
+    s->checked = checked;
+    return *s;
 }
 
-void LogSkips::count(LogSkip why)
+void LogCounts::count(LogSkip why)
 {
     switch (why) {
     case LogSkip::Checksum: ++checksum; break;
     case LogSkip::Framing: ++framing; break;
     case LogSkip::Other: ++other; break;
     case LogSkip::Fields: ++fields; break;
-    case LogSkip::Lone: ++lone; break;
     }
 }
 
-std::string LogSkips::text() const
+LogCounts& LogCounts::operator+=(const LogCounts& o)
+{
+    checksum += o.checksum, framing += o.framing, other += o.other, fields += o.fields;
+    longLines += o.longLines, binaryBytes += o.binaryBytes, untimedPoints += o.untimedPoints;
+    backwards += o.backwards, unchecked += o.unchecked;
+    gpxError = o.gpxError.empty() ? gpxError : o.gpxError;
+    return *this;
+}
+
+std::string LogCounts::passedOver() const
 {
     std::string text;
     const std::pair<long long, const char*> parts[] = {
         {checksum, " with a bad checksum"},
         {framing, " cut short or not a sentence"},
-        {other, " neither RMC nor GGA"},
-        {fields, " RMC or GGA with bad fields"},
-        {lone, " GGA with no RMC at its time"},
+        {other, " neither RMC, GGA nor GLL"},
+        {fields, " RMC, GGA or GLL with bad fields"},
+        {longLines, " longer than a sentence can be"},
+        {binaryBytes, " binary bytes"},
+        {untimedPoints, " points with no time or place"},
+        {backwards, " fixes not later than the one before"},
     };
     for (const auto& [n, what] : parts)
         if (n > 0)
             text += (text.empty() ? "" : ", ") + std::to_string(n) + what;
+    if (!gpxError.empty())
+        text += (text.empty() ? "" : ", ") + gpxError;
     return text;
 }
 
-std::optional<RecordedFix> NmeaLogFixes::add(std::string_view line)
+void LogLineSplitter::feed(std::string_view bytes, const Sink& line)
+{
+    for (const char c : bytes) {
+        const bool crLf = c == '\n' && m_afterCr;
+        m_afterCr = c == '\r';
+        if (crLf)
+            continue;
+        if (c == '\r' || c == '\n') {
+            end(line);
+            m_inLine = m_afterBinary = false;
+            continue;
+        }
+        m_inLine = true;
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && !Blank(c)) || byte >= 0x7f) {
+            ++m_binary;
+            if (!m_text.empty() || m_tooLong)
+                end(line);
+            m_afterBinary = true;
+        } else if (m_text.size() == kLongestLogLine) {
+            m_tooLong = true;
+            m_text.clear();
+        } else if (!m_tooLong) {
+            m_text.push_back(c);
+        }
+    }
+}
+
+void LogLineSplitter::finish(const Sink& line)
+{
+    if (m_inLine)
+        end(line);
+    m_inLine = m_afterBinary = m_afterCr = false;
+}
+
+// The text so far is a line, or after binary bytes the sentence in it.
+void LogLineSplitter::end(const Sink& line)
+{
+    if (m_tooLong) {
+        ++m_longLines;
+    } else if (!m_afterBinary) {
+        line(m_text);
+    } else {
+        const std::size_t start = std::min(m_text.find_first_of("$!"), m_text.size());
+        m_binary += static_cast<long long>(start);  // the tail of a binary frame
+        if (start < m_text.size())
+            line(std::string_view(m_text).substr(start));
+    }
+    m_text.clear();
+    m_tooLong = false;
+}
+
+void NmeaLogFixes::feed(std::string_view bytes)
+{
+    m_splitter.feed(bytes, [this](std::string_view line) { add(line); });
+}
+
+void NmeaLogFixes::add(std::string_view line)
 {
     ++m_lines;
-    if (line.find_first_not_of(" \t\r\n") == std::string_view::npos)
-        return std::nullopt;  // a blank line is no sentence to pass over
-    auto read = ReadLogLine(line);
+    if (std::all_of(line.begin(), line.end(), Blank))
+        return;  // a blank line is no sentence to pass over
+    const auto read = ReadLogLine(line);
     if (const auto* why = std::get_if<LogSkip>(&read)) {
-        m_skipped.count(*why);
+        m_counts.count(*why);
+        return;
+    }
+    const LogSentence& s = std::get<LogSentence>(read);
+    ++m_sentences;
+    m_counts.unchecked += !s.checked;
+    if (!s.timeOfDay) {
+        // Lost after the last time read, until the next fix.
+        if (m_lost || (!m_epoch && !m_lastAt))
+            return;
+        close();
+        m_closed.push_back(RecordedFix{*m_lastAt + milliseconds(1), false});
+        m_lost = true;
+        return;
+    }
+    // One time of day on another date is another fix.
+    if (m_epoch && (m_epoch->timeOfDay != *s.timeOfDay || (s.date && m_epoch->date && *s.date != *m_epoch->date)))
+        close();
+    if (!m_epoch)
+        m_epoch = Epoch{*s.timeOfDay, {}, false, {}, {}, {}};
+    m_lost = false;
+    Epoch& e = *m_epoch;
+    e.date = s.date ? s.date : e.date;
+    e.fix = e.fix || s.fix;
+    if (s.fix && s.kind == Kind::Gga)
+        e.altitude = s.place.altitude;
+    if (s.fix && (!e.placeFrom || s.kind > *e.placeFrom)) {
+        e.placeFrom = s.kind;
+        e.fixOut.place = s.place;
+        e.fixOut.knots = s.knots;
+        e.fixOut.courseDeg = s.courseDeg;
+    }
+}
+
+void NmeaLogFixes::finish()
+{
+    m_splitter.finish([this](std::string_view line) { add(line); });
+    close();
+}
+
+std::optional<RecordedFix> NmeaLogFixes::take()
+{
+    if (m_closed.empty())
         return std::nullopt;
-    }
-    const auto* rmc = std::get_if<LogRmc>(&read);
-    const milliseconds time = rmc ? rmc->timeOfDay : std::get<LogGga>(read).timeOfDay;
-    const auto epoch = m_rmc ? m_rmc->timeOfDay : m_gga ? m_gga->timeOfDay : time;
-    std::optional<RecordedFix> closed = epoch != time ? close() : std::nullopt;
-    if (rmc)
-        m_rmc = *rmc;
-    else
-        m_gga = std::get<LogGga>(read);
-    return closed;
-}
-
-std::optional<RecordedFix> NmeaLogFixes::finish()
-{
-    return close();
-}
-
-std::optional<RecordedFix> NmeaLogFixes::close()
-{
-    std::optional<RecordedFix> fix;
-    if (m_rmc) {
-        fix = RecordedFix{m_rmc->date + m_rmc->timeOfDay, m_rmc->valid && (!m_gga || m_gga->quality > 0),
-                          m_rmc->place, m_rmc->knots, m_rmc->courseDeg};
-        if (m_gga)
-            fix->place.altitude = m_gga->altitude;
-    } else if (m_gga) {
-        m_skipped.count(LogSkip::Lone);
-    }
-    m_rmc.reset();
-    m_gga.reset();
+    RecordedFix fix = m_closed.front();
+    m_closed.pop_front();
     return fix;
+}
+
+LogCounts NmeaLogFixes::counts() const
+{
+    LogCounts counts = m_counts;
+    counts.binaryBytes = m_splitter.binaryBytes();
+    counts.longLines = m_splitter.longLines();
+    return counts;
+}
+
+void NmeaLogFixes::close()
+{
+    if (!m_epoch)
+        return;
+    const Epoch& e = *m_epoch;
+    // Days by RMC's date where there is one; else a time of day that went
+    // back by more than half a day passed midnight.
+    long long day = e.date ? e.date->time_since_epoch().count() : 0;
+    if (e.date && m_lastDate)
+        day = m_lastDatedDay + (*e.date - *m_lastDate).count();
+    else if (m_lastTime)
+        day = m_day + (e.timeOfDay + std::chrono::hours(12) < *m_lastTime ? 1 : 0);
+    if (e.date) {
+        m_lastDate = e.date;
+        m_lastDatedDay = day;
+    }
+    m_day = day;
+    m_lastTime = e.timeOfDay;
+    RecordedFix fix = e.fixOut;
+    fix.at = UtcInstant(std::chrono::days(day)) + e.timeOfDay;
+    fix.valid = e.fix;
+    fix.place.altitude = e.fix ? e.altitude : std::nullopt;
+    m_lastAt = fix.at;
+    m_closed.push_back(fix);
+    m_epoch.reset();
 }
 
 }  // namespace quilvex

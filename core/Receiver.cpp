@@ -131,7 +131,9 @@ std::vector<std::string> ClassicBodies(const Receiver& r, const TimeTexts& t)
     const Place place = r.position || r.route || r.replay || moving
                             ? FormattedPlace(p, 6)
                             : Place{std::string(seat.lat), "N", std::string(seat.lon), "E"};
-    const std::string altitude = p.altitude ? Decimal(*p.altitude, 1) : "0";
+    // Whole metres from 10 km up keep the classic GGA within 82 characters.
+    constexpr double kWholeMetresFrom = 10000;
+    const std::string altitude = p.altitude ? Decimal(*p.altitude, std::abs(*p.altitude) < kWholeMetresFrom ? 1 : 0) : "0";
     std::string vtg = ComposeVTG(), rmc = ComposeRMC(t, place.texts());
     if (moving) {
         const std::string course = CourseText(m.courseDeg, 0);

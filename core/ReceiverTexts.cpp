@@ -60,7 +60,7 @@ std::optional<double> ParseLongitude(std::string_view text)
 
 std::optional<double> ParseAltitude(std::string_view text)
 {
-    return Number(text, true, -1000, 100000);
+    return Number(text, true, kLowestAltitude, kHighestAltitude);
 }
 
 std::optional<GeoPoint> ParsePosition(std::string_view text)
@@ -84,7 +84,7 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
 
 std::optional<double> ParseSpeed(std::string_view text)
 {
-    return Number(text, false, 0, 1000);
+    return Number(text, false, 0, kMostKnots);
 }
 
 std::optional<double> ParseCourse(std::string_view text)

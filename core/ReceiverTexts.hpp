@@ -11,6 +11,9 @@ namespace quilvex {
 // digits, and a point only between digits; no blanks, exponents, NaN or
 // infinity. Anything else, or a value out of range, gives nothing.
 
+// The ranges a place and a speed keep to, given or replayed.
+inline constexpr double kLowestAltitude = -1000, kHighestAltitude = 100000, kMostKnots = 1000;
+
 // "LAT,LON[,ALT]": signed degrees, latitude -90 to 90, longitude -180 to
 // 180; metres above sea level, -1000 to 100000. "-33.8568,151.2153,58"
 std::optional<GeoPoint> ParsePosition(std::string_view text);

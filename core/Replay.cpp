@@ -23,39 +23,57 @@ Replayed ReplayedBetween(const RecordedFix& last, const RecordedFix* next, UtcIn
     return r;
 }
 
-ReplayCursor::ReplayCursor(Source source) : m_source(std::move(source))
+ReplayCursor::Start ReplayCursor::begin()
 {
-    // The replay starts at the first fix the receiver had.
-    for (m_last = m_source(); m_last && !m_last->valid;)
-        m_last = m_source();
-    if (m_last) {
-        m_first = m_last->at;
-        m_next = pull();
+    while (!m_next && !(m_last && m_last->valid)) {
+        const LogNext n = m_source();
+        if (n.state != LogNext::State::Fix)
+            return n.state == LogNext::State::Waiting ? Start::Waiting : Start::NoFix;
+        if (!m_last)
+            m_first = n.fix.at;
+        if (m_last && !(n.fix.at > m_last->at))
+            ++m_backwards;
+        else if (!m_last || !n.fix.valid)
+            m_last = n.fix;
+        else
+            m_next = n.fix;
     }
+    return Start::Ready;
 }
 
-std::optional<RecordedFix> ReplayCursor::pull()
+LogNext ReplayCursor::pull()
 {
-    for (auto fix = m_source(); fix; fix = m_source()) {
-        if (fix->at > m_last->at)
-            return fix;
+    for (LogNext n = m_source();; n = m_source()) {
+        if (n.state != LogNext::State::Fix || n.fix.at > m_last->at)
+            return n;
         ++m_backwards;
     }
-    return std::nullopt;
 }
 
-std::optional<Replayed> ReplayCursor::at(std::chrono::milliseconds sinceFirst)
+ReplayCursor::At ReplayCursor::at(std::chrono::milliseconds sinceFirst)
 {
-    if (!m_last)
-        return std::nullopt;
     const UtcInstant t = m_first + sinceFirst;
-    while (m_next && m_next->at <= t) {
+    bool waiting = false;
+    while (!waiting) {
+        if (!m_next && !m_ended) {
+            const LogNext n = pull();
+            m_ended = n.state == LogNext::State::Ended;
+            waiting = n.state == LogNext::State::Waiting;
+            if (n.state == LogNext::State::Fix)
+                m_next = n.fix;
+        }
+        if (!m_next || m_next->at > t)
+            break;
         m_last = *m_next;
-        m_next = pull();
+        m_next.reset();
     }
-    if (!m_next && t > m_last->at)
-        return std::nullopt;
-    return ReplayedBetween(*m_last, m_next ? &*m_next : nullptr, t);
+    if (m_next)
+        return {At::State::Playing, ReplayedBetween(*m_last, &*m_next, t)};
+    if (m_ended)
+        return t > m_last->at ? At{At::State::Ended} : At{At::State::Playing, ReplayedBetween(*m_last, nullptr, t)};
+    if (t - m_last->at > kLongestGap)
+        return {At::State::Waiting};
+    return {At::State::Waiting, ReplayedBetween(*m_last, nullptr, t)};
 }
 
 }  // namespace quilvex

@@ -35,25 +35,40 @@ inline constexpr std::chrono::seconds kLongestGap{10};
 // last had none or the gap to the next is too long.
 Replayed ReplayedBetween(const RecordedFix& last, const RecordedFix* next, UtcInstant t);
 
-// A log played from its first fix on, read as it goes: it holds two fixes
-// whatever the log's length.
+// What a log's reader has next: a record, none yet (a writer that has not
+// written it), or none ever.
+struct LogNext {
+    enum class State { Fix, Waiting, Ended } state;
+    RecordedFix fix{};
+};
+
+// A log played from its first record on, read as it goes without ever
+// waiting for its reader: it holds two records whatever the log's length.
 class ReplayCursor {
 public:
-    // Each call gives the log's next fix; nothing at its end.
-    using Source = std::function<std::optional<RecordedFix>()>;
-    // Reads up to the first fix with a fix; records before it are passed.
-    explicit ReplayCursor(Source source);
+    using Source = std::function<LogNext()>;
+    explicit ReplayCursor(Source source) : m_source(std::move(source)) {}
 
-    bool empty() const { return !m_last; }
-    // The log this long after its first fix; nothing once past its last.
-    std::optional<Replayed> at(std::chrono::milliseconds sinceFirst);
-    long long backwards() const { return m_backwards; }  // fixes skipped: not later than the one before
+    // Reads up to the first fix: the records before it are a time without
+    // one. Call again while it says Waiting.
+    enum class Start { Waiting, Ready, NoFix };
+    Start begin();
+
+    // The log this long after its first record. While the next record is
+    // not read yet, the last one's place holds, for as long as a gap may.
+    struct At {
+        enum class State { Playing, Waiting, Ended } state;
+        Replayed replayed{};
+    };
+    At at(std::chrono::milliseconds sinceFirst);
+    long long backwards() const { return m_backwards; }  // records skipped: not later than the one before
 
 private:
-    std::optional<RecordedFix> pull();
+    LogNext pull();
 
     Source m_source;
     std::optional<RecordedFix> m_last, m_next;
+    bool m_ended = false;
     UtcInstant m_first{};
     long long m_backwards = 0;
 };

@@ -67,6 +67,11 @@ void CatchProcessSignals(const char* program, bool stops)
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
+bool StopSignalWaiting()
+{
+    return g_stopWaiting;
+}
+
 void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler)
 {
     std::lock_guard lock(g_lock);
@@ -221,6 +226,11 @@ void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> ha
     take(true);
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [take] { take(false); });
+}
+
+bool StopSignalWaiting()
+{
+    return g_stopWaiting != 0;
 }
 
 int RemoveAtForcedExit(int directory, const std::string& name, const std::string& target)

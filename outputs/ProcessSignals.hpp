@@ -24,6 +24,10 @@ inline constexpr int kForcedExitAfter = 2;  // s
 void CatchProcessSignals(const char* program, bool stops);
 void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler);
 
+// A stop signal came that the event loop has not taken yet: a wait outside
+// it (a FIFO's first bytes) ends at once.
+bool StopSignalWaiting();
+
 // A symbolic link `name` in the directory `directory` leading to `target`,
 // removed at a forced exit if it still leads there. Gives a slot for
 // KeepAtForcedExit, or -1 when the table is full.

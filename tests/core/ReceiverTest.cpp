@@ -21,6 +21,7 @@
 
 using namespace quilvex;
 using namespace std::chrono;
+using namespace std::literals;
 
 namespace {
 
@@ -581,7 +582,7 @@ TEST(Replay, Timeline)
         {logged, later(logged, 11s, {0, 0.001}), 1s, false, 0, 0, 0},
         {logged, later(logged, 11s, {0, 0.001}), 0s, true, 0, 10, 90},
         {noFix, later(logged, 2s, {0, 0.001}), 1s, false, 0, 0, 0},
-        {logged, later(noFix, 2s, {}), 1s, true, 0, 10, 90},
+        {logged, later(noFix, 2s, {0, 0.001}), 1s, true, 0, 10, 90},  // no way towards a place without a fix
         {track, std::nullopt, 0s, true, 0, 0, 0},
     };
     for (const auto& row : rows) {
@@ -597,18 +598,39 @@ TEST(Replay, Timeline)
         const GeoPoint got = ReplayedBetween(tokyo, &on, t0 + t).place;
         EXPECT_TRUE(got.lat == place.lat && got.lon == place.lon) << t.count();
     }
-    // Read as it goes: no fix before the first is played, a fix earlier than
-    // the one before is passed over, and past the last the log has ended.
-    std::vector<RecordedFix> log{noFix, later(logged, 1s, {0, 1}), later(logged, 2s, {0, 2}),
-                                 later(logged, 1s, {0, 9}), later(logged, 3s, {0, 3})};
+    // Read as it goes: what comes before the first fix is a time without
+    // one; a record earlier than the one before is passed over; while the
+    // reader has nothing yet the last place holds, up to a gap's length;
+    // past the last the log has ended.
+    using State = LogNext::State;
+    const std::vector<LogNext> log{{State::Fix, noFix}, {State::Fix, later(logged, 1s, {0, 1})},
+                                   {State::Fix, later(logged, 2s, {0, 2})}, {State::Fix, later(logged, 1s, {0, 9})},
+                                   {State::Waiting}, {State::Fix, later(logged, 3s, {0, 3})}, {State::Waiting},
+                                   {State::Waiting}, {State::Ended}};
     std::size_t read = 0;
-    ReplayCursor cursor([&]() { return read < log.size() ? std::optional(log[read++]) : std::nullopt; });
-    EXPECT_EQ(read, 3u);  // two fixes held
-    EXPECT_EQ(cursor.at(0s)->place.lon, 1);
-    EXPECT_NEAR(cursor.at(1500ms)->place.lon, 2.5, 1e-9);
-    EXPECT_EQ(cursor.at(2s)->place.lon, 3);
-    EXPECT_FALSE(cursor.at(2001ms));
+    ReplayCursor cursor([&] { return read < log.size() ? log[read++] : LogNext{State::Ended}; });
+    EXPECT_EQ(cursor.begin(), ReplayCursor::Start::Ready);
+    EXPECT_EQ(read, 2u);  // two records held
+    const struct {
+        milliseconds t;
+        ReplayCursor::At::State state;
+        bool fix;
+        double lon;
+    } plays[] = {{0s, ReplayCursor::At::State::Playing, false, 0}, {1500ms, ReplayCursor::At::State::Playing, true, 1.5},
+                 {2s, ReplayCursor::At::State::Waiting, true, 2}, {2500ms, ReplayCursor::At::State::Playing, true, 2.5},
+                 {13s, ReplayCursor::At::State::Waiting, true, 3}, {14s, ReplayCursor::At::State::Waiting, false, 0},
+                 {14s, ReplayCursor::At::State::Ended, false, 0}};
+    for (const auto& play : plays) {
+        const ReplayCursor::At at = cursor.at(play.t);
+        EXPECT_EQ(at.state, play.state) << play.t.count();
+        EXPECT_EQ(at.replayed.fix, play.fix) << play.t.count();
+        EXPECT_NEAR(at.replayed.place.lon, play.lon, 1e-9) << play.t.count();
+    }
     EXPECT_EQ(cursor.backwards(), 1);
+    ReplayCursor none([&, first = true]() mutable {
+        return std::exchange(first, false) ? LogNext{State::Fix, noFix} : LogNext{State::Ended};
+    });
+    EXPECT_EQ(none.begin(), ReplayCursor::Start::NoFix);
 }
 
 // Samples from receivers' manuals and from this program; checksums worked
@@ -619,60 +641,93 @@ TEST(Replay, LogLines)
         "$GPGGA,123519,4807.038" + std::string(5000, '0') + ",N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
     const struct {
         std::string line;
-        char kind;  // R: RMC with a fix, r: without, G: GGA, or the reason it is passed over
+        char kind;  // R, G, L: RMC, GGA, GLL with a fix, r, g, l without; or why it is passed over
         double lat = 0, lon = 0;
         const char* at = "";
     } rows[] = {
         {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*62\r\n", 'R', -37.8608333, 145.1226667, "1998-09-13T08:18:36Z"},
         {"$GNRMC,235959.999,A,0000.00,N,17959.99,W,1.5,,010100,,,D*46", 'R', 0, -179.9998333, "2000-01-01T23:59:59.999Z"},
         {"$GPRMC,081836.5,A,3751.65,S,14507.36,E,,,130998,,,A*79", 'R', -37.8608333, 145.1226667, "1998-09-13T08:18:36.5Z"},
+        {"$GPRMC,081836,A,451.65,S,14507.36,E,000.0,360.0,130998,011.3,E*52", 'R', -4.8608333, 145.1226667, "1998-09-13T08:18:36Z"},  // a short field, read as a consumer reads it
+        {"\t$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E \t", 'R', -37.8608333, 145.1226667, "1998-09-13T08:18:36Z"},  // no checksum
         {"$GPRMC,045135.12,V,,,,,,,160910,,,N*77", 'r'},
+        {"$GPRMC,,V,,,,,,,,,,N*53", 'r'},
         {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E,N*00", 'r'},  // mode N: no fix
         {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", 'G'},
-        {"$GPGGA,045135.12,,,,,0,00,99.99,,M,,M,,*63", 'G'},
+        {"$GPGGA,045135.12,,,,,0,00,99.99,,M,,M,,*63", 'g'},
+        {"$GPGLL,4916.45,N,12311.12,W,225444,A,A*5C", 'L'},
+        {"$GPGLL,4916.45,N,12311.12,W,225444,V,N*44", 'l'},
         {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*63", 'C'},
         {"$GPRMC,081836,A,3751.65,S,145", 'F'},
         {std::string("\x7f" "ELF\0\x01$*00", 11), 'F'},
         {"$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C", 'O'},
+        {"$GPGSV,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1*55", 'O'},  // many fields, for what it is
         {"!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26", 'O'},
-        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998*0A", 'D'},  // too few fields
-        {"$GPRMC,081836,A,451.65,S,14507.36,E,000.0,360.0,130998,011.3,E*52", 'D'},  // ddmm: 04, not 45
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0*2C", 'D'},  // no date
         {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,310298,011.3,E*69", 'D'},  // 31 February
         {"$GPRMC,081836,A,3751.65,S,14507.36,E,000.0,nan,130998,011.3,E*28", 'D'},
-        {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,*6B", 'D'},
+        {"$GPRMC,081836,A,3751.65,S,14507.36,E,1001.0,360.0,130998,011.3,E*52", 'D'},  // faster than 1000 kn
+        {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,*6B", 'G'},  // its last field missing
         {longFraction, 'G'},
     };
     for (const auto& row : rows) {
         const auto read = ReadLogLine(row.line);
-        const auto* rmc = std::get_if<LogRmc>(&read);
+        const auto* s = std::get_if<LogSentence>(&read);
         const auto* why = std::get_if<LogSkip>(&read);
         const std::pair<LogSkip, char> reasons[] = {{LogSkip::Checksum, 'C'}, {LogSkip::Framing, 'F'},
                                                     {LogSkip::Other, 'O'}, {LogSkip::Fields, 'D'}};
-        char kind = rmc ? (rmc->valid ? 'R' : 'r') : std::holds_alternative<LogGga>(read) ? 'G' : '?';
+        char kind = s ? "lgr"[int(s->kind)] : '?';
+        kind = s && s->fix ? char(kind - 'a' + 'A') : kind;
         for (const auto& [reason, letter] : reasons)
             kind = why && *why == reason ? letter : kind;
         EXPECT_EQ(kind, row.kind) << row.line;
         if (kind == 'R') {
-            EXPECT_NEAR(rmc->place.lat, row.lat, 1e-7);
-            EXPECT_NEAR(rmc->place.lon, row.lon, 1e-7);
-            EXPECT_EQ(rmc->date + rmc->timeOfDay, At(row.at));
+            EXPECT_NEAR(s->place.lat, row.lat, 1e-7);
+            EXPECT_NEAR(s->place.lon, row.lon, 1e-7);
+            EXPECT_EQ(*s->date + *s->timeOfDay, At(row.at));
         }
     }
-    // Fixes by time: an RMC and a GGA of one second are one fix; a GGA
-    // alone gives none.
+    // Fixes by time, from bytes as a receiver leaves them: GGA and GLL
+    // alone make fixes; a binary frame before a sentence and line ends of
+    // CR alone; RMC's place wins, and its fix stands beside a GGA of
+    // quality 0; a loss with no time; the same time on the next date; a
+    // last line with no line end. Counted from 23:59:58.
     NmeaLogFixes log;
-    std::vector<RecordedFix> fixes;
-    for (const char* line : {"$GPRMC,000001,A,0000.000,N,00000.000,E,10.0,90.0,070126,,,A*7B",
-                             "$GPGGA,000001,0000.000,N,00000.000,E,1,07,1.0,12.5,M,0.0,M,,*43", "$GPGSA,A,3,,,,,,,,,,,,,0,0,0*2C",
-                             "$GPRMC,000002,A,0000.000,N,00000.500,E,10.0,90.0,070126,,,A*7D", "garbage",
-                             "$GPGGA,000003,0000.000,N,00000.500,E,0,00,,,M,,M,,*5B"})
-        if (auto fix = log.add(line))
-            fixes.push_back(*fix);
-    if (auto fix = log.finish())
-        fixes.push_back(*fix);
-    ASSERT_EQ(fixes.size(), 2u);
-    EXPECT_TRUE(fixes[0].valid && fixes[0].place.altitude == 12.5 && fixes[0].at == At("2026-01-07T00:00:01Z"));
-    EXPECT_TRUE(fixes[1].valid && !fixes[1].place.altitude && fixes[1].place.lon == 0.5 / 60 && fixes[1].knots == 10.0);
-    EXPECT_EQ(log.skipped().text(), "1 cut short or not a sentence, 1 neither RMC nor GGA, 1 GGA with no RMC at its time");
-    EXPECT_EQ(log.lines(), 6);
+    log.feed("$GPGGA,235958,0000.000,N,00000.000,E,1,08,1.0,5.0,M,0.0,M,,*7E\n"
+             "$GPGLL,0000.000,N,00000.060,E,235959,A,A*40\r\n"
+             "\xb5\x62\x01\x07\x00$GPRMC,000000,A,0000.000,N,00000.120,E,7.0,90.0,080126,,,A*40\r"
+             "$GPGGA,000000,,,,,0,00,99.99,,M,,M,,*48\r"
+             "$GPRMC,000001,A,0000.000,N,00000.180,E,7.0,90.0,080126,,,A*4B\r\n"
+             "$GNGGA,000001,0000.000,N,00009.000,E,2,08,1.0,7.0,M,0.0,M,,*69\r\n$GPRMC,,V,,,,,,,,,,N*53\r\n"
+             "$GPRMC,000005,A,0000.000,N,00000.300,E,7.0,90.0,080126,,,A\n"sv);
+    log.feed("$GPRMC,000005,A,0000.000,N,00000.360,E,7.0,90.0,090126,,,A*42\n$GPRMC,000006,V,,,,,,,,,,N*55");
+    log.finish();
+    const struct {
+        milliseconds after;
+        bool fix;
+        double lon;
+        std::optional<double> altitude{};
+    } fixes[] = {{0s, true, 0, 5.0}, {1s, true, 0.001}, {2s, true, 0.002}, {3s, true, 0.003, 7.0}, {3001ms, false, 0},
+                 {7s, true, 0.005}, {86407s, true, 0.006}, {86408s, false, 0}};
+    const UtcInstant first = log.take().value_or(RecordedFix{}).at;
+    for (std::size_t i = 1; i < std::size(fixes); ++i) {
+        const auto fix = log.take();
+        ASSERT_TRUE(fix) << i;
+        EXPECT_EQ(fix->at - first, fixes[i].after) << i;
+        EXPECT_EQ(fix->valid, fixes[i].fix) << i;
+        EXPECT_NEAR(fix->place.lon, fixes[i].lon, 1e-9) << i;
+        EXPECT_EQ(fix->place.altitude, fixes[i].altitude) << i;
+    }
+    EXPECT_FALSE(log.take());
+    EXPECT_EQ(log.counts().binaryBytes, 5);
+    EXPECT_EQ(log.counts().unchecked, 1);
+    // A line's text of 1 KiB is read; one byte more, with a sentence at its
+    // end, is passed over whole.
+    const std::string sentence = "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5C";
+    NmeaLogFixes lines;
+    lines.feed(std::string(kLongestLogLine - sentence.size(), ' ') + sentence + "\n" +
+               std::string(kLongestLogLine + 1 - sentence.size(), 'x') + sentence + "\n");
+    lines.finish();
+    EXPECT_TRUE(lines.take() && !lines.take());
+    EXPECT_EQ(lines.counts().passedOver(), "1 longer than a sentence can be");
 }

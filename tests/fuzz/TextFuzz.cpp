@@ -22,11 +22,13 @@ using namespace quilvex;
 
 namespace {
 
-void CheckFramed(const Tick& tick)
+constexpr std::size_t kLongestSentence = 82 + 2;  // and CR LF
+
+void CheckFramed(const Tick& tick, std::size_t longest = SIZE_MAX)
 {
     for (const std::string& s : tick) {
         const std::size_t star = s.rfind('*');
-        if (s.size() < 6 || s.front() != '$' || star != s.size() - 5 ||
+        if (s.size() < 6 || s.size() > longest || s.front() != '$' || star != s.size() - 5 ||
             FrameSentence(std::string_view(s).substr(1, star - 1)) != s)
             std::abort();
     }
@@ -55,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     (void)(LatitudeDisplayText(text) + LongitudeDisplayText(text));
 
-    SystemTimeRecord snapshot{2010, 9, 4, 16, 4, 51, 35, 127};
+    const SystemTimeRecord worked{2010, 9, 4, 16, 4, 51, 35, 127};
+    SystemTimeRecord snapshot = worked;
     if (size >= sizeof snapshot)
         std::memcpy(&snapshot, data, sizeof snapshot);
 
@@ -81,12 +84,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     CheckFramed(ComposeTick(moved, snapshot, text.substr(0, 2)));
 
+    // A log's bytes, cut anywhere: every fix in range, and what it replays
+    // as goes out in framed sentences no longer than a sentence may be.
     NmeaLogFixes log;
-    for (std::size_t from = 0, end; from < size; from = end + 1) {
-        end = std::min(text.find('\n', from), size);
-        if (const auto fix = log.add(text.substr(from, end - from));
-            fix && !(std::abs(fix->place.lat) <= 90 && std::abs(fix->place.lon) <= 180))
+    log.feed(text.substr(0, size / 2));
+    log.feed(text.substr(size / 2));
+    log.finish();
+    for (auto fix = log.take(); fix; fix = log.take()) {
+        if (!(std::abs(fix->place.lat) <= 90 && std::abs(fix->place.lon) <= 180))
             std::abort();
+        Receiver replayed = receiver;
+        replayed.replay = Replayed{fix->valid, fix->place, fix->knots.value_or(0), fix->courseDeg.value_or(0)};
+        CheckFramed(ComposeTick(replayed, worked, text.substr(0, 2)), kLongestSentence);
     }
     return 0;
 }

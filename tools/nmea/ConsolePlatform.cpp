@@ -1,5 +1,10 @@
 #include "ConsolePlatform.hpp"
 
+#include "ProcessSignals.hpp"
+
+#include <algorithm>
+#include <chrono>
+
 #ifdef _WIN32
 
 #include <fcntl.h>
@@ -118,7 +123,12 @@ void SurviveClosedPipes() {}
 
 int OpenFifoWithWriter(const std::string&, int)
 {
-    return -1;
+    return kNoWriter;
+}
+
+bool IsTerminal(const std::string&)
+{
+    return false;
 }
 
 }  // namespace quilvex
@@ -205,15 +215,39 @@ void SurviveClosedPipes()
 
 int OpenFifoWithWriter(const std::string& path, int limitMs)
 {
+    constexpr int kSliceMs = 50;  // how soon a stop signal ends the wait
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return kNoWriter;
     pollfd ready{fd, POLLIN, 0};
-    if (fd < 0 || ::poll(&ready, 1, limitMs) != 1 || !(ready.revents & POLLIN)) {
-        if (fd >= 0)
-            ::close(fd);
-        return -1;
+    int outcome = kNoWriter;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (outcome == kNoWriter) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (StopSignalWaiting())
+            outcome = kStopped;
+        else if (left.count() <= 0)
+            break;
+        else if (::poll(&ready, 1, std::min(kSliceMs, int(left.count()))) == 1 && (ready.revents & POLLIN))
+            outcome = fd;
+        else if (ready.revents & POLLHUP)  // a writer came and went with nothing: wait for another
+            ::poll(nullptr, 0, std::min(kSliceMs, int(left.count())));
+    }
+    if (outcome != fd) {
+        ::close(fd);
+        return outcome;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+bool IsTerminal(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const bool terminal = fd >= 0 && ::isatty(fd) == 1;
+    if (fd >= 0)
+        ::close(fd);
+    return terminal;
 }
 
 }  // namespace quilvex

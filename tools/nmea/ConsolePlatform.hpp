@@ -44,9 +44,14 @@ std::string HowToStop();
 void SurviveClosedPipes();
 
 // A FIFO opened for reading without waiting for a writer, then its first
-// bytes awaited at most limitMs: its descriptor, blocking again, or -1 when
-// nothing came (Windows has no FIFOs: always -1).
+// bytes awaited at most limitMs, whatever signals come: its descriptor,
+// blocking again, or kNoWriter when nothing came, kStopped when a stop
+// signal came first (Windows has no FIFOs: always kNoWriter).
+inline constexpr int kNoWriter = -1, kStopped = -2;
 int OpenFifoWithWriter(const std::string& path, int limitMs);
+
+// Whether the path names a terminal (a console, a serial port).
+bool IsTerminal(const std::string& path);
 
 // A host name or address text looked up: the first address, IPv4 first,
 // as numeric text.

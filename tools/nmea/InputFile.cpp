@@ -56,6 +56,13 @@ private:
     qint64 m_taken = 0;
 };
 
+// The first bytes, as far as they have come: a FIFO's writer may send no
+// more for a while.
+QByteArray FirstBlock(QIODevice& in)
+{
+    return in.peek(1).isEmpty() ? QByteArray() : in.peek(std::min(kFirstBlock, std::max<qint64>(in.bytesAvailable(), 1)));
+}
+
 // The text of the file, without a byte-order mark, as UTF-8.
 std::unique_ptr<QIODevice> AsUtf8(std::unique_ptr<QFile> file)
 {
@@ -73,15 +80,22 @@ std::unique_ptr<QIODevice> AsUtf8(std::unique_ptr<QFile> file)
 
 }  // namespace
 
-std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& path)
+std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& path, NulBytes nul)
 {
     auto file = std::make_unique<QFile>(path);
     if (QFileInfo(path).isDir())
         return FileProblem{"it is a directory", true};
     std::error_code error;
-    if (std::filesystem::status(path.toStdString(), error).type() == std::filesystem::file_type::fifo) {
+    const auto type = std::filesystem::status(path.toStdString(), error).type();
+    // A terminal never ends and would be read as typed: no trip is kept there.
+    if (type == std::filesystem::file_type::character && IsTerminal(path.toStdString()))
+        return FileProblem{"it is a terminal; give a file or a FIFO", false};
+    // Unbuffered, a FIFO's lines come as they are written, not once a block is full.
+    if (type == std::filesystem::file_type::fifo) {
         const int fd = OpenFifoWithWriter(path.toStdString(), kFifoWaitMs);
-        if (fd < 0 || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        if (fd == kStopped)
+            return FileProblem{"stopped while waiting for a writer", false, true};
+        if (fd < 0 || !file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
             return FileProblem{"a FIFO nobody wrote to within " + std::to_string(kFifoWaitMs / 1000) + " s", false};
     } else if (!file->open(QIODevice::ReadOnly)) {
         return FileProblem{file->errorString().toStdString(), true};
@@ -90,17 +104,17 @@ std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& p
         return FileProblem{file->error() == QFileDevice::NoError ? "it is empty" : file->errorString().toStdString(),
                            file->error() != QFileDevice::NoError};
     std::unique_ptr<QIODevice> text = AsUtf8(std::move(file));
-    const QByteArray first = text->peek(kFirstBlock);
+    const QByteArray first = FirstBlock(*text);
     if (first.isEmpty())
         return FileProblem{"it holds nothing but a byte-order mark", false};
-    if (first.contains('\0'))
+    if (nul == NulBytes::Refused && first.contains('\0'))
         return FileProblem{"it is not text (it holds NUL bytes)", false};
     return text;
 }
 
 bool LooksLikeXml(QIODevice& in)
 {
-    return in.peek(kFirstBlock).trimmed().startsWith('<');
+    return FirstBlock(in).trimmed().startsWith('<');
 }
 
 }  // namespace quilvex

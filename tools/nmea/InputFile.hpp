@@ -12,6 +12,7 @@ namespace quilvex {
 struct FileProblem {
     std::string message;
     bool unreadable;  // cannot be read at all (exit 1), rather than holds nothing usable (exit 2)
+    bool stopped = false;  // a stop signal ended the wait for it
 };
 
 // How long a FIFO is given for a writer's first bytes.
@@ -21,9 +22,11 @@ inline constexpr int kFifoWaitMs = 3000;
 // is passed over, and UTF-16 with one (Notepad, PowerShell 5.1's >) is
 // decoded as it is read. A FIFO is read as a writer writes it, once its
 // first bytes came within kFifoWaitMs. Refused: a file that cannot be
-// opened or is a directory; one that is empty or holds a NUL byte in its
-// first block (not text).
-std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& path);
+// opened, a directory or a terminal; one that is empty, or, unless its
+// reader passes binary bytes over, holds a NUL byte in its first block
+// (not text).
+enum class NulBytes { Refused, PassedOver };
+std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& path, NulBytes nul = NulBytes::Refused);
 
 // Whether the text starts as XML, after blanks.
 bool LooksLikeXml(QIODevice& in);

@@ -367,15 +367,12 @@ NmeaCommand ReadTripFiles(NmeaCommand command)
     if (!o.routeFile.empty()) {
         auto points = ReadRouteFile(QString::fromStdString(o.routeFile));
         if (const auto* p = std::get_if<FileProblem>(&points))
-            return problem("--route", o.routeFile, *p);
+            return p->stopped ? NmeaCommand{NmeaCommand::Action::Stopped, {}, {}} : problem("--route", o.routeFile, *p);
         o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)), o.loop);
     }
-    if (!o.replayFile.empty()) {
-        auto player = ReplayPlayer::open(QString::fromStdString(o.replayFile), o.pace, o.loop);
-        if (const auto* p = std::get_if<FileProblem>(&player))
-            return problem("--replay", o.replayFile, *p);
-        o.replay = std::get<std::shared_ptr<ReplayPlayer>>(player);
-    }
+    // A log is read as the run goes, off the event loop.
+    if (!o.replayFile.empty())
+        o.replay = std::make_shared<ReplayPlayer>(QString::fromStdString(o.replayFile), o.pace, o.loop);
     return command;
 }
 

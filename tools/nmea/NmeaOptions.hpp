@@ -40,14 +40,14 @@ struct NmeaOptions {
     std::string routeFile, replayFile;     // as given; read by ParseNmeaCommand
     int pace = 1;
     bool loop = false;
-    std::shared_ptr<ReplayPlayer> replay;  // opened up to its first fix
+    std::shared_ptr<ReplayPlayer> replay;  // read as the run goes
 
     bool toStandardOutput() const { return destinations.empty(); }
     const Destination* serialPort() const;
 };
 
 struct NmeaCommand {
-    enum class Action { Run, List, ListPorts, Help, Version, Fail };
+    enum class Action { Run, List, ListPorts, Help, Version, Fail, Stopped };
     Action action = Action::Run;
     NmeaOptions options;
     std::string text;  // help, version or the error message
@@ -65,9 +65,10 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments);
 NmeaCommand ResolveDestinations(NmeaCommand command,
                                 const std::function<HostLookup(const std::string&)>& lookUp = LookUpHost);
 
-// Then a --route file is read into the receiver, a --replay file opened up
-// to its first fix: status 1 for a file that cannot be read, 2 for one
-// with nothing usable in it.
+// Then a --route file is read into the receiver (status 1 for a file that
+// cannot be read, 2 for one with nothing usable in it; Stopped when a stop
+// signal ended the wait for a FIFO's writer), and a --replay file given its
+// player, which reads it once the run starts.
 NmeaCommand ReadTripFiles(NmeaCommand command);
 
 // All three, for main(): the program's own arguments as Qt has them.

@@ -2,43 +2,89 @@
 
 namespace quilvex {
 
-std::variant<std::shared_ptr<ReplayPlayer>, FileProblem> ReplayPlayer::open(const QString& path, int pace, bool loop)
+void ReplayPlayer::begin()
 {
-    std::shared_ptr<ReplayPlayer> player(new ReplayPlayer(path, pace, loop));
-    if (auto problem = player->restart(0))
-        return *problem;
-    return player;
+    startPass();
 }
 
-std::optional<FileProblem> ReplayPlayer::restart(long long second)
+void ReplayPlayer::startPass()
 {
-    auto opened = ReplayLog::open(m_path);
-    if (auto* problem = std::get_if<FileProblem>(&opened))
-        return *problem;
-    m_log = std::move(std::get<std::unique_ptr<ReplayLog>>(opened));
-    m_cursor = std::make_unique<ReplayCursor>([log = m_log.get()] { return log->next(); });
+    m_started = false;
+    m_from.reset();
+    m_cursor.reset();
+    m_reader = std::make_unique<LogReader>(m_path);
+    m_cursor = std::make_unique<ReplayCursor>([reader = m_reader.get()] { return reader->next(); });
+    connect(m_reader.get(), &LogReader::more, this, &ReplayPlayer::read);
+}
+
+void ReplayPlayer::read()
+{
+    if (m_told) {
+        emit more();
+        return;
+    }
+    // The first pass says whether the run can start.
+    switch (m_cursor->begin()) {
+    case ReplayCursor::Start::Waiting:
+        return;
+    case ReplayCursor::Start::NoFix:
+        m_told = true;
+        emit failed(m_reader->problem().value_or(FileProblem{"no usable fix in it", false}));
+        return;
+    case ReplayCursor::Start::Ready:
+        m_told = m_started = true;
+        emit ready();
+        return;
+    }
+}
+
+ReplayCursor::At ReplayPlayer::at(long long second)
+{
+    using std::chrono::seconds;
+    if (m_started) {
+        const ReplayCursor::At a = m_cursor->at(seconds((second - m_from.value_or(second)) * m_pace));
+        m_from = m_from.value_or(second);
+        if (a.state == ReplayCursor::At::State::Playing)
+            m_held = a.replayed;
+        if (a.state != ReplayCursor::At::State::Ended || !m_loop)
+            return a;
+        m_earlier += passCounts();
+        startPass();
+    }
+    // A pass of a looping log starts: nothing here waits for it.
+    switch (m_cursor->begin()) {
+    case ReplayCursor::Start::Waiting:
+        return {ReplayCursor::At::State::Waiting, m_held};
+    case ReplayCursor::Start::NoFix: {
+        const FileProblem p = m_reader->problem().value_or(FileProblem{"no usable fix in it", false});
+        m_problem = FileProblem{"could not be read again for --loop: " + p.message, p.unreadable};
+        return {ReplayCursor::At::State::Ended};
+    }
+    case ReplayCursor::Start::Ready:
+        break;
+    }
+    m_started = true;
     m_from = second;
-    if (m_cursor->empty())
-        return FileProblem{"no usable fix in it: " + m_log->found(), false};
-    return std::nullopt;
+    const ReplayCursor::At a = m_cursor->at(seconds(0));
+    m_held = a.replayed;
+    return a;
 }
 
-std::optional<Replayed> ReplayPlayer::at(long long second)
+LogCounts ReplayPlayer::passCounts() const
 {
-    const auto sinceFirst = [&] { return std::chrono::seconds((second - m_from) * m_pace); };
-    auto replayed = m_cursor->at(sinceFirst());
-    if (!replayed && m_loop && !restart(second))
-        replayed = m_cursor->at(sinceFirst());
-    return replayed;
+    LogCounts counts = m_reader->counts();
+    counts.backwards = m_cursor->backwards();
+    return counts;
 }
 
-std::string ReplayPlayer::skipped() const
+std::string ReplayPlayer::notice() const
 {
-    const std::string passed = m_log->skipped();
-    const long long backwards = m_cursor->backwards();
-    if (backwards == 0)
-        return passed;
-    return passed + (passed.empty() ? "" : ", ") + std::to_string(backwards) + " fixes not later than the one before";
+    LogCounts counts = m_earlier;
+    if (m_reader)
+        counts += passCounts();
+    const std::string unchecked = counts.unchecked ? "read " + std::to_string(counts.unchecked) + " without a checksum" : "";
+    const std::string passed = counts.passedOver();
+    return unchecked + (unchecked.empty() || passed.empty() ? "" : "; ") + (passed.empty() ? "" : "passed over " + passed);
 }
 
 }  // namespace quilvex

@@ -1,37 +1,56 @@
 #pragma once
 
-#include "ReplayLog.hpp"
+#include "LogReader.hpp"
+
+#include <QObject>
 
 #include <memory>
-#include <variant>
+#include <optional>
 
 namespace quilvex {
 
 // A log as a run plays it: re-timed to the run's seconds at a pace, its
-// first fix at the first tick, read again from the start when looping.
-class ReplayPlayer {
-public:
-    // Reads up to the log's first fix: a problem when it cannot be read or
-    // has no usable fix.
-    static std::variant<std::shared_ptr<ReplayPlayer>, FileProblem> open(const QString& path, int pace, bool loop);
+// first record at the first tick, read again from the start when looping.
+// Nothing here waits for the file.
+class ReplayPlayer : public QObject {
+    Q_OBJECT
 
-    // The log at this second of the run; nothing once it has ended, or when
-    // a looping log cannot be read again.
-    std::optional<Replayed> at(long long second);
-    std::string skipped() const;  // what the last pass over the log passed over
+public:
+    ReplayPlayer(QString path, int pace, bool loop) : m_path(std::move(path)), m_pace(pace), m_loop(loop) {}
+
+    void begin();  // starts reading; then `ready` or `failed`
+
+    // The log at this second of the run. Ended once it has ended (with a
+    // problem() when a looping log could not be read again); Waiting while
+    // what comes next is not read yet, with what holds meanwhile.
+    ReplayCursor::At at(long long second);
+    std::optional<FileProblem> problem() const { return m_problem; }
+    // Every pass's counts: "read 2 without a checksum; passed over 3 ..."
+    std::string notice() const;
     int pace() const { return m_pace; }
     bool loops() const { return m_loop; }
 
+signals:
+    void ready();  // the first fix is read: the run can start
+    void failed(const quilvex::FileProblem& problem);
+    void more();   // what was waited for may have come
+
 private:
-    ReplayPlayer(QString path, int pace, bool loop) : m_path(std::move(path)), m_pace(pace), m_loop(loop) {}
-    std::optional<FileProblem> restart(long long second);
+    void startPass();
+    void read();
+    LogCounts passCounts() const;
 
     QString m_path;
     int m_pace;
     bool m_loop;
-    std::unique_ptr<ReplayLog> m_log;
+    std::unique_ptr<LogReader> m_reader;
     std::unique_ptr<ReplayCursor> m_cursor;
-    long long m_from = 0;  // the run's second at which this pass began
+    bool m_started = false;  // the pass has found its first fix
+    bool m_told = false;     // ready or failed was said
+    std::optional<long long> m_from;  // the run's second at which this pass began
+    LogCounts m_earlier;  // of the passes before this one
+    std::optional<FileProblem> m_problem;
+    Replayed m_held{};  // the last tick's, while a new pass starts
 };
 
 }  // namespace quilvex

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace quilvex {
 namespace {
@@ -192,6 +193,16 @@ void TickRunner::start()
 {
     if (m_finishing)  // a stop signal came first
         return;
+    // A log is read up to its first fix before anything opens, without
+    // holding up the event loop: a stop signal still ends the run at once.
+    if (m_options.replay && !m_replayReady) {
+        if (!std::exchange(m_replayBegun, true)) {
+            connect(m_options.replay.get(), &ReplayPlayer::ready, this, [this] { m_replayReady = true, start(); });
+            connect(m_options.replay.get(), &ReplayPlayer::failed, this, &TickRunner::replayFailed);
+            m_options.replay->begin();
+        }
+        return;
+    }
     if (const auto error = m_run.open()) {
         outputFailed(*error);
         return;
@@ -220,6 +231,8 @@ void TickRunner::start()
     }
     if (m_paced) {
         connect(&m_run, &TickRun::becameIdle, this, &TickRunner::sendStamped, Qt::QueuedConnection);
+        if (m_options.replay)  // stamped ticks wait for the log's next records
+            connect(m_options.replay.get(), &ReplayPlayer::more, this, &TickRunner::sendStamped, Qt::QueuedConnection);
         sendStamped();
     } else {
         // Real-time ticks, and stamped ones for outputs that set no pace of their own.
@@ -238,23 +251,39 @@ bool TickRunner::stampsRunOut(UtcInstant next)
     return true;
 }
 
-// The tick of a second after a replayed log's end is none: the run is done.
-bool TickRunner::replayEnds(long long second)
+// The log at a tick's second. After its end no tick goes: the run is done.
+// While its next records are not read yet, stamped ticks wait for them;
+// real-time ones go on, with the place the log last gave.
+TickRunner::ReplayStep TickRunner::replayStep(long long second)
 {
     if (!m_options.replay)
-        return false;
-    m_receiver.replay = m_options.replay->at(second);
-    if (m_receiver.replay)
-        return false;
+        return ReplayStep::Tick;
+    const ReplayCursor::At at = m_options.replay->at(second);
+    if (at.state == ReplayCursor::At::State::Waiting && m_options.at)
+        return ReplayStep::Wait;
+    if (at.state != ReplayCursor::At::State::Ended) {
+        m_receiver.replay = at.replayed;
+        return ReplayStep::Tick;
+    }
+    if (const auto problem = m_options.replay->problem()) {
+        say("--replay " + m_options.replayFile + ": " + problem->message);
+        m_status = Outranking(m_status, problem->unreadable ? kExitOutputFailed : kExitUsage);
+    }
     m_options.count = m_ticks;
-    return true;
+    return ReplayStep::End;
+}
+
+void TickRunner::replayFailed(const FileProblem& problem)
+{
+    say("--replay " + m_options.replayFile + ": " + problem.message);
+    finish(problem.unreadable ? kExitOutputFailed : kExitUsage, kDrainAtSignal);
 }
 
 void TickRunner::realTimeTick()
 {
     if (m_finishing)
         return;
-    if (const Due due = nextDue(); !stampsRunOut(due.instant) && !replayEnds(due.second)) {
+    if (const Due due = nextDue(); !stampsRunOut(due.instant) && replayStep(due.second) == ReplayStep::Tick) {
         m_run.send(tickAt(due));
         reportTiming();
         showStatus();
@@ -304,11 +333,17 @@ void TickRunner::sendStamped()
     std::vector<Tick> batch;
     for (int i = 0; i < kStampedBatch && !done(); ++i) {
         const Due due = nextDue();
-        if (stampsRunOut(due.instant) || replayEnds(due.second))
+        if (stampsRunOut(due.instant))
+            break;
+        if (replayStep(due.second) != ReplayStep::Tick)
             break;
         batch.push_back(tickAt(due));
     }
-    m_run.sendStamped(batch);
+    if (!batch.empty())
+        m_run.sendStamped(batch);
+    else if (done())
+        finish(kExitDone, kDrainAtEnd);
+    // else the log's next records start the next batch
 }
 
 void TickRunner::showStatus()
@@ -389,9 +424,9 @@ void TickRunner::ended(const std::vector<OutputEnding>& endings)
             m_status = Outranking(m_status, kExitHeld);
         }
     }
-    if (m_options.replay && !m_options.quiet)
-        if (const std::string passed = m_options.replay->skipped(); !passed.empty())
-            say(m_options.replayFile + ": passed over " + passed);
+    if (m_options.replay && m_replayReady && !m_options.quiet)
+        if (const std::string notice = m_options.replay->notice(); !notice.empty())
+            say(m_options.replayFile + ": " + notice);
     for (const OutputEnding& ending : endings)
         if (ending.skippedTicks > 0)
             say(ending.what + ": " + Ticks(ending.skippedTicks) + " skipped while the consumer was busy");

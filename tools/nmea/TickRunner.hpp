@@ -39,7 +39,9 @@ private:
     Tick tickAt(Due due);
     bool done() const;
     bool stampsRunOut(UtcInstant next);
-    bool replayEnds(long long second);
+    enum class ReplayStep { Tick, Wait, End };
+    ReplayStep replayStep(long long second);
+    void replayFailed(const FileProblem& problem);
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);
@@ -64,6 +66,7 @@ private:
     std::string m_lastStamp;
     SecondTimer m_seconds;
     bool m_finishing = false;
+    bool m_replayBegun = false, m_replayReady = false;
     ExitStatus m_status = kExitDone;
     // Ticks that may show on the terminal standard error is on (that very
     // terminal, or a pipe whose reader may print there): no status line, and

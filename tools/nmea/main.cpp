@@ -115,6 +115,8 @@ int main(int argc, char* argv[])
             (ports.empty() ? "" : Header("port\tdescription\tmanufacturer\tserial number\tby-id name\n")) +
             FormatPortList(ports));
     }
+    case NmeaCommand::Action::Stopped:
+        return kExitDone;
     case NmeaCommand::Action::Run:
         break;
     }
