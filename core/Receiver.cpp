@@ -51,7 +51,8 @@ Motion MotionOf(const Receiver& r)
     if (r.replay)
         return {r.replay->place, r.replay->knots, r.replay->courseDeg};
     if (r.route) {
-        const Route::Position p = r.route->at(r.speedKnots * kKnot * static_cast<double>(r.second));
+        const double seconds = std::chrono::duration<double>(r.sinceFirst).count();
+        const Route::Position p = r.route->at(r.speedKnots * kKnot * seconds);
         return {p.place, p.arrived ? 0 : r.speedKnots, p.courseDeg};
     }
     return {PlaceOf(r), r.speedKnots, r.courseDeg};
@@ -212,8 +213,9 @@ struct FixTexts {
 };
 
 // The sentences of a standard tick, framed, and where the sky starts.
+// `firstOfSecond`: with ZDA and the GSV groups, which go once a second.
 void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t, const std::optional<FixTexts>& fix,
-                     const std::vector<SkySatellite>& sky, Tick& tick)
+                     const std::vector<SkySatellite>& sky, Tick& tick, bool firstOfSecond = true)
 {
     const bool v23 = dialect == NmeaDialect::V23;
     const std::string talker = !v23 || r.talker == Talker::GN ? "GN" : "GP";
@@ -221,7 +223,8 @@ void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t,
         tick.sentences.push_back(FrameSentence(std::string(sentenceTalker) + body));
     };
     const std::string navStatus = v23 ? "" : ",V";  // not providing a navigational status, as u-blox sends
-    send(talker, ComposeStandardZDA(t));
+    if (firstOfSecond)
+        send(talker, ComposeStandardZDA(t));
     if (fix) {
         const PlaceTexts place = fix->place.texts();
         send(talker, ComposeStandardGGA(t, place, fix->used, fix->hdop, fix->altitude));
@@ -254,6 +257,8 @@ void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t,
         lastId = id;
     }
     tick.skyFrom = tick.sentences.size();
+    if (!firstOfSecond)
+        return;
     // One GSV group for each talker, in the systems' order, by number.
     std::vector<std::string_view> talkers;
     for (const Constellation system : r.systems) {
@@ -271,7 +276,7 @@ void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t,
     }
 }
 
-Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeTexts& t)
+Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeTexts& t, bool firstOfSecond)
 {
     const NmeaDialect dialect = SpokenDialect(r.systems, r.dialect);
     std::vector<SkySatellite> sky = SkyOf(r, dialect, InstantOf(utc));
@@ -300,7 +305,7 @@ Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeText
     }
     for (const SkySatellite& s : sky)
         tick.sky.satellites.push_back({s.system, s.seen.prn, s.seen.elevation, s.seen.azimuth, s.sent.snr, s.used});
-    ComposeStandard(r, dialect, t, fix, sky, tick);
+    ComposeStandard(r, dialect, t, fix, sky, tick, firstOfSecond);
     return tick;
 }
 
@@ -326,8 +331,13 @@ bool HasFix(const Receiver& r)
     if (r.fixSwitchedOff || (r.replay && !r.replay->fix) || (!r.position && !r.route && !r.replay && SeatOf(r).name.empty()))
         return false;
     return std::none_of(r.fixLoss.begin(), r.fixLoss.end(), [&](const FixLossWindow& w) {
-        return r.second >= w.after && r.second - w.after < w.length;
+        return RunSecond(r) >= w.after && RunSecond(r) - w.after < w.length;
     });
+}
+
+long long RunSecond(const Receiver& r)
+{
+    return std::chrono::floor<std::chrono::seconds>(r.sinceFirst).count();
 }
 
 long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second)
@@ -343,13 +353,13 @@ long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second
     return second;
 }
 
-Receiver AdvancedTo(Receiver r, long long second)
+Receiver AdvancedTo(Receiver r, std::chrono::milliseconds sinceFirst)
 {
-    const long long elapsed = second - r.second;
-    r.second = second;
-    // A route or a replay gives the place for each second afresh.
+    const double elapsed = std::chrono::duration<double>(sinceFirst - r.sinceFirst).count();
+    r.sinceFirst = sinceFirst;
+    // A route or a replay gives the place for each epoch afresh.
     if (elapsed > 0 && r.speedKnots > 0 && !r.route && !r.replay) {
-        const double metres = r.speedKnots * kKnot * static_cast<double>(elapsed);
+        const double metres = r.speedKnots * kKnot * elapsed;
         return Moved(std::move(r), metres);
     }
     return r;
@@ -363,11 +373,11 @@ Receiver Moved(Receiver r, double metres)
     return r;
 }
 
-Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour)
+Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
 {
     const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
     if (r.format == NmeaFormat::Standard)
-        return StandardTick(r, utc, t);
+        return StandardTick(r, utc, t, firstOfSecond);
     const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
     tick.fix = HasFix(r);
@@ -407,7 +417,9 @@ TickLength WidestOf(const Constellations& systems, NmeaDialect asked)
             longest = std::max(longest, tick[i].size());
         whole += tick[i].size();
     }
-    return {whole, before + longest};
+    Tick later;
+    ComposeStandard(r, dialect, t, fix, sky, later, false);
+    return {whole, before + longest, JoinTick(later).size()};
 }
 
 }  // namespace
@@ -441,9 +453,9 @@ Tick ComposeTickNow(const Receiver& receiver)
     return ComposeTick(receiver, SysTime, ReadLocalHourText());
 }
 
-Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant)
+Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant, bool firstOfSecond)
 {
-    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant));
+    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant), firstOfSecond);
 }
 
 }  // namespace quilvex

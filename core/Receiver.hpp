@@ -6,6 +6,7 @@
 #include "Tick.hpp"
 #include "modGeneral.hpp"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -20,7 +21,7 @@ enum class NmeaFormat {
 
 enum class Talker { GP, GN };
 
-// No fix at ticks after .. after + length - 1 (tick 0 is the first).
+// No fix in the run's seconds after .. after + length - 1 (second 0 is the first).
 struct FixLossWindow {
     long long after;
     long long length;
@@ -39,20 +40,28 @@ struct Receiver {
     double courseDeg = 0;              // true
     std::vector<FixLossWindow> fixLoss{};
     bool fixSwitchedOff = false;       // switched at run time
-    long long second = 0;              // whole seconds since the first tick
+    // The tick's epoch, from the first tick's: whole seconds at 1 Hz, tenths at 10 Hz.
+    std::chrono::milliseconds sinceFirst{0};
     // Driven along it at speedKnots from its first point, instead of from `position`.
     std::shared_ptr<const Route> route{};
-    // A replayed log at this second, set by the front end: place, motion and fix.
+    // A replayed log at this epoch, set by the front end: place, motion and fix.
     std::optional<Replayed> replay{};
 };
 
 bool HasFix(const Receiver& receiver);
 
+// The whole seconds since the first tick, which --fix-loss windows count.
+long long RunSecond(const Receiver& receiver);
+
 // The first second from `second` on that no window covers.
 long long FixLossEnd(const std::vector<FixLossWindow>& windows, long long second);
 
-// The receiver at a later second: moved at its speed for the seconds gone by.
-Receiver AdvancedTo(Receiver receiver, long long second);
+// The receiver at a later epoch: moved at its speed for the time gone by.
+Receiver AdvancedTo(Receiver receiver, std::chrono::milliseconds sinceFirst);
+inline Receiver AdvancedTo(Receiver receiver, long long second)
+{
+    return AdvancedTo(std::move(receiver), std::chrono::seconds(second));
+}
 
 // Moved this far along its rhumb line (constant true course) on the WGS84
 // ellipsoid, with the pole rules of AlongRhumb (core/Geodesy.hpp): over a
@@ -60,9 +69,12 @@ Receiver AdvancedTo(Receiver receiver, long long second);
 // becomes 180); at a pole a course of 90 or 270 goes nowhere.
 Receiver Moved(Receiver receiver, double metres);
 
-Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour);
+// `firstOfSecond`: the tick carries what goes once a second (ZDA and the
+// sky's GSV) besides the fix sentences that go at every epoch.
+Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour,
+                 bool firstOfSecond = true);
 // Real time: snapshots the UTC clock into SysTime first, as the classic tick does.
 Tick ComposeTickNow(const Receiver& receiver);
-Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant);
+Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant, bool firstOfSecond = true);
 
 }  // namespace quilvex

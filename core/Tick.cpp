@@ -14,6 +14,23 @@ bool CarriesWholeStandardTick(long long bitsPerSecond, const Constellations& sys
     return CarriesInASecond(bitsPerSecond, WidestStandardTick(systems, dialect).whole);
 }
 
+std::size_t WidestStandardSecond(const TickLength& widest, int perSecond)
+{
+    return widest.whole + static_cast<std::size_t>(perSecond - 1) * widest.everyEpoch;
+}
+
+bool CarriesStandardSecond(long long bitsPerSecond, const TickLength& widest, int perSecond)
+{
+    return CarriesInASecond(bitsPerSecond, WidestStandardSecond(widest, perSecond));
+}
+
+long long SlowestRateFor(const TickLength& widest, int perSecond)
+{
+    // Ten bits a byte within 90 % of a second, rounded up.
+    const long long bits = static_cast<long long>(WidestStandardSecond(widest, perSecond)) * 10 * 10;
+    return (bits + 8) / 9;
+}
+
 std::string JoinTick(const Tick& tick)
 {
     std::string all;

@@ -3,6 +3,7 @@
 #include "Gnss.hpp"
 #include "Sky.hpp"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -26,15 +27,17 @@ struct TickSky {
     std::optional<Dop> dop;                    // of the fix; none without one
 };
 
-// The bytes of the longest tick some settings can give, and of its
-// sentences before the sky plus its longest GSV sentence.
+// The bytes of the longest tick some settings can give, of its sentences
+// before the sky plus its longest GSV sentence, and of its fix sentences
+// alone (GGA to the GSAs), which every epoch after a second's first has.
 struct TickLength {
-    std::size_t whole, withOneGsv;
+    std::size_t whole, withOneGsv, everyEpoch;
 };
 
 // One tick's output: framed sentences in line order (ZDA, GGA, GLL, VTG, RMC,
 // GSA, one for each system ID in NMEA 4.10 and 4.11, then the GSV groups from
-// `skyFrom` on, if any), each kept separate so it can go out as one write.
+// `skyFrom` on, if any; above 1 Hz ZDA and GSV only at the first epoch of a
+// second), each kept separate so it can go out as one write.
 struct Tick {
     std::vector<std::string> sentences;
     std::size_t skyFrom = 0;
@@ -64,6 +67,22 @@ bool CarriesInASecond(long long bitsPerSecond, std::size_t bytes);
 // turn, so the rest still comes every second.
 bool CarriesWholeStandardTick(long long bitsPerSecond, const Constellations& systems = {Constellation::Gps},
                               NmeaDialect dialect = NmeaDialect::V23);
+
+// The update rates a run may have, in ticks a second (1 s divides into
+// whole milliseconds for each).
+inline constexpr std::array kUpdateRates{1, 2, 4, 5, 10, 20};
+
+// The bytes of the longest second of standard ticks at this rate: one whole
+// tick, then the fix sentences alone at each further epoch.
+std::size_t WidestStandardSecond(const TickLength& widest, int perSecond);
+
+// Whether a serial line carries that second within 90 % of a second. At
+// 1 Hz a slower one gets the sky in turn (above); a faster rate that does
+// not fit is refused.
+bool CarriesStandardSecond(long long bitsPerSecond, const TickLength& widest, int perSecond);
+
+// The smallest whole line rate that carries a second at `perSecond`.
+long long SlowestRateFor(const TickLength& widest, int perSecond);
 
 // What a whole tick puts on the line, for a reader that wants it in one piece.
 std::string JoinTick(const Tick& tick);

@@ -15,16 +15,27 @@ nanoseconds OffsetOf(TickSchedule::Reading now)
 }
 }  // namespace
 
+TickSchedule::Epoch TickSchedule::floorToGrid(Clock::time_point t) const
+{
+    // The grid starts at each whole second, since a period divides one.
+    const auto ms = floor<milliseconds>(t);
+    return ms - (ms.time_since_epoch() % m_period + m_period) % m_period;
+}
+
 milliseconds TickSchedule::arm(Reading now)
 {
     if (!m_started) {
+        // The first tick of a run is at a whole second.
         m_started = true;
         m_offset = OffsetOf(now);
+        m_target = ceil<seconds>(now.wall);
+    } else {
+        const Epoch below = floorToGrid(now.wall);
+        m_target = below < now.wall ? below + m_period : below;
     }
-    m_target = ceil<seconds>(now.wall);
-    // A small step back would bring the same second round again.
+    // A small step back would bring the same epoch round again.
     if (m_target == m_lastSent)
-        m_target += seconds(1);
+        m_target = m_lastSent + m_period;
     m_armed = m_target;
     const auto wait = floor<milliseconds>(m_target - now.wall - kTimerLead);
     return std::clamp(wait, milliseconds(0), kLongestWait);
@@ -34,9 +45,9 @@ TickSchedule::Step TickSchedule::wake(Reading now)
 {
     if (m_target - now.wall > kSlack)
         return {false, arm(now)};  // early: a long wait read the clock again, or the clock went back
-    // Due: this wake-up sends one tick. Seconds already gone get none; one
-    // about to begin is waited for, so the tick is at a whole second.
-    m_target = std::max(m_target, floor<seconds>(now.wall + kSlack));
+    // Due: this wake-up sends one tick. Epochs already gone get none; one
+    // about to begin is waited for, so the tick is on the grid.
+    m_target = std::max(m_target, floorToGrid(now.wall + kSlack));
     return {true, std::max(ceil<microseconds>(m_target - now.wall), microseconds(0))};
 }
 
@@ -48,13 +59,14 @@ microseconds TickSchedule::shortOf(Reading now) const
 
 TickSchedule::Timing TickSchedule::sent(Reading now)
 {
-    // A sleep that ran long carries the stamp into a later second.
-    m_target = std::max(m_target, floor<seconds>(now.wall));
+    // A sleep that ran long carries the tick into a later epoch.
+    m_target = std::max(m_target, floorToGrid(now.wall));
     Timing timing;
     timing.at = now.wall;
+    timing.epoch = m_target;
     timing.offset = OffsetOf(now);
     timing.late = duration_cast<microseconds>(now.wall - m_armed);
-    timing.skipped = (m_target - m_armed).count();
+    timing.skipped = (m_target - m_armed) / m_period;
     timing.stepped = duration_cast<milliseconds>(timing.offset - m_offset);
     m_offset = timing.offset;
     m_lastSent = m_target;

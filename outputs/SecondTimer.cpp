@@ -2,6 +2,10 @@
 
 #include <thread>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 #ifdef _WIN32
 #include <windows.h>
 #include <timeapi.h>
@@ -42,7 +46,16 @@ void SleepFor(std::chrono::microseconds wait)
         std::this_thread::sleep_for(wait);
 }
 #else
-void HoldFineTimerPeriod(bool) {}
+// Linux lets a sleep end up to 50 us late (the thread's timer slack) to
+// batch wake-ups; the last milliseconds before a tick are slept to 1 us.
+void HoldFineTimerPeriod(bool hold)
+{
+#ifdef __linux__
+    prctl(PR_SET_TIMERSLACK, hold ? 1000UL : 0UL);  // 0: the thread's default again
+#else
+    (void)hold;
+#endif
+}
 
 void SleepFor(std::chrono::microseconds wait)
 {
@@ -67,7 +80,7 @@ void SecondTimer::start()
 {
     if (!m_finePeriod)
         HoldFineTimerPeriod(m_finePeriod = true);
-    m_schedule = {};
+    m_schedule = TickSchedule(std::chrono::milliseconds(1000 / m_perSecond));
     m_timing = {};
     m_skipped = 0;
     m_timer.start(m_schedule.arm(ReadClocks()));
@@ -87,9 +100,13 @@ void SecondTimer::wake()
         m_timer.start(std::chrono::duration_cast<std::chrono::milliseconds>(step.wait));
         return;
     }
+    const TickSchedule::Reading woke = ReadClocks();
+    const auto offset = woke.wall.time_since_epoch() - woke.monotonic.time_since_epoch();
+    m_upcoming = {m_schedule.target(), m_schedule.target(), offset};
+    emit coming();
     // Only the last few milliseconds are slept, on the monotonic clock; the
-    // wall clock may still be a hair short of the second after it.
-    for (auto wait = step.wait; wait.count() > 0; wait = m_schedule.shortOf(ReadClocks()))
+    // wall clock may still be a hair short of the epoch after it.
+    for (auto wait = m_schedule.shortOf(ReadClocks()); wait.count() > 0; wait = m_schedule.shortOf(ReadClocks()))
         SleepFor(wait);
     const TickSchedule::Reading now = ReadClocks();
     m_timing = m_schedule.sent(now);

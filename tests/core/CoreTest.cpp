@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <span>
+#include <utility>
 #include <ctime>
 
 using namespace quilvex;
@@ -146,20 +148,25 @@ TEST(Core, NetworkAddresses)
 // The two clocks as the tick timer reads them at each wake-up: on time, the
 // wall clock stepped back and forward, a late loop, a loop more than a second
 // late, a wake-up a hair before the second. One tick per wake-up that is due.
+// Then at 10 Hz: the first tick at a whole second, then each tenth.
 TEST(Core, TickSchedule)
 {
     const auto t0 = sys_days{2026y / 12 / 7} + 10h;
     const TickSchedule::Monotonic::time_point m0{};
-    TickSchedule schedule;
-    EXPECT_EQ(schedule.arm({t0 + 200ms, m0 + 200ms}), 797ms);
-    EXPECT_EQ(schedule.target(), t0 + 1s);
-    const struct {
+    struct Row {
         milliseconds clock, monotonic;  // at the wake-up, from t0 and m0
         bool send;
-        milliseconds target;  // the second the tick is (or will be) for, from t0
+        milliseconds target;  // the epoch the tick is (or will be) for, from t0
         long long skipped = 0;
         milliseconds late{}, stepped{};  // the record of a tick sent
-    } rows[] = {
+    };
+    const Row tenths[] = {
+        {997ms, 997ms, true, 1000ms},   {1097ms, 1097ms, true, 1100ms},
+        {1250ms, 1250ms, true, 1200ms, 0, 50ms},  // late by half an epoch: still its tick
+        {1420ms, 1420ms, true, 1400ms, 1, 120ms},  // more than an epoch late: 1300 lost
+        {1497ms, 1497ms, true, 1500ms}, {1596ms, 1596ms, true, 1600ms},
+    };
+    const Row rows[] = {
         {997ms, 997ms, true, 1000ms},  // on time: the last 3 ms are slept
         {1998ms, 1998ms, true, 2000ms},
         {-118200ms, 2800ms, false, -118000ms},  // stepped back two minutes: the next second of the new clock
@@ -172,22 +179,29 @@ TEST(Core, TickSchedule)
         {603998ms, 9995ms, true, 604000ms},  // a hair short: the sleep reaches the second
         {605997ms, 11994ms, true, 606000ms, 1, 1000ms},  // due for 605, about to be 606: one tick, at 606
     };
-    for (const auto& row : rows) {
-        const TickSchedule::Reading now{t0 + row.clock, m0 + row.monotonic};
-        const TickSchedule::Step step = schedule.wake(now);
-        EXPECT_EQ(step.send, row.send) << row.clock.count();
-        EXPECT_LE(step.wait, step.send ? microseconds(5ms) : microseconds(TickSchedule::kLongestWait));
-        EXPECT_EQ(schedule.target(), t0 + row.target) << row.clock.count();
-        if (!step.send)
-            continue;
-        const TickSchedule::Reading then{now.wall + step.wait, now.monotonic + step.wait};
-        EXPECT_EQ(schedule.shortOf(then), 0us);
-        EXPECT_EQ(schedule.shortOf({t0 + row.target - 1us, then.monotonic}), 1us);  // a sleep that ended a hair early
-        const TickSchedule::Timing timing = schedule.sent(then);
-        EXPECT_EQ(timing.skipped, row.skipped) << row.clock.count();
-        EXPECT_EQ(duration_cast<milliseconds>(timing.late), row.late) << row.clock.count();
-        EXPECT_EQ(timing.stepped, row.stepped) << row.clock.count();
-        schedule.arm(then);
+    using Table = std::span<const Row>;
+    for (const auto& [period, table] : {std::pair{1000ms, Table(rows)}, std::pair{100ms, Table(tenths)}}) {
+        TickSchedule schedule(period);
+        EXPECT_EQ(schedule.arm({t0 + 200ms, m0 + 200ms}), 797ms);
+        EXPECT_EQ(schedule.target(), t0 + 1s);
+        for (const auto& row : table) {
+            const TickSchedule::Reading now{t0 + row.clock, m0 + row.monotonic};
+            const TickSchedule::Step step = schedule.wake(now);
+            EXPECT_EQ(step.send, row.send) << row.clock.count();
+            EXPECT_LE(step.wait, step.send ? microseconds(5ms) : microseconds(TickSchedule::kLongestWait));
+            EXPECT_EQ(schedule.target(), t0 + row.target) << row.clock.count();
+            if (!step.send)
+                continue;
+            const TickSchedule::Reading then{now.wall + step.wait, now.monotonic + step.wait};
+            EXPECT_EQ(schedule.shortOf(then), 0us);
+            EXPECT_EQ(schedule.shortOf({t0 + row.target - 1us, then.monotonic}), 1us);  // a sleep that ended a hair early
+            const TickSchedule::Timing timing = schedule.sent(then);
+            EXPECT_EQ(timing.skipped, row.skipped) << row.clock.count();
+            EXPECT_EQ(duration_cast<milliseconds>(timing.late), row.late) << row.clock.count();
+            EXPECT_EQ(timing.stepped, row.stepped) << row.clock.count();
+            EXPECT_EQ(timing.epoch, t0 + row.target) << row.clock.count();
+            schedule.arm(then);
+        }
     }
 }
 

@@ -174,7 +174,7 @@ const char* SkipReason(const QStringList& args, std::string_view says)
 // world-writable directory (as root only), HOLD a port whose reader leaves a
 // tick unread, comes back and reads nothing; SIGTERM once a tick waits.
 // 2>BG puts standard error on a terminal whose foreground it is not in.
-// DEBUG sets QUILVEX_TICK_DEBUG.
+// DEBUG sets QUILVEX_TICK_DEBUG; GRID checks that every stamp is on a tenth.
 // LC_NUMERIC=de_DE runs the row in a German numeric locale made here;
 // SIGUSR1 has one come while Qt starts; FORCED a SIGTERM, and Qt busy 10 s.
 TEST(NmeaTool, CommandLines)
@@ -219,6 +219,31 @@ TEST(NmeaTool, CommandLines)
         {{"--start", "2026-12-31T23:59:50Z", "--count", "2"}, 0, "",
          "$GPZDA,235950.00,31,12,2026,08,59*6D\r\n...$GPZDA,235951.00,31,12,2026,08,59*6C\r\n..."},
         {{"--start", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
+        // Above 1 Hz: ZDA and GSV with the first epoch of each second alone, GSA (ending 1.99*05 here) straight before
+        // the next epoch's GGA; the run's seconds for --fix-loss, epochs for --count.
+        {{"--format", "standard", "--hz", "2", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
+         "$GPZDA,045135.00,16,09,2010,00,00*6D\r\n$GPGGA,045135.00,...$GPGSV,2,2,...\r\n$GPGGA,045135.50,...1.99*05\r\n"
+         "$GPZDA,045136.00,16,09,2010,00,00*6E\r\n$GPGGA,045136.00,...$GPGSV,2,2,..."},
+        {{"--format", "standard", "--hz", "5", "--at", "2010-09-16T04:51:35Z", "--count", "6"}, 0, "",
+         "$GPZDA,045135.00,...$GPGSV,2,2,...\r\n$GPGGA,045135.20,...1.99*05\r\n$GPGGA,045135.40,...1.99*05\r\n"
+         "$GPGGA,045135.60,...1.99*05\r\n$GPGGA,045135.80,...1.99*05\r\n$GPZDA,045136.00,...$GPGSV,2,2,..."},
+        {{"--format", "standard", "--hz", "10", "--at", "2010-09-16T04:51:35Z", "--count", "11"}, 0, "",
+         "$GPZDA,045135.00,...$GPGSV,2,2,...\r\n$GPGGA,045135.10,...1.99*05\r\n$GPGGA,045135.20,...1.99*05\r\n"
+         "$GPGGA,045135.90,...1.99*05\r\n$GPZDA,045136.00,...$GPGSV,2,2,..."},
+        {{"--format", "standard", "--hz", "20", "--at", "2010-09-16T04:51:35Z", "--count", "21"}, 0, "",
+         "$GPZDA,045135.00,...$GPGSV,2,2,...\r\n$GPGGA,045135.05,...1.99*05\r\n$GPGGA,045135.10,...1.99*05\r\n"
+         "$GPGGA,045135.95,...1.99*05\r\n$GPZDA,045136.00,...$GPGSV,2,2,..."},
+        {{"--format", "standard", "--hz", "10", "--fix-loss", "1+1", "--at", "2010-09-16T04:51:35Z", "--count", "21", "2>TTY"}, 0,
+         "fix lost at second 1 (--fix-loss)\nquilvex-nmea: fix back at second 2\n...21 ticks, 0 skipped in ",
+         "...$GPGGA,045135.90,3541.22160,N,13941.30140,E,1,...$GPGGA,045136.00,,,,,0,...$GPGGA,045136.90,,,,,0,..."
+         "$GPGGA,045137.00,3541.22160,N,13941.30140,E,1,"},
+        {{"--format", "standard", "--hz", "10", "--count", "12", "GRID"}, 0, "", "$GPZDA,..."},  // real time: on .x0
+        {{"--hz", "2"}, 2, "quilvex-nmea: --hz 2 goes with --format standard: the classic stream is the original's, once a second\n"},
+        // The longest second at 10 Hz by hand: a tick of 635 bytes, then nine of 635 - 38 (ZDA) - 4 * 70 (GSV) = 317.
+        {{"--format", "standard", "--hz", "10", "--port", "PTY", "--rate", "38400"}, 2,
+         "quilvex-nmea: --hz 10 does not fit --rate 38400: a second of standard sentences at 10 Hz is up to 3488 bytes, more "
+         "than 38400 bit/s carries in 90 % of a second; the most that fits 38400 bit/s is --hz 5, and --hz 10 needs --rate "
+         "38756 or more\n"},
         {{"--route", "FILE", "--speed", "5"}, 2, "log.txt: line 1 \"precious\" is not LAT,LON[,ALT]"},
         {{"--route", "DIR", "--speed", "5"}, 1, ": it is a directory\n"},
         {{"--replay", "/nonexistent/log"}, 1, "quilvex-nmea: --replay /nonexistent/log: No such file or directory\n"},
@@ -365,6 +390,7 @@ TEST(NmeaTool, CommandLines)
             env.insert("LD_PRELOAD", QUILVEX_SIGNAL_WHILE_QT_STARTS);
             env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
         }
+        const bool grid = args.removeAll("GRID");
         if (args.removeAll("DEBUG"))
             env.insert("QUILVEX_TICK_DEBUG", "1");
         if (args.removeAll("LC_NUMERIC=de_DE")) {
@@ -427,6 +453,11 @@ TEST(NmeaTool, CommandLines)
         EXPECT_EQ(run.exitCode, row.exitCode) << shown;
         const std::string out = row.args.contains("READ") ? port.readAvailable(100ms) : run.out;
         EXPECT_TRUE(OutputAsExpected(out, row.out)) << args.join(' ').toStdString() << "\n" << out.substr(0, 400);
+        if (grid) {  // every stamp on a tenth, a tick for each epoch counted
+            const QString text = QString::fromStdString(out);
+            EXPECT_EQ(text.count(QRegularExpression("GGA,\\d{6}\\.\\d0,")), 12) << out;
+            EXPECT_EQ(text.count("GGA,"), 12) << out;
+        }
         EXPECT_TRUE(OutputAsExpected(shown, "..." + std::string(row.says) + "...")) << shown;
         EXPECT_TRUE(!onTerminal || shown.ends_with(" s\n")) << "one line after the status line: " << shown;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.exitCode && !onTerminal ? 1 : 0) << run.err;

@@ -4,6 +4,7 @@
 #include "OptionTable.hpp"
 #include "ReceiverTexts.hpp"
 #include "RouteFile.hpp"
+#include "Tick.hpp"
 
 #include <algorithm>
 #include <map>
@@ -79,6 +80,12 @@ std::optional<NmeaCommand> Tokenize(const std::vector<std::string>& arguments, G
     return std::nullopt;
 }
 
+// The row's own value that needs nothing is given (--hz 1).
+bool Needless(const OptionRow& row, const Given& given)
+{
+    return !row.needless.empty() && given.of(row.name).front() == row.needless;
+}
+
 // What the table says of the options given together.
 std::optional<NmeaCommand> CheckCombination(const Given& given)
 {
@@ -94,12 +101,15 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
         const std::string_view needs = given.order[i]->needs;
         const std::size_t equals = needs.find('=');
         const std::string_view name = needs.substr(0, equals);
-        const bool met = needs.empty() || (given.has(name) && (equals == std::string_view::npos ||
-                                                               given.of(name).back() == needs.substr(equals + 1)));
+        const bool met = needs.empty() || Needless(*given.order[i], given) ||
+                         (given.has(name) &&
+                          (equals == std::string_view::npos || given.of(name).back() == needs.substr(equals + 1)));
         if (!met) {
             const std::string wanted = equals == std::string_view::npos ? std::string(needs)
                                                                         : std::string(name) + " " + std::string(needs.substr(equals + 1));
-            return Fail(Dashed(*given.order[i]) + " goes with --" + wanted +
+            return Fail(Dashed(*given.order[i]) +
+                        (given.order[i]->needless.empty() ? "" : " " + given.of(given.order[i]->name).front()) +
+                        " goes with --" + wanted +
                         (given.order[i]->unmet.empty() ? "" : ": " + std::string(given.order[i]->unmet)));
         }
     }
@@ -195,6 +205,25 @@ bool SamePlace(const Destination& a, const Destination& b)
                                : a.address.host == b.address.host && a.address.port == b.address.port;
 }
 
+// Above 1 Hz a serial line must carry every second whole: no sky in turn.
+std::optional<NmeaCommand> CheckLineFits(const NmeaOptions& o)
+{
+    const long long bitsPerSecond = WholeNumber(o.rate).value_or(0);
+    const TickLength widest = WidestStandardTick(o.receiver.systems, o.receiver.dialect);
+    if (o.hz == 1 || !o.serialPort() || CarriesStandardSecond(bitsPerSecond, widest, o.hz))
+        return std::nullopt;
+    int fits = 1;
+    for (const int rate : kUpdateRates)
+        if (CarriesStandardSecond(bitsPerSecond, widest, rate))
+            fits = rate;
+    const std::string n = std::to_string(o.hz);
+    return Fail("--hz " + n + " does not fit --rate " + o.rate + ": a second of standard sentences at " + n +
+                " Hz is up to " + std::to_string(WidestStandardSecond(widest, o.hz)) + " bytes, more than " + o.rate +
+                " bit/s carries in 90 % of a second; the most that fits " + o.rate + " bit/s is --hz " +
+                std::to_string(fits) + ", and --hz " + n + " needs --rate " + std::to_string(SlowestRateFor(widest, o.hz)) +
+                " or more");
+}
+
 // Beyond GPS alone the sentences must name each satellite's system: 4.11
 // unless 4.10 is asked for; 2.3 cannot. 4.10 and 4.11 send GN fix sentences.
 std::optional<NmeaCommand> ChooseDialect(const Given& given, Receiver& r)
@@ -262,6 +291,12 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         const auto n = WholeNumber(text);
         return n && *n > 0 && *n <= kHighestRate ? std::optional(text) : std::nullopt;
     };
+    const auto hz = [](const std::string& text) -> std::optional<int> {
+        const auto n = WholeNumber(text);
+        return n && std::find(kUpdateRates.begin(), kUpdateRates.end(), *n) != kUpdateRates.end()
+                   ? std::optional(static_cast<int>(*n))
+                   : std::nullopt;
+    };
     const std::string rateRange = "a whole number of bit/s from 1 to " + std::to_string(kHighestRate) + ", such as 4800";
     const std::string range(kInstantRangeText);
     const std::string atTakes = "a UTC instant " + range + ", a real date and time with Z at the end, such as 2010-09-16T04:51:35.127Z";
@@ -284,6 +319,7 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
                   "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"),
              Read(given, "count", WholeNumber, counted, "a whole number of ticks, 0 or more"),
              Read(given, "rate", rate, o.rate, rateRange.c_str()),
+             Read(given, "hz", hz, o.hz, "ticks a second: 1, 2, 4, 5, 10 or 20"),
              ReadPort(given, o),
              ReadNetwork(given, Destination::Kind::Tcp, o.destinations),
              ReadNetwork(given, Destination::Kind::Udp, o.destinations),
@@ -301,6 +337,8 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
 #endif
     }
     if (auto failed = ChooseDialect(given, r))
+        return *failed;
+    if (auto failed = CheckLineFits(o))
         return *failed;
     const auto pace = [](const std::string& text) -> std::optional<int> {
         const auto n = WholeNumber(text);
@@ -320,7 +358,7 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
     o.count = counted.value_or(o.toStandardOutput() && o.replayFile.empty() ? 1 : 0);
     const auto first = o.at ? o.at : o.start;
     if (first && o.count > 0 &&
-        o.count - 1 > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
+        (o.count - 1) / o.hz > std::chrono::floor<std::chrono::seconds>(kLastStampedInstant - *first).count())
         return Fail((o.at ? "--at " + given.of("at").front() : "--start " + given.of("start").front()) +
                     " with --count " + std::to_string(o.count) + " would pass the end of year 9999");
     o.quiet = given.has("quiet");

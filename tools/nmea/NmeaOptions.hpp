@@ -33,7 +33,8 @@ struct NmeaOptions {
     Receiver receiver{.slot = LookupPrefecture(kDefaultPrefecture)};  // as the first tick finds it
     std::optional<UtcInstant> at;     // synthetic time stamps instead of the clock
     std::optional<UtcInstant> start;  // real-time ticks stamped from here on
-    long long count = 1;              // 0: until stopped
+    long long count = 1;              // ticks (epochs); 0: until stopped
+    int hz = 1;                       // ticks a second
     std::vector<Destination> destinations;  // none: standard output
     std::string rate{kDefaultRate};   // of the serial port
     bool quiet = false;

@@ -44,18 +44,6 @@ constexpr bool EveryNameIsAnOption()
 }
 static_assert(EveryNameIsAnOption(), "a row names an option the table does not have");
 
-// The smallest whole rate that carries the longest standard tick.
-long long WholeTickRate()
-{
-    long long rate = 1;
-    while (!CarriesWholeStandardTick(rate))
-        rate = rate * 2;
-    for (long long step = rate / 2; step > 0; step /= 2)
-        if (CarriesWholeStandardTick(rate - step))
-            rate -= step;
-    return rate;
-}
-
 std::string Replaced(std::string text, std::string_view from, std::string_view to)
 {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -116,7 +104,8 @@ std::string Roff(std::string_view text)
 
 constexpr std::string_view kHelpStart =
     "Usage: quilvex-nmea [options]\n"
-    "Prints or sends the NMEA 0183 sentences of a stand-in GPS receiver, once a second.\n"
+    "Prints or sends the NMEA 0183 sentences of a stand-in GPS receiver, once a second or up to\n"
+    "20 times (--hz).\n"
     "\nOptions:\n";
 
 constexpr std::string_view kHelpEnd = R"(
@@ -170,7 +159,11 @@ std::string OptionHelp(const OptionRow& row)
     text = Replaced(std::move(text), "{default-rate}", kDefaultRate);
     text = Replaced(std::move(text), "{instant-range}", kInstantRangeText);
     text = Replaced(std::move(text), "{highest-rate}", std::to_string(kHighestRate));
-    return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(WholeTickRate()));
+    std::string rates;
+    for (const int rate : kUpdateRates)
+        rates += (rate == kUpdateRates.back() ? " or " : rates.empty() ? "" : ", ") + std::to_string(rate);
+    text = Replaced(std::move(text), "{update-rates}", rates);
+    return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(SlowestRateFor(WidestStandardTick(), 1)));
 }
 
 std::string HelpText()

@@ -18,6 +18,7 @@ struct OptionRow {
     std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
     char letter = 0;             // a one-letter form, such as -h
     std::string_view unmet = {}; // why it needs `needs`, for the message
+    std::string_view needless = {};  // its own value that needs nothing (the default), if any
 };
 
 inline constexpr std::array kOptionTable{
@@ -41,7 +42,8 @@ inline constexpr std::array kOptionTable{
               "No fix for FOR ticks from tick AFTER on, counted from the first tick, tick 0: 30+10 is ticks 30 "
               "to 39. Tick N is the Nth tick of the run (with --start, the one stamped N seconds after the "
               "first), never read from the wall clock, so a step of the clock moves no window; the motion "
-              "follows the same count. May be given again."},
+              "follows the same count. With --hz above 1 these are seconds of the run, each with all its "
+              "epochs. May be given again."},
     OptionRow{"route", "FILE", false, "position pref course replay", "speed",
               "Drive along a route at --speed (above 0): FILE is GPX (the points of its first rte; else of its "
               "first trk, every segment in order; else its wpts) or plain text with one LAT,LON[,ALT] a line, "
@@ -69,6 +71,17 @@ inline constexpr std::array kOptionTable{
               "fields, VTG's km/h to a thousandth; then the sky in one to four GSV sentences. Without a fix "
               "both send empty sentences after ZDA (GGA quality 0, GLL and RMC status V, GSA mode 1, DOPs "
               "99.99), and standard keeps its GSV with no signal strengths."},
+    OptionRow{"hz", "N", false, "", "format=standard",
+              "Ticks a second: {update-rates} (default 1), on the grid of the UTC second, the first of each "
+              "second at .00 and each stamped with its epoch (hhmmss.10; hhmmss.05 at 20 Hz; with --at or "
+              "--start the stamps advance by 1/N s). Every epoch has a fresh place, speed and course (the "
+              "motion, the route, the replayed log at that instant) and the fix sentences GGA, GLL, VTG, RMC "
+              "and GSA; ZDA and the GSV groups go once a second, with the first epoch of the second, as "
+              "receiver modules at high rates do. --count counts epochs; --fix-loss and the status line count "
+              "seconds. Above 1 only with --format standard. On a serial --port the longest second of ticks "
+              "at N Hz must fit 90 % of a second of the line: else the run is refused (status 2), naming "
+              "the highest --hz that fits its --rate and the --rate that fits N.",
+              0, "the classic stream is the original's, once a second", "1"},
     OptionRow{"talker", "GP|GN", false, "", "",
               "The talker of every sentence but GSV (default GP); NMEA 4.10 and 4.11 send GN."},
     OptionRow{"gnss", "LIST", false, "", "format=standard",
@@ -86,13 +99,13 @@ inline constexpr std::array kOptionTable{
               0, "the classic format has no dialects"},
     OptionRow{"list", "", false,
               "list-ports pref position speed course fix-loss format talker gnss nmea at start count port rate tcp "
-              "udp pty route replay pace loop",
+              "udp pty route replay pace loop hz",
               "",
               "List the 47 slots: slot, name, latitude text, longitude text, romanisation; a header line "
               "first when standard output is a terminal."},
     OptionRow{"list-ports", "", false,
               "pref position speed course fix-loss format talker gnss nmea at start count port rate tcp udp pty "
-              "route replay pace loop",
+              "route replay pace loop hz",
               "",
               "List the serial ports this system has: the text to give --port, description, manufacturer, "
               "serial number and /dev/serial/by-id name; a header line first when standard output is a "
@@ -100,18 +113,20 @@ inline constexpr std::array kOptionTable{
     OptionRow{"at", "INSTANT", false, "start", "",
               "A fixed UTC instant {instant-range}, such as 2010-09-16T04:51:35.127Z, instead of the clock; "
               "each further tick "
-              "is one second later. Stamped ticks go as fast as standard output or a serial port takes them, "
+              "is one second later (1/N s with --hz N). Stamped ticks go as fast as standard output or a serial port "
+              "takes them, "
               "and every other output gets those same ticks, skipping those it cannot take; when neither is "
-              "among the outputs (only TCP, UDP or virtual ports), one goes each second."},
+              "among the outputs (only TCP, UDP or virtual ports), one goes each second (N with --hz N)."},
     OptionRow{"start", "INSTANT", false, "", "",
-              "Real-time ticks, still at each whole second of the clock, stamped from a whole-second UTC "
+              "Real-time ticks, still at each whole second of the clock (each epoch with --hz), stamped from a whole-second UTC "
               "instant on ({instant-range}), such as 2026-12-31T23:59:50Z: each carries INSTANT plus the "
-              "whole seconds the "
+              "whole seconds (with --hz N, the epochs of 1/N s) the "
               "monotonic clock counted since the first tick, so a step of the wall clock moves no stamp, and "
-              "every output gets one tick a second. Reaching the end of year 9999 ends the run with status "
+              "every output gets one tick a second (N with --hz N). Reaching the end of year 9999 ends the run with status "
               "2, as with --at."},
     OptionRow{"count", "N", false, "", "",
-              "N ticks; 0 runs until stopped by SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
+              "N ticks (with --hz, epochs: --hz 10 --count 50 is 5 s); 0 runs until stopped by SIGINT, SIGTERM, "
+              "SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
               "standard output alone (with --replay, every tick to the log's end); until stopped with any "
               "other output."},
     OptionRow{"port", "PORT", false, "", "",
@@ -123,7 +138,8 @@ inline constexpr std::array kOptionTable{
               "parity, 8 data bits, 1 stop bit; a rate the port's driver refuses is an output failure "
               "(status 1). A rate too slow for the longest standard tick within 90 % of a second (GPS "
               "alone, 12 satellites used, 16 in view: below {whole-tick-rate} bit/s; more with --gnss) gets each standard tick's sentences "
-              "before the sky and one GSV sentence, the next of the group each tick. Every other output gets "
+              "before the sky and one GSV sentence, the next of the group each tick (at --hz 1; above, such a "
+              "rate is refused). Every other output gets "
               "whole ticks."},
     OptionRow{"tcp", "[HOST:]PORT", true, "", "",
               "Serve the sentences over TCP, to at most 32 clients. Without HOST it listens on 127.0.0.1 "

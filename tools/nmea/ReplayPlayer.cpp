@@ -38,12 +38,12 @@ void ReplayPlayer::read()
     }
 }
 
-ReplayCursor::At ReplayPlayer::at(long long second)
+ReplayCursor::At ReplayPlayer::at(std::chrono::milliseconds sinceFirst)
 {
-    using std::chrono::seconds;
+    using std::chrono::milliseconds;
     if (m_started) {
-        const ReplayCursor::At a = m_cursor->at(seconds((second - m_from.value_or(second)) * m_pace));
-        m_from = m_from.value_or(second);
+        const ReplayCursor::At a = m_cursor->at((sinceFirst - m_from.value_or(sinceFirst)) * m_pace);
+        m_from = m_from.value_or(sinceFirst);
         if (a.state == ReplayCursor::At::State::Playing)
             m_held = a.replayed;
         if (a.state != ReplayCursor::At::State::Ended || !m_loop)
@@ -64,8 +64,8 @@ ReplayCursor::At ReplayPlayer::at(long long second)
         break;
     }
     m_started = true;
-    m_from = second;
-    const ReplayCursor::At a = m_cursor->at(seconds(0));
+    m_from = sinceFirst;
+    const ReplayCursor::At a = m_cursor->at(milliseconds(0));
     m_held = a.replayed;
     return a;
 }

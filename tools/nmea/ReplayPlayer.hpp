@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -20,10 +21,10 @@ public:
 
     void begin();  // starts reading; then `ready` or `failed`
 
-    // The log at this second of the run. Ended once it has ended (with a
+    // The log at this epoch of the run. Ended once it has ended (with a
     // problem() when a looping log could not be read again); Waiting while
     // what comes next is not read yet, with what holds meanwhile.
-    ReplayCursor::At at(long long second);
+    ReplayCursor::At at(std::chrono::milliseconds sinceFirst);
     std::optional<FileProblem> problem() const { return m_problem; }
     // Every pass's counts: "read 2 without a checksum; passed over 3 ..."
     std::string notice() const;
@@ -47,7 +48,7 @@ private:
     std::unique_ptr<ReplayCursor> m_cursor;
     bool m_started = false;  // the pass has found its first fix
     bool m_told = false;     // ready or failed was said
-    std::optional<long long> m_from;  // the run's second at which this pass began
+    std::optional<std::chrono::milliseconds> m_from;  // the run's epoch at which this pass began
     LogCounts m_earlier;  // of the passes before this one
     std::optional<FileProblem> m_problem;
     Replayed m_held{};  // the last tick's, while a new pass starts

@@ -97,6 +97,7 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
                        QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_run(std::move(outputs))
 {
+    connect(&m_seconds, &SecondTimer::coming, this, &TickRunner::composeAhead);
     connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
     connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
     connect(&m_run, &TickRun::finished, this, &TickRunner::ended);
@@ -111,50 +112,71 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
 
 TickRunner::~TickRunner() = default;
 
-// The next tick's second, which moves the receiver and opens and closes
-// --fix-loss windows, and its stamp. Neither the second nor a --start stamp
+// The next tick's epoch from the first tick's, which moves the receiver and
+// whose second opens and closes --fix-loss windows, and its stamp. Neither
 // reads the wall clock, so a step of it moves neither the place nor a
-// window: the second is the tick's number, or with --start the whole
-// seconds the monotonic clock counted since the first tick, and the stamp
-// the start plus that second. Any other real-time tick carries the instant
-// it goes, as the timer read it.
-TickRunner::Due TickRunner::nextDue()
+// window: with --at the epoch is the tick's number over the rate; with
+// --start the epochs the monotonic clock counted since the first tick, the
+// stamp the start plus those. Any other real-time tick counts one second
+// for each UTC second that has ticks, plus its epoch's part of that second,
+// and carries the instant it goes as the timer read it (above 1 Hz, its
+// epoch's instant).
+TickRunner::Due TickRunner::nextDue(const TickSchedule::Timing& timing)
 {
     using namespace std::chrono;
-    if (m_options.at)
-        return {m_ticks, *m_options.at + seconds(m_ticks)};
-    const TickSchedule::Timing& timing = m_seconds.timing();
-    if (!m_options.start)
-        return {m_ticks, floor<milliseconds>(timing.at)};
+    const milliseconds last = m_receiver.sinceFirst;
+    const auto newSecond = [&](milliseconds next) {
+        return m_ticks == 0 || floor<seconds>(next) != floor<seconds>(last);
+    };
+    if (m_options.at) {
+        const milliseconds next = m_ticks * period();
+        return {next, *m_options.at + next, newSecond(next)};
+    }
+    if (!m_options.start) {
+        const auto second = floor<seconds>(timing.epoch);
+        const bool first = m_ticks == 0 || second != floor<seconds>(m_lastEpoch) || timing.epoch <= m_lastEpoch;
+        m_lastEpoch = timing.epoch;
+        const seconds whole = m_ticks == 0 ? seconds(0) : floor<seconds>(last) + seconds(first ? 1 : 0);
+        const UtcInstant stamp = m_options.hz == 1 ? floor<milliseconds>(timing.at) : UtcInstant(timing.epoch);
+        return {whole + (timing.epoch - second), stamp, first};
+    }
     const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
     if (m_ticks == 0)
         m_firstMonotonic = monotonic;
-    // Ticks come at whole seconds, a few milliseconds either way.
-    long long second = std::llround(duration<double>(monotonic - m_firstMonotonic).count());
+    // Ticks come on the grid, a few milliseconds either way.
+    long long epoch = std::llround(duration<double>(monotonic - m_firstMonotonic) / period());
+    const long long lastEpoch = last / period();
     if (m_ticks > 0)
-        second = std::max(second, m_receiver.second + 1);
-    m_startGaps = m_ticks > 0 ? second - m_receiver.second - 1 : 0;
-    return {second, *m_options.start + seconds(second)};
+        epoch = std::max(epoch, lastEpoch + 1);
+    m_startGaps = m_ticks > 0 ? epoch - lastEpoch - 1 : 0;
+    const milliseconds next = epoch * period();
+    return {next, *m_options.start + next, newSecond(next)};
+}
+
+// "tick 30" at 1 Hz, where ticks are seconds; "second 30" above.
+std::string TickRunner::runSecond(long long second) const
+{
+    return (m_options.hz == 1 ? "tick " : "second ") + std::to_string(second);
 }
 
 Tick TickRunner::tickAt(Due due)
 {
     ++m_ticks;
     m_startSkipped += m_startGaps;
-    m_receiver = AdvancedTo(std::move(m_receiver), due.second);
+    m_receiver = AdvancedTo(std::move(m_receiver), due.sinceFirst);
     const bool fix = HasFix(m_receiver);
     if (fix != m_hadFix && !m_options.quiet) {
         // A fix switched off says so at the signal.
         if (fix)
-            say("fix back at tick " + std::to_string(due.second));
+            say("fix back at " + runSecond(RunSecond(m_receiver)));
         else if (!m_receiver.fixSwitchedOff)
-            say("fix lost at tick " + std::to_string(due.second) +
+            say("fix lost at " + runSecond(RunSecond(m_receiver)) +
                 (m_receiver.replay && !m_receiver.replay->fix ? " (the log has none)" : " (--fix-loss)"));
     }
     m_hadFix = fix;
     const TimeTexts t = MakeTimeTexts(SystemTimeAt(due.instant), {});
     m_lastStamp = t.hh + ":" + t.mm + ":" + t.ss + "." + t.cc;
-    return ComposeTickAt(m_receiver, due.instant);
+    return ComposeTickAt(m_receiver, due.instant, due.firstOfSecond);
 }
 
 bool TickRunner::done() const
@@ -166,7 +188,7 @@ long long TickRunner::skipped() const
 {
     if (m_options.start)
         return m_run.skippedTicks() + m_startSkipped;
-    return m_run.skippedTicks() + (m_options.at ? 0 : m_seconds.skippedSeconds());
+    return m_run.skippedTicks() + (m_options.at ? 0 : m_seconds.skippedTicks());
 }
 
 void TickRunner::say(const std::string& line)
@@ -236,6 +258,7 @@ void TickRunner::start()
         sendStamped();
     } else {
         // Real-time ticks, and stamped ones for outputs that set no pace of their own.
+        m_seconds.setRate(m_options.hz);
         m_seconds.start();
     }
 }
@@ -251,14 +274,14 @@ bool TickRunner::stampsRunOut(UtcInstant next)
     return true;
 }
 
-// The log at a tick's second. After its end no tick goes: the run is done.
+// The log at a tick's epoch. After its end no tick goes: the run is done.
 // While its next records are not read yet, stamped ticks wait for them;
 // real-time ones go on, with the place the log last gave.
-TickRunner::ReplayStep TickRunner::replayStep(long long second)
+TickRunner::ReplayStep TickRunner::replayStep(std::chrono::milliseconds sinceFirst)
 {
     if (!m_options.replay)
         return ReplayStep::Tick;
-    const ReplayCursor::At at = m_options.replay->at(second);
+    const ReplayCursor::At at = m_options.replay->at(sinceFirst);
     if (at.state == ReplayCursor::At::State::Waiting && m_options.at)
         return ReplayStep::Wait;
     if (at.state != ReplayCursor::At::State::Ended) {
@@ -279,12 +302,34 @@ void TickRunner::replayFailed(const FileProblem& problem)
     finish(problem.unreadable ? kExitOutputFailed : kExitUsage, kDrainAtSignal);
 }
 
+std::optional<Tick> TickRunner::dueTick(const TickSchedule::Timing& timing)
+{
+    const Due due = nextDue(timing);
+    if (stampsRunOut(due.instant) || replayStep(due.sinceFirst) != ReplayStep::Tick)
+        return std::nullopt;
+    return tickAt(due);
+}
+
+// Above 1 Hz a tick carries its epoch's instant, known before it is due, so
+// it is made then and only handed over at the instant. At 1 Hz the stamp is
+// the instant the tick goes, as it always was.
+void TickRunner::composeAhead()
+{
+    if (m_finishing || m_options.hz == 1)
+        return;
+    m_ahead = dueTick(m_seconds.upcoming());
+    m_composedAhead = true;
+}
+
 void TickRunner::realTimeTick()
 {
     if (m_finishing)
         return;
-    if (const Due due = nextDue(); !stampsRunOut(due.instant) && replayStep(due.second) == ReplayStep::Tick) {
-        m_run.send(tickAt(due));
+    std::optional<Tick> tick = m_composedAhead ? std::move(m_ahead) : dueTick(m_seconds.timing());
+    m_composedAhead = false;
+    m_ahead.reset();
+    if (tick) {
+        m_run.send(*tick);
         reportTiming();
         showStatus();
     }
@@ -302,7 +347,8 @@ void TickRunner::reportTiming()
         char line[160];
         std::snprintf(line, sizeof line,
                       "tick %lld at %s UTC: %.3f ms late, wall-monotonic %" PRId64 ".%09" PRId64 " s, stepped %+lld ms, %lld skipped",
-                      m_receiver.second, m_lastStamp.c_str(), double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
+                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, m_lastStamp.c_str(),
+                      double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
                       std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
         say(line);
     }
@@ -316,7 +362,8 @@ void TickRunner::reportTiming()
     // --start stamps follow the monotonic clock: a step skips none of them.
     const bool stepped = !m_options.start && std::chrono::abs(t.stepped) >= TickSchedule::kStepAtLeast;
     const double by = std::chrono::duration<double>(stepped ? t.stepped : t.late - t.stepped).count();
-    say(std::to_string(m_unsaidSkips) + (m_unsaidSkips == 1 ? " second" : " seconds") + " got no tick: " +
+    const char* unit = m_options.hz == 1 ? " second" : " epoch";
+    say(std::to_string(m_unsaidSkips) + unit + (m_unsaidSkips == 1 ? "" : "s") + " got no tick: " +
         (stepped ? "the clock stepped forward " + Seconds(by) : "the timer woke " + Seconds(by) + " late (a busy machine)"));
     m_unsaidSkips = 0;
     m_lastSkipNoticeMs = now;
@@ -332,10 +379,10 @@ void TickRunner::sendStamped()
     }
     std::vector<Tick> batch;
     for (int i = 0; i < kStampedBatch && !done(); ++i) {
-        const Due due = nextDue();
+        const Due due = nextDue(m_seconds.timing());
         if (stampsRunOut(due.instant))
             break;
-        if (replayStep(due.second) != ReplayStep::Tick)
+        if (replayStep(due.sinceFirst) != ReplayStep::Tick)
             break;
         batch.push_back(tickAt(due));
     }
@@ -357,8 +404,11 @@ void TickRunner::showStatus()
         state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
     if (!m_hadFix)
         state += ", no fix";
-    const std::string text = Ticks(m_ticks) + ", " + std::to_string(skipped()) + " skipped, last " + m_lastStamp +
-                             " UTC" + state;
+    // Above 1 Hz it counts the run's seconds, as --fix-loss does.
+    const std::string count = m_options.hz == 1 ? Ticks(m_ticks)
+                                                : "second " + std::to_string(RunSecond(m_receiver)) + " at " +
+                                                      std::to_string(m_options.hz) + " Hz, " + Ticks(m_ticks);
+    const std::string text = count + ", " + std::to_string(skipped()) + " skipped, last " + m_lastStamp + " UTC" + state;
     const std::string erased = StandardErrorTakesEscapes() ? "\x1b[K" : std::string(
         m_statusWidth > text.size() ? m_statusWidth - text.size() : 0, ' ');
     std::fprintf(stderr, "\r%s%s", text.c_str(), erased.c_str());
@@ -393,10 +443,10 @@ void TickRunner::toggleFix()
         say("fix switched off (SIGUSR1)");
         return;
     }
-    const long long next = m_ticks == 0 ? 0 : m_receiver.second + 1;
+    const long long next = m_ticks == 0 ? 0 : RunSecond(m_receiver) + 1;
     const long long back = FixLossEnd(m_receiver.fixLoss, next);
     say(back == next ? "fix switched on again (SIGUSR1)"
-                     : "fix switched on again (SIGUSR1); the ticks have none until tick " + std::to_string(back) +
+                     : "fix switched on again (SIGUSR1); the ticks have none until " + runSecond(back) +
                            " (--fix-loss)");
 }
 

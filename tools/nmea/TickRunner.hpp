@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quilvex {
@@ -32,16 +33,21 @@ public slots:
 
 private:
     struct Due {
-        long long second;  // whole seconds since the first tick
+        std::chrono::milliseconds sinceFirst;  // the epoch, from the first tick's
         UtcInstant instant;
+        bool firstOfSecond;  // carries ZDA and the sky
     };
-    Due nextDue();
+    Due nextDue(const TickSchedule::Timing& timing);
+    std::optional<Tick> dueTick(const TickSchedule::Timing& timing);
+    void composeAhead();
     Tick tickAt(Due due);
     bool done() const;
     bool stampsRunOut(UtcInstant next);
     enum class ReplayStep { Tick, Wait, End };
-    ReplayStep replayStep(long long second);
+    ReplayStep replayStep(std::chrono::milliseconds sinceFirst);
     void replayFailed(const FileProblem& problem);
+    std::chrono::milliseconds period() const { return std::chrono::milliseconds(1000 / m_options.hz); }
+    std::string runSecond(long long second) const;
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);
@@ -58,13 +64,16 @@ private:
     Receiver m_receiver;  // as the last tick had it
     bool m_hadFix = true;
     std::chrono::nanoseconds m_firstMonotonic{0};  // the first tick's, with --start
-    long long m_startGaps = 0;                     // seconds --start stamps skipped, the last tick's
+    long long m_startGaps = 0;                     // epochs --start stamps skipped, the last tick's
+    TickSchedule::Epoch m_lastEpoch{};             // the last real-time tick's, without --start
     long long m_startSkipped = 0;
     TickRun m_run;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;
     std::string m_lastStamp;
     SecondTimer m_seconds;
+    bool m_composedAhead = false;  // above 1 Hz, before the tick is due
+    std::optional<Tick> m_ahead;
     bool m_finishing = false;
     bool m_replayBegun = false, m_replayReady = false;
     ExitStatus m_status = kExitDone;
@@ -78,7 +87,7 @@ private:
     std::vector<std::string> m_heldNotices;
     QElapsedTimer m_clock;  // since the outputs opened
     bool m_timingDebug = false;
-    long long m_unsaidSkips = 0;  // seconds without a tick not yet told
+    long long m_unsaidSkips = 0;  // epochs without a tick not yet told
     qint64 m_lastSkipNoticeMs = -1;
 };
 
