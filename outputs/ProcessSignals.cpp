@@ -2,6 +2,11 @@
 
 #include <QMetaObject>
 
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 #ifdef _WIN32
 
 #include <windows.h>
@@ -261,3 +266,35 @@ void KeepAtForcedExit(int slot)
 }  // namespace quilvex
 
 #endif
+
+namespace quilvex {
+
+void RunDetached(std::function<void()> work)
+{
+    std::thread([work = std::move(work)] {
+#ifndef _WIN32
+        sigset_t all;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
+#endif
+        work();
+    }).detach();
+}
+
+bool FinishedUnlessStopped(std::function<void()> work)
+{
+    constexpr std::chrono::milliseconds kSlice{50};  // how soon a stop signal ends the wait
+    auto done = std::make_shared<std::promise<void>>();
+    const std::future<void> finished = done->get_future();
+    RunDetached([work = std::move(work), done] {
+        work();
+        done->set_value();
+    });
+    while (finished.wait_for(kSlice) != std::future_status::ready) {
+        if (StopSignalWaiting())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace quilvex

@@ -25,8 +25,15 @@ void CatchProcessSignals(const char* program, bool stops);
 void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler);
 
 // A stop signal came that the event loop has not taken yet: a wait outside
-// it (a FIFO's first bytes) ends at once.
+// it ends at once.
 bool StopSignalWaiting();
+
+// Work that may wait on a file for ever (a FIFO whose writer stalls), in a
+// thread of its own that takes no signals, so they all come to the event
+// loop's thread; left to end with the program if it never returns.
+void RunDetached(std::function<void()> work);
+// Work run so and waited for, unless a stop signal comes first: false then.
+bool FinishedUnlessStopped(std::function<void()> work);
 
 // A symbolic link `name` in the directory `directory` leading to `target`,
 // removed at a forced exit if it still leads there. Gives a slot for

@@ -7,10 +7,10 @@
 # and the zip, and installs the installer into a fresh Wine prefix.
 # Leaves build-win/Quilvex, where both programs run as they are.
 #   scripts/windows.sh [--no-tests] [--no-package]   (the test suites; the installer)
-# Needs: g++-mingw-w64-x86-64-posix cmake wine wine64 fonts-wine googletest
-#        socat xvfb xdotool openbox imagemagick nsis unzip python3 fonts-noto-cjk.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Its packages are scripts/deps.sh's windows group, installed before the namespace.
+[ -n "${QUILVEX_TTYS_HIDDEN:-}" ] || scripts/deps.sh windows
 # Wine's default COM ports are /dev/ttyS*, real serial lines (maybe the
 # console): all of this runs in a private mount namespace with /dev/null
 # bound over each of them, as root or in a user namespace of one's own.

@@ -263,6 +263,7 @@ TEST(NmeaTool, CommandLines)
         {{"--replay", "FIFO", "TERM"}, 0, ""},  // while it waits
         {{"--replay", "FEED", "TERM", "--at", "2030-01-01T00:00:00Z"}, 0, "", "$GPZDA,000000.00,...GSA,"},  // while the writer stalls
         {{"--replay", "FEED", "USR1", "--at", "2030-01-01T00:00:00Z", "--count", "1"}, 0, "", "$GPZDA,000000.00,...GSA,"},
+        {{"--route", "FEED", "TERM", "--speed", "5"}, 0, ""},  // read before the first tick, while the writer stalls
         {{"--replay", "ONCE", "--loop", "--at", "2030-01-01T00:00:00Z"}, 2,
          "once: could not be read again for --loop: a FIFO nobody wrote to within 3 s\n", "$GPZDA,000000.00,...$GPZDA,000001.00,"},
         {{"--position", "90,0", "--speed", "1", "--course", "90", "--at", "2010-09-16T04:51:35Z", "--count", "3"}, 0, "",
@@ -338,6 +339,7 @@ TEST(NmeaTool, CommandLines)
     std::ofstream(dir.filePath("void").toStdString());
     std::ofstream(dir.filePath("binary").toStdString(), std::ios::binary) << std::string("\x7f" "ELF\0\0", 6);
     std::ofstream(dir.filePath("nopoints").toStdString()) << "<gpx><trk><trkseg/></trk></gpx>";
+    std::ofstream(dir.filePath("trip").toStdString()) << "$GPRMC,045135.12,A,3541.221600,N,13941.301400,E,000.0,000.0,160910,0,E,A*2D\n";
     const std::string fixes = "$GPRMC,000000,A,0000.000,N,00000.000,E,7.0,90.0,070126,,,A*4C\n"
                               "$GPRMC,000001,A,0000.000,N,00000.060,E,7.0,90.0,070126,,,A*4B\n"
                               "$GPRMC,000002,A,0000.000,N,00000.120,E,7.0,90.0,070126,,,A*4D\n";
@@ -366,7 +368,7 @@ TEST(NmeaTool, CommandLines)
         args.replaceInStrings("NEW", dir.filePath("new")).replaceInStrings("PTY", QString::fromStdString(unread.slavePath()));
         args.replaceInStrings("READ", QString::fromStdString(port.slavePath())).replaceInStrings("DIR", dir.path());
         for (const char* made : {"VOID", "BINARY", "BINLOG", "NOPOINTS", "NOFIX", "FIFO", "FEED", "ONCE", "DEEP", "LONGTOKEN",
-                                 "LONGLINE", "BADPOINT"})
+                                 "LONGLINE", "BADPOINT", "TRIP"})
             args.replaceInStrings(made, dir.filePath(QString(made).toLower()));
         auto* process = new QProcess;
         if (args.removeAll(">/dev/full"))
@@ -420,8 +422,9 @@ TEST(NmeaTool, CommandLines)
 #endif
 #ifndef _WIN32
         // A FIFO's writer comes once the program reads it: FEED writes three
-        // fixes and stalls, ONCE writes them and leaves, FIFO writes
-        // nothing; USR1 comes before the fixes, TERM after them (and a tick).
+        // fixes (a route's first point) and stalls, ONCE writes them and
+        // leaves, FIFO writes nothing; USR1 comes before the fixes, TERM
+        // after them (and a tick, or the route's point taken).
         int writer = -1;
         for (const char* fifo : {"FIFO", "FEED", "ONCE"}) {
             for (int i = 0; (term || usr1) && row.args.contains(fifo) && writer < 0 && i < 1000; ++i, QThread::msleep(10))
@@ -433,13 +436,16 @@ TEST(NmeaTool, CommandLines)
             ::kill(static_cast<pid_t>(process->processId()), SIGUSR1);
             QThread::msleep(200);
         }
+        const std::string fed = row.args.contains("--route") ? "35,139\n" : fixes;
         if (writer >= 0 && !row.args.contains("FIFO")) {
-            EXPECT_EQ(::write(writer, fixes.data(), fixes.size()), ssize_t(fixes.size()));
+            EXPECT_EQ(::write(writer, fed.data(), fed.size()), ssize_t(fed.size()));
         }
         if (row.args.contains("ONCE"))
             ::close(std::exchange(writer, -1));
-        if (term && row.args.contains("FEED"))  // a tick out: the program reads on
+        if (term && row.args.contains("FEED") && !row.args.contains("--route"))  // a tick out: the program reads on
             process->waitForReadyRead(10000);
+        for (int i = 0, unread = 1; term && row.args.contains("--route") && unread > 0 && i < 1000; ++i, QThread::msleep(10))
+            ::ioctl(writer, FIONREAD, &unread);
         const ToolRun run = Finish(process, reader >= 0 || term ? SIGTERM : 0);
         if (reader >= 0)
             ::close(reader);
@@ -712,7 +718,8 @@ TEST(NmeaOptions, CommandLines)
     }
 }
 
-// Every option in the table is in README.md, by each of its names.
+// Every option in the table is in README.md, by each of its names, and its
+// exit status table is the one the program has.
 TEST(NmeaOptions, EveryOptionIsInTheReadme)
 {
     std::stringstream readme;
@@ -721,6 +728,18 @@ TEST(NmeaOptions, EveryOptionIsInTheReadme)
         EXPECT_NE(readme.str().find("`--" + std::string(row.name)), std::string::npos) << row.name;
         EXPECT_TRUE(!row.letter || readme.str().find(std::string("`-") + row.letter + "`") != std::string::npos) << row.name;
     }
+    EXPECT_NE(readme.str().find(quilvex::MarkdownExitStatus()), std::string::npos) << quilvex::MarkdownExitStatus();
+    EXPECT_NE(readme.str().find("in the order " + quilvex::StatusOrder() + ":"), std::string::npos);
+}
+
+// Windows' help shows its own examples and nothing that does not exist there.
+TEST(NmeaOptions, HelpInEachSystemsWords)
+{
+    const std::string windows = quilvex::HelpText(quilvex::kWindowsHelpWords);
+    for (const char* absent : {"--pty", "/dev/", "SIG", "{"})
+        EXPECT_EQ(windows.find(absent), std::string::npos) << absent;
+    EXPECT_NE(windows.find("--port COM3 --rate 9600"), std::string::npos);
+    EXPECT_NE(quilvex::HelpText(quilvex::kPosixHelpWords).find("--pty PATH"), std::string::npos);
 }
 
 // Two endings of one run: the status is the one that tells the most.

@@ -1,7 +1,5 @@
 #include "ConsolePlatform.hpp"
 
-#include "ProcessSignals.hpp"
-
 #include <algorithm>
 #include <chrono>
 
@@ -34,15 +32,9 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
-std::string PlatformHelp()
+const HelpWords& PlatformHelpWords()
 {
-    return R"(
-On Windows, Ctrl+C, Ctrl+Break or closing the console window stops a run as
-the stop signals do. Windows has no SIGUSR1: take the fix away with
---fix-loss, or use the window's menu item 測位を止める. --pty does not exist
-there: give --port one end of a virtual COM port pair (a driver such as
-com0com), or use --tcp.
-)";
+    return kWindowsHelpWords;
 }
 
 // Also has a console read the UTF-8 texts (prefecture names) as UTF-8,
@@ -153,9 +145,9 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
-std::string PlatformHelp()
+const HelpWords& PlatformHelpWords()
 {
-    return {};
+    return kPosixHelpWords;
 }
 
 void UseBinaryStandardOutput() {}
@@ -215,7 +207,7 @@ void SurviveClosedPipes()
 
 int OpenFifoWithWriter(const std::string& path, int limitMs)
 {
-    constexpr int kSliceMs = 50;  // how soon a stop signal ends the wait
+    constexpr int kSliceMs = 50;  // between looks for a writer after one left with nothing
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return kNoWriter;
@@ -224,11 +216,9 @@ int OpenFifoWithWriter(const std::string& path, int limitMs)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (outcome == kNoWriter) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (StopSignalWaiting())
-            outcome = kStopped;
-        else if (left.count() <= 0)
+        if (left.count() <= 0)
             break;
-        else if (::poll(&ready, 1, std::min(kSliceMs, int(left.count()))) == 1 && (ready.revents & POLLIN))
+        if (::poll(&ready, 1, int(left.count())) == 1 && (ready.revents & POLLIN))
             outcome = fd;
         else if (ready.revents & POLLHUP)  // a writer came and went with nothing: wait for another
             ::poll(nullptr, 0, std::min(kSliceMs, int(left.count())));

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "HelpWords.hpp"
+
 #include <QObject>
 
 #include <string>
 
 namespace quilvex {
 
-// What --help adds about this platform: how a run stops and the fix is
-// toggled where the POSIX signals do not exist.
-std::string PlatformHelp();
+// The words --help uses on this system.
+const HelpWords& PlatformHelpWords();
 
 // Standard output carries CR LF as they stand, never translated.
 void UseBinaryStandardOutput();
@@ -45,9 +46,9 @@ void SurviveClosedPipes();
 
 // A FIFO opened for reading without waiting for a writer, then its first
 // bytes awaited at most limitMs, whatever signals come: its descriptor,
-// blocking again, or kNoWriter when nothing came, kStopped when a stop
-// signal came first (Windows has no FIFOs: always kNoWriter).
-inline constexpr int kNoWriter = -1, kStopped = -2;
+// blocking again, or kNoWriter when nothing came (Windows has no FIFOs:
+// always kNoWriter).
+inline constexpr int kNoWriter = -1;
 int OpenFifoWithWriter(const std::string& path, int limitMs);
 
 // Whether the path names a terminal (a console, a serial port).

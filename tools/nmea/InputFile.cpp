@@ -93,8 +93,6 @@ std::variant<std::unique_ptr<QIODevice>, FileProblem> OpenInput(const QString& p
     // Unbuffered, a FIFO's lines come as they are written, not once a block is full.
     if (type == std::filesystem::file_type::fifo) {
         const int fd = OpenFifoWithWriter(path.toStdString(), kFifoWaitMs);
-        if (fd == kStopped)
-            return FileProblem{"stopped while waiting for a writer", false, true};
         if (fd < 0 || !file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
             return FileProblem{"a FIFO nobody wrote to within " + std::to_string(kFifoWaitMs / 1000) + " s", false};
     } else if (!file->open(QIODevice::ReadOnly)) {

@@ -12,7 +12,6 @@ namespace quilvex {
 struct FileProblem {
     std::string message;
     bool unreadable;  // cannot be read at all (exit 1), rather than holds nothing usable (exit 2)
-    bool stopped = false;  // a stop signal ended the wait for it
 };
 
 // How long a FIFO is given for a writer's first bytes.

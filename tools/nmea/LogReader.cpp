@@ -1,13 +1,10 @@
 #include "LogReader.hpp"
 
+#include "ProcessSignals.hpp"
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
-
-#ifndef _WIN32
-#include <csignal>
-#endif
 
 namespace quilvex {
 namespace {
@@ -42,15 +39,7 @@ void Read(const std::shared_ptr<LogReader::Shared>& shared, const QString& path)
 LogReader::LogReader(const QString& path) : m_shared(std::make_shared<Shared>())
 {
     m_shared->owner = this;
-    std::thread([shared = m_shared, path] {
-#ifndef _WIN32
-        // Signals are the event loop's to take.
-        sigset_t all;
-        sigfillset(&all);
-        ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
-#endif
-        Read(shared, path);
-    }).detach();
+    RunDetached([shared = m_shared, path] { Read(shared, path); });
 }
 
 LogReader::~LogReader()

@@ -2,6 +2,7 @@
 
 #include "InstantText.hpp"
 #include "OptionTable.hpp"
+#include "ProcessSignals.hpp"
 #include "ReceiverTexts.hpp"
 #include "RouteFile.hpp"
 #include "Tick.hpp"
@@ -268,7 +269,7 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
     if (auto failed = Tokenize(arguments, given))
         return *failed;
     if (given.has("help"))
-        return {NmeaCommand::Action::Help, {}, HelpText() + PlatformHelp()};
+        return {NmeaCommand::Action::Help, {}, HelpText(PlatformHelpWords())};
     if (given.has("version"))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
     if (auto failed = CheckCombination(given))
@@ -403,10 +404,14 @@ NmeaCommand ReadTripFiles(NmeaCommand command)
         return Fail(std::string(option) + " " + file + ": " + p.message, p.unreadable ? kExitOutputFailed : kExitUsage);
     };
     if (!o.routeFile.empty()) {
-        auto points = ReadRouteFile(QString::fromStdString(o.routeFile));
-        if (const auto* p = std::get_if<FileProblem>(&points))
-            return p->stopped ? NmeaCommand{NmeaCommand::Action::Stopped, {}, {}} : problem("--route", o.routeFile, *p);
-        o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(points)), o.loop);
+        // Read whole before the first tick, off this thread: a stop signal
+        // ends the wait for a FIFO's stalled writer at once.
+        auto points = std::make_shared<std::variant<std::vector<GeoPoint>, FileProblem>>();
+        if (!FinishedUnlessStopped([points, path = QString::fromStdString(o.routeFile)] { *points = ReadRouteFile(path); }))
+            return NmeaCommand{NmeaCommand::Action::Stopped, {}, {}};
+        if (const auto* p = std::get_if<FileProblem>(points.get()))
+            return problem("--route", o.routeFile, *p);
+        o.receiver.route = std::make_shared<const Route>(std::move(std::get<std::vector<GeoPoint>>(*points)), o.loop);
     }
     // A log is read as the run goes, off the event loop.
     if (!o.replayFile.empty())

@@ -68,7 +68,7 @@ NmeaCommand ResolveDestinations(NmeaCommand command,
 
 // Then a --route file is read into the receiver (status 1 for a file that
 // cannot be read, 2 for one with nothing usable in it; Stopped when a stop
-// signal ended the wait for a FIFO's writer), and a --replay file given its
+// signal came while it was read), and a --replay file given its
 // player, which reads it once the run starts.
 NmeaCommand ReadTripFiles(NmeaCommand command);
 

@@ -247,7 +247,9 @@ void TickRunner::start()
             if (!CarriesInASecond(rate, WidestStandardTick(r.systems, r.dialect).withOneGsv))
                 line += ", and even then a tick may outlast its second, so some are skipped";
         }
-        if (m_options.count == 0)
+        // A replay that does not loop ends with its log, so it needs no stopping.
+        const bool endsWithLog = m_options.replay && !m_options.replay->loops();
+        if (m_options.count == 0 && !endsWithLog)
             line += "; " + HowToStop();
         say(line);
     }
