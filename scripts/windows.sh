@@ -219,10 +219,24 @@ if [ "$package" = 1 ]; then
     window_named '^Quilvex$' >/dev/null
     echo "installed quilvex.exe: the window is up"
     wineserver -k
-    wine 'C:\Quilvex\Uninstall.exe' /S
+    echo "installed size: $(du -sb "$installed" | cut -f1) bytes"
+    # A second install into another folder upgrades the first, which goes whole;
+    # its uninstaller then leaves nothing: files, Start menu, Apps entry, registry keys.
+    wine "$installer" /S
+    wineserver -w
+    upgraded="$WINEPREFIX/drive_c/Program Files/Quilvex"
+    [ ! -e "$installed" ] && [ -e "$upgraded/quilvex.exe" ] ||
+        { echo "windows.sh: a second install left $installed beside $upgraded" >&2; exit 1; }
+    echo "installed again into C:\Program Files\Quilvex: C:\Quilvex is gone"
+    wine 'C:\Program Files\Quilvex\Uninstall.exe' /S
     wineserver -w
     sleep 1
-    [ ! -e "$installed/quilvex.exe" ] && echo "uninstalled: the programs are gone"
+    left=$(ls -d "$installed" "$upgraded" 2>/dev/null; find "$WINEPREFIX/drive_c" -ipath '*Start Menu*quilvex*')
+    if [ -n "$left" ] || wine reg query 'HKLM\Software\The Quilvex developers' >/dev/null 2>&1 ||
+        wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quilvex' >/dev/null 2>&1; then
+        echo "windows.sh: the uninstaller left ${left:-registry keys}" >&2; exit 1
+    fi
+    echo "uninstalled: no file, Start-menu entry or registry key is left"
 fi
 
 say "done: both programs run from $deploy"
