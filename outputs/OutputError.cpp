@@ -12,8 +12,9 @@ namespace {
 // Each kind once, in both languages. The pieces in braces are filled in:
 // {open} "cannot open" with the port, {on} the port, {text} what the user
 // gave, {address} the address served, {settings}, {suggest} the device path
-// a text probably means, {because} the system's reason if any, {why} that
-// reason or the row's own explanation, {ports} the serial ports the system has.
+// a text probably means, {example} a device path as this platform writes one,
+// {because} the system's reason if any, {why} that reason or the row's own
+// explanation, {ports} the serial ports the system has.
 struct Wording {
     OutputErrorKind kind;
     std::string_view english;
@@ -24,8 +25,8 @@ struct Wording {
 
 constexpr std::array kWordings{
     Wording{OutputErrorKind::NoPortNumber,
-            "{open}: the text selects no port (use COM1 or above, or a device path such as /dev/ttyUSB0)",
-            "{open}ポート番号がありません。COM1 以上、または /dev/ttyUSB0 のようなデバイスのパスを指定してください。"},
+            "{open}: the text selects no port (use COM1 or above, or a device path such as {example})",
+            "{open}ポート番号がありません。COM1 以上、または {example} のようなデバイスのパスを指定してください。"},
     Wording{OutputErrorKind::NotAPortName,
             "{open}: only COM1, COM2, ... are port numbers; for a device give its path, such as {suggest}",
             "{open}ポート番号として使えるのは COM1、COM2 … だけです。\nデバイスはパスで指定してください（例: {suggest}）。"},
@@ -176,6 +177,7 @@ std::string OutputErrorMessage(const OutputError& e, Language language, const st
                  {"address", address},
                  {"settings", e.settings},
                  {"suggest", SuggestedDevicePath(text)},
+                 {"example", ExampleDevicePath()},
                  {"because", because},
                  {"why", why},
                  {"ports", ports}});

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a step needs, only those that are missing.
-# Usage: scripts/deps.sh build|run|test|xvfb...
+# The one list of packages: run.sh, test.sh, fuzz.sh, windows.sh and .ci/run
+# each name the groups they need.
+# Usage: scripts/deps.sh build|run|test|xvfb|fuzz|windows...
 set -euo pipefail
 
 declare -A groups=(
@@ -8,6 +10,8 @@ declare -A groups=(
     [run]="fonts-noto-cjk qt6-translations-l10n libgl1 libxkbcommon-x11-0 libxcb-cursor0"
     [test]="fonts-noto-cjk socat gpsd gpsd-clients python3 python3-nmea2 python3-geographiclib desktop-file-utils file faketime locales time"
     [xvfb]="xvfb xauth"
+    [fuzz]="clang libclang-rt-14-dev"
+    [windows]="cmake g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest socat xvfb xauth xdotool openbox imagemagick nsis unzip python3 fonts-noto-cjk"
 )
 
 wanted=()

@@ -4,6 +4,7 @@
 # A crash fails the run and leaves the input in build-fuzz/artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh build fuzz
 seconds="${1:-40}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILVEX_FUZZ=ON -DQUILVEX_SANITIZE=ON -DQUILVEX_WERROR=ON -DQUILVEX_CORE_ONLY=ON -DQUILVEX_BENCH=OFF

@@ -7,10 +7,10 @@
 # and the zip, and installs the installer into a fresh Wine prefix.
 # Leaves build-win/Quilvex, where both programs run as they are.
 #   scripts/windows.sh [--no-tests] [--no-package]   (the test suites; the installer)
-# Needs: g++-mingw-w64-x86-64-posix cmake wine wine64 fonts-wine googletest
-#        socat xvfb xdotool openbox imagemagick nsis unzip python3 fonts-noto-cjk.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Its packages are scripts/deps.sh's windows group, installed before the namespace.
+[ -n "${QUILVEX_TTYS_HIDDEN:-}" ] || scripts/deps.sh windows
 # Wine's default COM ports are /dev/ttyS*, real serial lines (maybe the
 # console): all of this runs in a private mount namespace with /dev/null
 # bound over each of them, as root or in a user namespace of one's own.
@@ -255,10 +255,24 @@ if [ "$package" = 1 ]; then
     window_named '^Quilvex$' >/dev/null
     echo "installed quilvex.exe: the window is up"
     wineserver -k
-    wine 'C:\Quilvex\Uninstall.exe' /S
+    echo "installed size: $(du -sb "$installed" | cut -f1) bytes"
+    # A second install into another folder upgrades the first, which goes whole;
+    # its uninstaller then leaves nothing: files, Start menu, Apps entry, registry keys.
+    wine "$installer" /S
+    wineserver -w
+    upgraded="$WINEPREFIX/drive_c/Program Files/Quilvex"
+    [ ! -e "$installed" ] && [ -e "$upgraded/quilvex.exe" ] ||
+        { echo "windows.sh: a second install left $installed beside $upgraded" >&2; exit 1; }
+    echo "installed again into C:\Program Files\Quilvex: C:\Quilvex is gone"
+    wine 'C:\Program Files\Quilvex\Uninstall.exe' /S
     wineserver -w
     sleep 1
-    [ ! -e "$installed/quilvex.exe" ] && echo "uninstalled: the programs are gone"
+    left=$(ls -d "$installed" "$upgraded" 2>/dev/null; find "$WINEPREFIX/drive_c" -ipath '*Start Menu*quilvex*')
+    if [ -n "$left" ] || wine reg query 'HKLM\Software\The Quilvex developers' >/dev/null 2>&1 ||
+        wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quilvex' >/dev/null 2>&1; then
+        echo "windows.sh: the uninstaller left ${left:-registry keys}" >&2; exit 1
+    fi
+    echo "uninstalled: no file, Start-menu entry or registry key is left"
 fi
 
 say "done: both programs run from $deploy"

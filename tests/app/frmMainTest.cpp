@@ -71,18 +71,16 @@ void StartOn(frmMain& w, const QString& port, const QString& rate = "4800")
     QTest::mouseClick(Find<QPushButton>(w, "cmdStart"), Qt::LeftButton);
 }
 
-// Reads while the window's event loop runs.
-std::string Collect(PseudoTerminal& pty, milliseconds span, std::vector<system_clock::time_point>* arrivals = nullptr)
+// Reads while the window's event loop runs, for the span or until that many
+// whole ticks came: a busy machine delays ticks, never drops them.
+std::string Collect(PseudoTerminal& pty, milliseconds span, long ticks = 0)
 {
     std::string data;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < span.count()) {
+    while (clock.elapsed() < span.count() && (!ticks || std::count(data.begin(), data.end(), '\n') < 6 * ticks)) {
         QTest::qWait(2);
-        const std::string chunk = pty.readAvailable(0ms);
-        if (!chunk.empty() && arrivals)
-            arrivals->push_back(system_clock::now());
-        data += chunk;
+        data += pty.readAvailable(0ms);
     }
     return data;
 }
@@ -321,14 +319,12 @@ void frmMainTest::runScenario()
     QCOMPARE(LineSpeed(pty), speed_t(B4800));
     QCOMPARE(QApplication::focusWidget(), Find(w, "cmdStop"));
 
-    std::vector<system_clock::time_point> arrivals;
-    const QStringList lines = QString::fromStdString(Collect(pty, 3200ms, &arrivals)).split("\r\n", Qt::SkipEmptyParts);
-    QVERIFY2(lines.size() == 18 || lines.size() == 24, qPrintable(lines.join('\n')));
+    const QStringList lines = QString::fromStdString(Collect(pty, 20s, 3)).split("\r\n", Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() == 18, qPrintable(lines.join('\n')));
     const QStringList kinds = {"$GPZDA,", "$GPGGA,", "$GPGLL,", "$GPVTG,", "$GPRMC,", "$GPGSA,"};
     for (int i = 0; i < lines.size(); ++i)
         QVERIFY2(lines[i].startsWith(kinds[i % 6]), qPrintable(lines[i]));
-    QCOMPARE(lines[0].mid(13, 4), QString(".00,"));  // on the whole second
-    QVERIFY(arrivals.front() - floor<seconds>(arrivals.front()) < 20ms);
+    // On the whole second is TickSchedule's (core test); how late a tick goes, the timing bench's.
     QVERIFY(lines[1].contains(",3541.221600,N,13941.301400,E,"));
     QCOMPARE(Text(w, "Label3") + Text(w, "Label4"), QString("35度41分13秒139度41分18秒"));
 
@@ -351,7 +347,7 @@ void frmMainTest::runScenario()
     TypeInto(pref, "47");
     QTest::keyClick(pref, Qt::Key_Tab);  // leaving the field confirms it too
     QVERIFY(IsRunning(w));
-    const std::string next = Collect(pty, 1100ms);
+    const std::string next = Collect(pty, 10s, 1);
     QVERIFY2(QString::fromStdString(next).contains(",2612.446300,N,12740.511400,E,"), next.c_str());
     QCOMPARE(Text(w, "Label4"), QString("127度40分30秒"));
 
@@ -366,7 +362,7 @@ void frmMainTest::runScenario()
         "^\\$GPGGA,\\d{6}\\.\\d\\d,,,,,0,00,99\\.99,,M,,M,,\\*[0-9A-F]{2}$").match(lost[1]).hasMatch(), qPrintable(lost.join('\n')));
     w.ToggleFix();
     QVERIFY(!fixOff->isChecked() && !w.windowTitle().contains("測位なし"));
-    QVERIFY(QString::fromStdString(Collect(pty, 1100ms)).contains(",2612.446300,N,12740.511400,E,"));
+    QVERIFY(QString::fromStdString(Collect(pty, 10s, 1)).contains(",2612.446300,N,12740.511400,E,"));
 
     QTest::keyClick(Find(w, "cmdStop"), Qt::Key_Space);
     QVERIFY(IsStopped(w));
@@ -489,10 +485,10 @@ void frmMainTest::failures()
         w.show();
         StartOn(w, port, row.rate);
         if (row.port == "LOST") {
-            QVERIFY(Collect(*pty, 1100ms).size() >= 307);
+            QVERIFY(Collect(*pty, 10s, 1).size() >= 307);
             pty.reset();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(IsStopped(w), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(IsStopped(w), 15000);
         QTest::qWait(200);
         const QList<QMessageBox*> boxes = w.findChildren<QMessageBox*>();
         QCOMPARE(boxes.size(), 1);
@@ -517,8 +513,8 @@ void frmMainTest::servesTcp()
         StartOn(w, QString(text).arg(port));
         QVERIFY(IsRunning(w) && !Find(w, "cmbBPS")->isEnabled());  // no line rate to choose
         QTcpSocket client;
-        QTRY_VERIFY_WITH_TIMEOUT((client.connectToHost(QHostAddress::LocalHost, port), client.waitForConnected(100)), 2000);
-        QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() >= 307, 2500);
+        QTRY_VERIFY_WITH_TIMEOUT((client.connectToHost(QHostAddress::LocalHost, port), client.waitForConnected(100)), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() >= 307, 15000);
         QVERIFY(client.readAll().startsWith("$GPZDA,"));
         QCOMPARE(w.windowTitle(), QString("Quilvex — 送信中: tcp 127.0.0.1:%1（接続 1）").arg(port));
         QTest::mouseClick(Find<QPushButton>(w, "cmdStop"), Qt::LeftButton);
@@ -544,6 +540,7 @@ void frmMainTest::lostPortClosesTheLink()
     int failures = 0;
     connect(&link, &TickOutput::failed, [&] { failures += link.isOpen() ? 100 : 1; });
     pty.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(failures > 0, 15000);
     QTest::qWait(300);
     QCOMPARE(failures, 1);
 }

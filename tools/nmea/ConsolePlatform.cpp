@@ -32,15 +32,9 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
-std::string PlatformHelp()
+const HelpWords& PlatformHelpWords()
 {
-    return R"(
-On Windows, Ctrl+C, Ctrl+Break or closing the console window stops a run as
-the stop signals do. Windows has no SIGUSR1: take the fix away with
---fix-loss, or use the window's menu item 測位を止める. --pty does not exist
-there: give --port one end of a virtual COM port pair (a driver such as
-com0com), or use --tcp.
-)";
+    return kWindowsHelpWords;
 }
 
 // Also has a console read the UTF-8 texts (prefecture names) as UTF-8,
@@ -68,10 +62,48 @@ bool StandardOutputIsTerminal()
     return _isatty(_fileno(stdout)) != 0;
 }
 
-// A console has one screen buffer; two console streams share it.
-bool StandardStreamsShareTerminal()
+// A console has one screen buffer; two console streams share it. A pipe's
+// reader (`| more`) may print to the console too.
+bool StandardOutputMayShowOnTerminal()
 {
-    return StandardOutputIsTerminal() && StandardErrorIsTerminal();
+    return StandardErrorIsTerminal() &&
+           (StandardOutputIsTerminal() || GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE);
+}
+
+// Turned on for this run only: the console's mode is given back at the end.
+bool StandardErrorTakesEscapes()
+{
+    static const bool takes = [] {
+        const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        if (!GetConsoleMode(console, &mode))
+            return false;
+        // Wine's console keeps the mode but prints the codes as text.
+        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr)
+            return false;
+        if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
+            return true;
+        // A console from before Windows 10 refuses the mode, or drops it.
+        DWORD set = 0;
+        if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) || !GetConsoleMode(console, &set) ||
+            !(set & ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+            return false;
+        static DWORD before = mode;
+        std::atexit([] { SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), before); });
+        return true;
+    }();
+    return takes;
+}
+
+// A console program stops at Ctrl+C, Ctrl+Break or its console closing;
+// without a console only Task Manager or taskkill /F reaches it.
+std::string HowToStop()
+{
+    if (StandardErrorIsTerminal())
+        return "Ctrl+C stops";
+    if (GetConsoleWindow() != nullptr)
+        return "Ctrl+C or Ctrl+Break in its console stops it";
+    return "stop it in Task Manager or with taskkill /F /PID " + std::to_string(GetCurrentProcessId());
 }
 
 bool StandardOutputWasOpen()
@@ -103,9 +135,9 @@ std::string ResolverReason(int error)
 }
 }  // namespace
 
-std::string PlatformHelp()
+const HelpWords& PlatformHelpWords()
 {
-    return {};
+    return kPosixHelpWords;
 }
 
 void UseBinaryStandardOutput() {}
@@ -125,12 +157,25 @@ bool StandardOutputIsTerminal()
     return ::isatty(1) == 1;
 }
 
-bool StandardStreamsShareTerminal()
+bool StandardOutputMayShowOnTerminal()
 {
     struct stat out {}, err {};
-    if (!StandardOutputIsTerminal() || !StandardErrorIsTerminal() || ::fstat(1, &out) != 0 || ::fstat(2, &err) != 0)
+    if (!StandardErrorIsTerminal() || ::fstat(1, &out) != 0 || ::fstat(2, &err) != 0)
         return false;
-    return out.st_rdev == err.st_rdev || (out.st_dev == err.st_dev && out.st_ino == err.st_ino);
+    if (S_ISFIFO(out.st_mode) || S_ISSOCK(out.st_mode))
+        return true;
+    return StandardOutputIsTerminal() &&
+           (out.st_rdev == err.st_rdev || (out.st_dev == err.st_dev && out.st_ino == err.st_ino));
+}
+
+bool StandardErrorTakesEscapes()
+{
+    return true;
+}
+
+std::string HowToStop()
+{
+    return InTerminalForeground() ? "Ctrl+C stops" : "stop it with kill " + std::to_string(::getpid());
 }
 
 bool StandardOutputWasOpen()

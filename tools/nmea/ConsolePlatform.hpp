@@ -1,14 +1,15 @@
 #pragma once
 
+#include "HelpWords.hpp"
+
 #include <QObject>
 
 #include <string>
 
 namespace quilvex {
 
-// What --help adds about this platform: how a run stops and the fix is
-// toggled where the POSIX signals do not exist.
-std::string PlatformHelp();
+// The words --help uses on this system.
+const HelpWords& PlatformHelpWords();
 
 // Standard output carries CR LF as they stand, never translated.
 void UseBinaryStandardOutput();
@@ -25,8 +26,18 @@ bool StandardOutputIsTerminal();
 // group: Ctrl+C reaches it, and a line rewritten in place splices into no
 // other program's output.
 bool InTerminalForeground();
-// Both streams are one terminal, however each was opened.
-bool StandardStreamsShareTerminal();
+// What goes to standard output may show on the terminal standard error is
+// on: standard output is that terminal, or a pipe or socket, whose reader
+// (`| cat`, `| tee log`) may well print there; which reader it is cannot be
+// known, so any counts.
+bool StandardOutputMayShowOnTerminal();
+// Whether standard error's terminal takes escape codes (a line erased to its
+// end); a Windows console does once its VT processing is on, which this turns
+// on where the console has it.
+bool StandardErrorTakesEscapes();
+// The end of the start line of a run that goes on until stopped: the ways
+// this process can be stopped from where it runs.
+std::string HowToStop();
 
 // A write to a pipe nobody reads any more fails instead of ending the
 // program, for runs whose standard output carries no ticks: a log reader

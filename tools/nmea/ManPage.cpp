@@ -1,5 +1,6 @@
-// Writes quilvex-nmea's man page from its template, the OPTIONS section made
-// from the option table: quilvex_nmea_man_page TEMPLATE OUTPUT VERSION
+// Writes quilvex-nmea's man page from its template, OPTIONS made from the
+// option table and EXIT STATUS from the exit status table:
+//   quilvex_nmea_man_page TEMPLATE OUTPUT VERSION
 #include "OptionTable.hpp"
 
 #include <fstream>
@@ -16,6 +17,8 @@ int main(int argc, char* argv[])
     page << std::ifstream(argv[1]).rdbuf();
     std::string text = page.str();
     for (const auto& [from, to] : {std::pair<std::string, std::string>{"@NMEA_OPTIONS@\n", quilvex::ManPageOptions()},
+                                   {"@NMEA_EXIT_STATUS@\n", quilvex::ManPageExitStatus()},
+                                   {"@NMEA_STATUS_ORDER@", quilvex::StatusOrder()},
                                    {"@PROJECT_VERSION@", argv[3]}}) {
         const std::size_t at = text.find(from);
         if (at == std::string::npos) {

@@ -270,7 +270,7 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
     if (auto failed = Tokenize(arguments, given))
         return *failed;
     if (given.has("help"))
-        return {NmeaCommand::Action::Help, {}, HelpText() + PlatformHelp()};
+        return {NmeaCommand::Action::Help, {}, HelpText(PlatformHelpWords())};
     if (given.has("version"))
         return {NmeaCommand::Action::Version, {}, "quilvex-nmea " QUILVEX_VERSION "\n"};
     if (auto failed = CheckCombination(given))

@@ -1,5 +1,6 @@
 #include "OptionTable.hpp"
 
+#include "ExitStatus.hpp"
 #include "InstantText.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
@@ -44,6 +45,17 @@ constexpr bool EveryNameIsAnOption()
     return true;
 }
 static_assert(EveryNameIsAnOption(), "a row names an option the table does not have");
+
+// Each status has its row, in the order of the statuses, and its rank.
+constexpr bool EveryStatusOnce()
+{
+    for (std::size_t i = 0; i < kExitStatusTable.size(); ++i)
+        if (kExitStatusTable[i].status != static_cast<ExitStatus>(i) ||
+            std::count(kStatusRanking.begin(), kStatusRanking.end(), kExitStatusTable[i].status) != 1)
+            return false;
+    return kStatusRanking.size() == kExitStatusTable.size();
+}
+static_assert(EveryStatusOnce(), "the exit status table and the ranking disagree");
 
 std::string Replaced(std::string text, std::string_view from, std::string_view to)
 {
@@ -109,34 +121,13 @@ constexpr std::string_view kHelpStart =
     "20 times (--hz).\n"
     "\nOptions:\n";
 
-constexpr std::string_view kHelpEnd = R"(
-Examples:
-  quilvex-nmea --port /dev/ttyUSB0 --rate 9600   a serial port
-  quilvex-nmea --tcp 10110                       NMEA over TCP on 127.0.0.1:10110
-  quilvex-nmea --udp 127.0.0.1:10111             one datagram per tick
-  quilvex-nmea --pty /tmp/gps                    a virtual serial port at /tmp/gps
-  quilvex-nmea --port COM3 --tcp 0.0.0.0:10110 --udp 192.168.1.255:10110 --pty /tmp/gps
-                                                 all at once
-  quilvex-nmea --format standard --position -33.8568,151.2153,58 --tcp 10110
-                                                 Sydney, with the sky
-  quilvex-nmea --speed 12 --course 45 --fix-loss 30+10 --pty /tmp/gps
-                                                 under way north-east, no fix at ticks 30-39
-With any of these the run goes on until stopped (Ctrl+C, SIGTERM, SIGHUP,
-SIGQUIT or SIGUSR2) unless --count is given; what still waits to leave gets a
-moment, and a second stop signal cuts that short; a stop signal the program
-cannot take within 2 s ends it by force (status 1). SIGUSR1 switches the fix
-off, and the next one on again. On a terminal, standard error gets a start
-line, a status line while the program is in the foreground, and a summary at
-the end (none of them with --quiet).
-
-Exit status (when a run ends for more than one reason, the first that
-applies in the order 1, 3, 2):
-  0  done: the count reached, or a stop signal, and every byte out
-  1  an output failed: it could not be opened, went away, or refused a write;
-     or a stop signal found the program busy for 2 s
-  2  a bad command line, or stamps past the end of year 9999
-  3  bytes still held at the end (a stopped line, a standard output nobody reads)
-)";
+// The {braces} that differ between systems, filled in with this one's words.
+std::string Filled(std::string text, const HelpWords& words)
+{
+    for (const auto& [key, fill] : words.fills)
+        text = Replaced(std::move(text), key, fill);
+    return text;
+}
 
 }  // namespace
 
@@ -153,9 +144,10 @@ bool Conflicting(const OptionRow& a, const OptionRow& b)
     return Names(a.conflicts, b.name) || Names(b.conflicts, a.name);
 }
 
-std::string OptionHelp(const OptionRow& row)
+
+std::string OptionHelp(const OptionRow& row, const HelpWords& words)
 {
-    std::string text(row.help);
+    std::string text = Filled(std::string(row.help), words);
     text = Replaced(std::move(text), "{default-pref}", kDefaultPrefecture);
     text = Replaced(std::move(text), "{default-rate}", kDefaultRate);
     text = Replaced(std::move(text), "{instant-range}", kInstantRangeText);
@@ -170,10 +162,12 @@ std::string OptionHelp(const OptionRow& row)
     return Replaced(std::move(text), "{whole-tick-rate}", std::to_string(SlowestRateFor(WidestStandardTick(), 1)));
 }
 
-std::string HelpText()
+std::string HelpText(const HelpWords& words)
 {
     std::string text(kHelpStart);
     for (const OptionRow& row : kOptionTable) {
+        if (Names(words.absent, row.name))
+            continue;
         const std::string synopsis = "  " + Synopsis(row);
         text += synopsis;
         std::size_t column = synopsis.size();
@@ -182,9 +176,17 @@ std::string HelpText()
             column = 0;
         }
         text.append(kSynopsisWidth + 2 - column, ' ');
-        text += Wrapped(OptionHelp(row), kSynopsisWidth + 2, kSynopsisWidth + 2) + "\n";
+        text += Wrapped(OptionHelp(row, words), kSynopsisWidth + 2, kSynopsisWidth + 2) + "\n";
     }
-    return text.append(kHelpEnd);
+    // Appended piece by piece, as in ManPageOptions.
+    std::string heading = "Exit status (when a run ends for more than one reason, the first that applies in the order ";
+    heading.append(StatusOrder()).append("):");
+    text.append(words.examples).append("\n").append(Wrapped(heading, 0, 0)).append("\n");
+    for (const ExitStatusRow& row : kExitStatusTable) {
+        text.append("  ").append(std::to_string(row.status)).append("  ");
+        text.append(Wrapped(Filled(std::string(row.meaning), words), 5, 5)).append("\n");
+    }
+    return text;
 }
 
 std::string ManPageOptions()
@@ -198,9 +200,52 @@ std::string ManPageOptions()
         text.append("\\fB\\-\\-").append(Replaced(std::string(row.name), "-", "\\-")).append("\\fR");
         if (!row.value.empty())
             text.append(" \\fI").append(Roff(row.value)).append("\\fR");
-        text.append("\n").append(Roff(OptionHelp(row))).append("\n");
+        text.append("\n").append(Roff(OptionHelp(row, kPosixHelpWords))).append("\n");
     }
     return text;
+}
+
+std::string ManPageExitStatus()
+{
+    std::string text;
+    for (const ExitStatusRow& row : kExitStatusTable) {
+        text.append(".TP\n.B ").append(std::to_string(row.status)).append("\n");
+        text.append(Roff(Filled(std::string(row.meaning), kPosixHelpWords))).append("\n");
+    }
+    return text;
+}
+
+std::string MarkdownExitStatus()
+{
+    std::string text = "| status | meaning |\n| --- | --- |\n";
+    for (const ExitStatusRow& row : kExitStatusTable) {
+        // Option names in code spans.
+        const std::string meaning = Filled(std::string(row.meaning), kPosixHelpWords);
+        text.append("| ").append(std::to_string(row.status)).append(" | ");
+        for (std::size_t i = 0; i < meaning.size();) {
+            std::size_t end = i;
+            if (meaning.compare(i, 2, "--") == 0) {
+                for (end = i + 2; end < meaning.size() && (std::islower(static_cast<unsigned char>(meaning[end])) ||
+                                                          meaning[end] == '-');)
+                    ++end;
+                text.append(1, '`').append(meaning, i, end - i).append(1, '`');
+                i = end;
+            } else {
+                text.append(1, meaning[i++]);
+            }
+        }
+        text.append(" |\n");
+    }
+    return text;
+}
+
+std::string StatusOrder()
+{
+    std::string order;
+    for (const ExitStatus status : kStatusRanking)
+        if (status != kExitDone)
+            order += (order.empty() ? "" : ", ") + std::to_string(status);
+    return order;
 }
 
 }  // namespace quilvex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HelpWords.hpp"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -108,8 +110,7 @@ inline constexpr std::array kOptionTable{
               "route replay pace loop hz",
               "",
               "List the serial ports this system has: the text to give --port, description, manufacturer, "
-              "serial number and /dev/serial/by-id name; a header line first when standard output is a "
-              "terminal."},
+              "{port-columns}; a header line first when standard output is a terminal."},
     OptionRow{"at", "INSTANT", false, "start", "",
               "A fixed UTC instant {instant-range}, such as 2010-09-16T04:51:35.127Z, instead of the clock; "
               "each further tick "
@@ -125,12 +126,12 @@ inline constexpr std::array kOptionTable{
               "every output gets one tick a second (N with --hz N). Reaching the end of year 9999 ends the run with status "
               "2, as with --at."},
     OptionRow{"count", "N", false, "", "",
-              "N ticks (with --hz, epochs: --hz 10 --count 50 is 5 s); 0 runs until stopped by SIGINT, SIGTERM, "
-              "SIGHUP, SIGQUIT or SIGUSR2. Default: 1 to "
+              "N ticks (with --hz, epochs: --hz 10 --count 50 is 5 s); 0 runs until stopped by {stop-signals}. "
+              "Default: 1 to "
               "standard output alone (with --replay, every tick to the log's end); until stopped with any "
               "other output."},
     OptionRow{"port", "PORT", false, "", "",
-              "Send to a serial port: COMn (on Linux /dev/ttyS(n-1)) or a device path such as /dev/ttyUSB0. "
+              "Send to a serial port: {port-names}. "
               "tcp://[HOST]:PORT, as the window takes it, serves TCP as --tcp [HOST]:PORT does. A real-time "
               "tick is skipped whole while the previous one still waits to leave the port."},
     OptionRow{"rate", "RATE", false, "", "port",
@@ -169,13 +170,19 @@ const OptionRow* FindOption(std::string_view name);
 // Whether the two options cannot go together, as either row says.
 bool Conflicting(const OptionRow& a, const OptionRow& b);
 
-// The row's help paragraph with its numbers filled in.
-std::string OptionHelp(const OptionRow& row);
+// The row's help paragraph with its numbers and the system's words filled in.
+std::string OptionHelp(const OptionRow& row, const HelpWords& words);
 
-// The whole --help text.
-std::string HelpText();
+// The whole --help text, in one system's words.
+std::string HelpText(const HelpWords& words);
 
-// The man page's OPTIONS section, in roff.
+// The man page's OPTIONS and EXIT STATUS sections, in roff.
 std::string ManPageOptions();
+std::string ManPageExitStatus();
+
+// The exit statuses as README.md's table has them, in Markdown, and their
+// ranking: "1, 3, 2", the first that applies when a run ends for more than one reason.
+std::string MarkdownExitStatus();
+std::string StatusOrder();
 
 }  // namespace quilvex
