@@ -373,6 +373,11 @@ Receiver Moved(Receiver r, double metres)
     return r;
 }
 
+GeoPoint PlaceNow(const Receiver& r)
+{
+    return MotionOf(r).place;
+}
+
 Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
 {
     const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));

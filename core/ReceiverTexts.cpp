@@ -1,5 +1,7 @@
 #include "ReceiverTexts.hpp"
 
+#include "SettingRules.hpp"
+
 #include <algorithm>
 #include <charconv>
 
@@ -13,8 +15,8 @@ std::size_t DigitsEnd(std::string_view text, std::size_t from)
     return from;
 }
 
-// "[-|+]digits[.digits]" within [low, high].
-std::optional<double> Number(std::string_view text, bool signed_, double low, double high)
+// "[-|+]digits[.digits]" within the range.
+std::optional<double> Number(std::string_view text, bool signed_, const SettingRange& range)
 {
     const bool sign = signed_ && !text.empty() && (text[0] == '-' || text[0] == '+');
     const std::size_t start = sign ? 1 : 0;
@@ -32,7 +34,7 @@ std::optional<double> Number(std::string_view text, bool signed_, double low, do
         return std::nullopt;
     if (text[0] == '-')
         value = -value;
-    if (value < low || value > high)
+    if (!range.holds(value))
         return std::nullopt;
     return value;
 }
@@ -50,17 +52,17 @@ std::optional<long long> WholeNumber(std::string_view text)
 
 std::optional<double> ParseLatitude(std::string_view text)
 {
-    return Number(text, true, -90, 90);
+    return Number(text, true, kLatitudeRange);
 }
 
 std::optional<double> ParseLongitude(std::string_view text)
 {
-    return Number(text, true, -180, 180);
+    return Number(text, true, kLongitudeRange);
 }
 
 std::optional<double> ParseAltitude(std::string_view text)
 {
-    return Number(text, true, kLowestAltitude, kHighestAltitude);
+    return Number(text, true, kAltitudeRange);
 }
 
 std::optional<GeoPoint> ParsePosition(std::string_view text)
@@ -84,13 +86,12 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
 
 std::optional<double> ParseSpeed(std::string_view text)
 {
-    return Number(text, false, 0, kMostKnots);
+    return Number(text, false, kSpeedRange);
 }
 
 std::optional<double> ParseCourse(std::string_view text)
 {
-    const auto course = Number(text, false, 0, 360);
-    return course && *course < 360 ? course : std::nullopt;
+    return Number(text, false, kCourseRange);
 }
 
 std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
@@ -103,6 +104,12 @@ std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
     if (!after || !length || *length < 1)
         return std::nullopt;
     return FixLossWindow{*after, *length};
+}
+
+std::optional<int> ParsePace(std::string_view text)
+{
+    const auto n = WholeNumber(text);
+    return n && kPaceRange.holds(static_cast<double>(*n)) ? std::optional(static_cast<int>(*n)) : std::nullopt;
 }
 
 std::optional<Talker> ParseTalker(std::string_view text)

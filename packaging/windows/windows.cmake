@@ -8,6 +8,14 @@ endforeach()
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
 
+# Qt's own texts in Japanese (the window loads translations/qtbase_ja.qm
+# beside itself); the .qm files are the same on every platform, so a Qt
+# without them takes Debian's (qt6-translations-l10n).
+find_path(QUILVEX_QT_TRANSLATIONS qtbase_ja.qm
+          HINTS ${QT6_INSTALL_PREFIX}/translations ${Qt6_DIR}/../../../translations /usr/share/qt6/translations
+          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+install(FILES ${QUILVEX_QT_TRANSLATIONS}/qtbase_ja.qm DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
+
 if(MINGW)
     # Debian keeps them beside the compiler's libraries; Windows kits beside g++.exe.
     get_filename_component(compiler_dir ${CMAKE_CXX_COMPILER} DIRECTORY)
@@ -62,6 +70,8 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/resources/quilvex.ico)
 # and hosts without 32-bit support can too.
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(${CMAKE_CURRENT_LIST_DIR}/JapaneseInstaller.cmake)
 # One install at a time. An install first removes the one Windows lists,
 # wherever it is: its uninstaller runs in place and cannot delete itself, so
 # the installer deletes it and the folder left empty. An uninstaller removes

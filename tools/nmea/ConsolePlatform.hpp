@@ -44,16 +44,6 @@ std::string HowToStop();
 // going away must not end the run and leave a virtual port behind.
 void SurviveClosedPipes();
 
-// A FIFO opened for reading without waiting for a writer, then its first
-// bytes awaited at most limitMs, whatever signals come: its descriptor,
-// blocking again, or kNoWriter when nothing came (Windows has no FIFOs:
-// always kNoWriter).
-inline constexpr int kNoWriter = -1;
-int OpenFifoWithWriter(const std::string& path, int limitMs);
-
-// Whether the path names a terminal (a console, a serial port).
-bool IsTerminal(const std::string& path);
-
 // A host name or address text looked up: the first address, IPv4 first,
 // as numeric text.
 struct HostLookup {
