@@ -8,7 +8,9 @@
 #include "PortOutput.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
+#include "ReceiverDialog.hpp"
 #include "SecondTimer.hpp"
+#include "SkyView.hpp"
 #include "Tick.hpp"
 #include "TickRun.hpp"
 
@@ -21,6 +23,8 @@
 #include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QLineEdit>
+#include <QSettings>
 
 #include <cmath>
 
@@ -33,6 +37,31 @@ constexpr const char* kPortNames[] = {"COM1", "COM2",  "COM3",  "COM4",  "COM5",
                                       "COM11", "COM12", "COM13", "COM14", "COM15"};
 constexpr const char* kRates[] = {"2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"};
 constexpr const char* kDefaultPort = "COM1";
+// The status line sits below the buttons, across the window; the window
+// grows below it only when its text needs more than the room left there.
+constexpr int kStatusTop = (kCmdStart.top + kCmdStart.height) / kTwipsPerPixel + 2;
+constexpr int kStatusMargin = 6;
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Whether the text may still become a prefecture's name, romanisation or slot as typing goes on.
+bool MayNamePrefecture(const QString& text)
+{
+    if (text.isEmpty() || PrefectureSlot(text.toStdString()) != 0)
+        return true;
+    bool number = false;
+    const int slot = text.toInt(&number);
+    if (number && slot >= 0 && slot <= kLastSlot)
+        return true;
+    for (int s = kFirstSlot; s <= kLastSlot; ++s)
+        if (FromUtf8(PrefectureTable[s].name).startsWith(text) ||
+            FromUtf8(PrefectureTable[s].latin).startsWith(text, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
 
 template <typename Widget>
 Widget* Place(Widget* widget, const char* name, const TwipRect& where)
@@ -171,8 +200,36 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     connect(mnuFixOff, &QAction::toggled, this, &frmMain::mnuFixOff_Click);
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &frmMain::ShowContextMenu);
+    // The receiver's settings and its sky, beside it, each with a shortcut the menu shows;
+    // function keys, since an edit field takes Ctrl+E and Ctrl+K for its own.
+    mnuSettings = new QAction(QStringLiteral("受信機の設定…"), this);
+    mnuSettings->setObjectName("mnuSettings");
+    mnuSettings->setShortcut(QKeySequence(Qt::Key_F2));
+    mnuSky = new QAction(QStringLiteral("天空図"), this);
+    mnuSky->setObjectName("mnuSky");
+    mnuSky->setShortcut(QKeySequence(Qt::Key_F3));
+    for (QAction* item : {mnuSettings, mnuSky}) {
+        item->setShortcutVisibleInContextMenu(true);
+        addAction(item);
+    }
+    connect(mnuSettings, &QAction::triggered, this, &frmMain::mnuSettings_Click);
+    connect(mnuSky, &QAction::triggered, this, &frmMain::mnuSky_Click);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName("lblStatus");
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus->setGeometry(kStatusMargin, kStatusTop, kClientArea.width() - 2 * kStatusMargin,
+                           kClientArea.height() - kStatusTop);
+    // A prefecture typed into 位置 counts once confirmed: Enter, leaving the field, or a pick.
+    connect(cmbPref->lineEdit(), &QLineEdit::editingFinished, this, &frmMain::ConfirmPref);
+    connect(cmbPref, &PickComboBox::picked, this, &frmMain::ConfirmPref);
+    connect(cmbPref->lineEdit(), &QLineEdit::textEdited, this, &frmMain::cmbPref_Edited);
+    QSettings settings;
+    m_choice = LoadReceiverChoice(settings);
 
     Form_Load();
+    ConfirmPref();
 }
 
 void frmMain::Form_Load()
@@ -193,7 +250,46 @@ frmMain::~frmMain() = default;
 
 void frmMain::cmdStart_Click()
 {
+    // Refused before anything opens, so nothing is sent.
+    ConfirmPref();
+    auto prepared = PrepareReceiver(m_choice, m_prefSlot);
+    if (const QString* refusal = std::get_if<QString>(&prepared)) {
+        auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", *refusal, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    PreparedReceiver& ready = std::get<PreparedReceiver>(prepared);
+    ready.receiver.fixSwitchedOff = m_receiver.fixSwitchedOff;
+    m_receiver = std::move(ready.receiver);
+    m_replay = std::move(ready.replay);
+    m_running = m_choice;
+    m_second = 0;
     cmdStart->setEnabled(false);
+    if (!m_replay)
+        return StartSending();
+    // A log is read off the event loop; sending starts at its first fix.
+    const ReplayPlayer* player = m_replay.get();
+    connect(player, &ReplayPlayer::ready, this, [this, player] {
+        if (m_replay.get() == player && !cmdStart->isEnabled())
+            StartSending();
+    });
+    connect(player, &ReplayPlayer::failed, this, [this, player](const FileProblem& problem) {
+        if (m_replay.get() != player)
+            return;
+        m_replay.reset();
+        cmdStart->setEnabled(true);
+        auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex",
+                                    FileRefusal(QStringLiteral("記録ファイル"), m_running.replayFile, problem),
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    m_replay->begin();
+}
+
+void frmMain::StartSending()
+{
     cmdStop->setEnabled(true);
     auto output = MakePortOutput(cmbCOM->currentText(), cmbBPS->currentText());
     m_sendingTo = QStringLiteral("%1 %2 bps").arg(cmbCOM->currentText(), cmbBPS->currentText());
@@ -274,13 +370,98 @@ void frmMain::Timer1_Timer()
 {
     // A text that names no prefecture leaves the receiver without a place:
     // its ticks carry no fix, and the fields no coordinates.
-    m_receiver.slot = PrefectureSlot(cmbPref->currentText().toStdString());
-    const PrefectureRow& row = PrefectureTable[m_receiver.slot];
-    Label3->setText(m_receiver.slot ? QString::fromStdString(LatitudeDisplayText(row.lat)) : QString());
-    Label4->setText(m_receiver.slot ? QString::fromStdString(LongitudeDisplayText(row.lon)) : QString());
+    m_receiver.slot = m_prefSlot;
+    m_receiver = AdvancedTo(std::move(m_receiver), m_second);
+    if (m_replay) {
+        const ReplayCursor::At at = m_replay->at(std::chrono::seconds(m_second));
+        if (at.state == ReplayCursor::At::State::Ended) {
+            StopTransmission();
+            ShowStatus(QStringLiteral("記録の再生が終わりました。"));
+            return;
+        }
+        m_receiver.replay = at.replayed;  // while the next record is not read yet, what holds meanwhile
+    }
+    ++m_second;
+    ShowPlace();
+    m_lastTick = ComposeTickNow(m_receiver);
+    m_ticked = true;
     if (m_run)
-        m_run->send(ComposeTickNow(m_receiver));
+        m_run->send(m_lastTick);
+    if (m_sky)
+        m_sky->ShowTick(m_lastTick, m_receiver.format == NmeaFormat::Standard);
     ShowRunState();
+}
+
+// The place the last tick sent, or why there is none.
+void frmMain::ShowPlace()
+{
+    QString lat, lon;
+    if (m_receiver.fixSwitchedOff || (m_receiver.replay && !m_receiver.replay->fix)) {
+        lat = lon = QStringLiteral("測位なし");
+    } else if (!HasFix(m_receiver)) {
+        lat = lon = QStringLiteral("位置不明");
+    } else if (!m_receiver.position && !m_receiver.route && !m_receiver.replay) {
+        const PrefectureRow& row = PrefectureTable[m_receiver.slot];
+        lat = QString::fromStdString(LatitudeDisplayText(row.lat));
+        lon = QString::fromStdString(LongitudeDisplayText(row.lon));
+    } else {
+        const GeoPoint place = PlaceNow(m_receiver);
+        lat = QString::fromStdString(DegreesDisplayText(place.lat));
+        lon = QString::fromStdString(DegreesDisplayText(place.lon));
+    }
+    Label3->setText(lat);
+    Label4->setText(lon);
+}
+
+void frmMain::ConfirmPref()
+{
+    m_prefSlot = PrefectureSlot(cmbPref->currentText().toStdString());
+    m_prefHint = m_prefSlot || cmbPref->currentText().isEmpty()
+                     ? QString()
+                     : QStringLiteral("「%1」に合う都道府県はありません。").arg(cmbPref->currentText());
+    ShowRunState();
+}
+
+// Said at once while typing, though only a confirmed name takes effect.
+void frmMain::cmbPref_Edited(const QString& text)
+{
+    m_prefHint = MayNamePrefecture(text) ? QString() : QStringLiteral("「%1」に合う都道府県はありません。").arg(text);
+    ShowRunState();
+}
+
+void frmMain::mnuSettings_Click()
+{
+    auto* dialog = new ReceiverDialog(m_choice, cmbPref->currentText(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        m_choice = dialog->choice();
+        QSettings settings;
+        SaveReceiverChoice(settings, m_choice);
+        ShowRunState();
+    });
+    dialog->open();
+}
+
+void frmMain::mnuSky_Click()
+{
+    if (!m_sky) {
+        m_sky = new SkyView(this);
+        if (m_ticked)
+            m_sky->ShowTick(m_lastTick, m_receiver.format == NmeaFormat::Standard);
+    }
+    m_sky->show();
+    m_sky->raise();
+    m_sky->activateWindow();
+}
+
+void frmMain::ShowStatus(const QString& text)
+{
+    lblStatus->setText(text);
+    const int needed = text.isEmpty() ? 0 : lblStatus->heightForWidth(lblStatus->width());
+    const int height = std::max(kClientArea.height(), kStatusTop + needed + 2);
+    lblStatus->resize(lblStatus->width(), height - kStatusTop);
+    if (this->height() != height)
+        setFixedSize(kClientArea.width(), height);
 }
 
 // Checked: the ticks from the next one on carry no fix, as a receiver that
@@ -288,6 +469,12 @@ void frmMain::Timer1_Timer()
 void frmMain::mnuFixOff_Click(bool checked)
 {
     m_receiver.fixSwitchedOff = checked;
+    if (checked || m_ticked) {
+        ShowPlace();
+    } else {  // nothing sent yet: no place to show
+        Label3->clear();
+        Label4->clear();
+    }
     ShowRunState();
 }
 
@@ -304,26 +491,36 @@ void frmMain::ShowContextMenu()
     menu.exec(focus->mapToGlobal(focus->rect().center()));
 }
 
-// The title tells where the ticks go while sending, and whether any were skipped.
+// The title tells where the ticks go while sending, what receiver sends
+// them when it is not the original one, and whether any were skipped; the
+// status line says the same inside the window.
 void frmMain::ShowRunState()
 {
     if (!m_run || !Timer1->isActive()) {
         setWindowTitle(kTitle);
+        const QString next = DescribeChoice(m_choice);
+        QStringList status{m_prefHint};
+        if (!next.isEmpty())
+            status << QStringLiteral("次の Start: ") + next;
+        status.removeAll(QString());
+        ShowStatus(status.join('\n'));
         return;
     }
     // A server is named by the address it listens on, a host name once looked up.
     const int clients = m_run->consumers();
-    QString title = QStringLiteral("%1 — 送信中: %2")
-                        .arg(kTitle, clients >= 0 ? QString::fromStdString(m_run->describe()) : m_sendingTo);
+    QString state = QStringLiteral("送信中: %1").arg(clients >= 0 ? QString::fromStdString(m_run->describe()) : m_sendingTo);
     if (clients >= 0)
-        title += QStringLiteral("（接続 %1）").arg(clients);
+        state += QStringLiteral("（接続 %1）").arg(clients);
+    if (const QString receiver = DescribeChoice(m_running); !receiver.isEmpty())
+        state += QStringLiteral("、") + receiver;
     if (const long long skipped = m_run->skippedTicks(); skipped > 0)
-        title += QStringLiteral("、スキップ %1").arg(skipped);
-    if (!m_receiver.slot)
-        title += QStringLiteral("、位置不明");
+        state += QStringLiteral("、スキップ %1").arg(skipped);
+    if (!m_receiver.slot && !m_receiver.position && !m_receiver.route && !m_receiver.replay)
+        state += QStringLiteral("、位置不明");
     if (m_receiver.fixSwitchedOff)
-        title += QStringLiteral("、測位なし");
-    setWindowTitle(title);
+        state += QStringLiteral("、測位なし");
+    setWindowTitle(QStringLiteral("%1 — %2").arg(kTitle, state));
+    ShowStatus(m_prefHint.isEmpty() ? state : m_prefHint + '\n' + state);
 }
 
 // Every failure of the output, at Start or while running, ends here: back to

@@ -3,6 +3,7 @@
 #include "OutputError.hpp"
 #include "PortListing.hpp"
 #include "Receiver.hpp"
+#include "ReceiverChoice.hpp"
 
 #include <QWidget>
 
@@ -16,6 +17,7 @@ namespace quilvex {
 
 class PickComboBox;
 class SecondTimer;
+class SkyView;
 class TickRun;
 
 // The one window. Run state lives in the controls: Stopped is Start enabled,
@@ -38,6 +40,7 @@ private:
     void Form_Load();
     void LoadPrefectures();
     void cmdStart_Click();
+    void StartSending();
     void cmdStop_Click();
     void cmbCOM_Click();
     void cmbBPS_Click();
@@ -47,7 +50,13 @@ private:
     void MSComm1_Error(const OutputError& error);
     void ShowRunState();
     void mnuFixOff_Click(bool checked);
+    void mnuSettings_Click();
+    void mnuSky_Click();
     void ShowContextMenu();
+    void ConfirmPref();
+    void cmbPref_Edited(const QString& text);
+    void ShowPlace();
+    void ShowStatus(const QString& text);
 
     PickComboBox* cmbCOM;
     PickComboBox* cmbBPS;
@@ -64,10 +73,22 @@ private:
     QLabel* Label8;
     SecondTimer* Timer1;
     QAction* mnuFixOff;
+    QAction* mnuSettings;
+    QAction* mnuSky;
+    QLabel* lblStatus;  // what the title says, for window managers that cut it
+    SkyView* m_sky = nullptr;
     TickRun* m_run = nullptr;  // while Running; its one output is named MSComm1
     QString m_sendingTo;       // a serial port and rate as they stood at Start
     PortSource m_ports;
     Receiver m_receiver;  // what each tick carries: the seat picked, and whether there is a fix
+    int m_prefSlot = 0;         // the prefecture 位置 named when last confirmed
+    QString m_prefHint;         // why the typed 位置 names no prefecture
+    ReceiverChoice m_choice;    // for the next Start
+    ReceiverChoice m_running;   // as it stood at Start
+    std::shared_ptr<ReplayPlayer> m_replay;
+    long long m_second = 0;     // ticks since Start
+    Tick m_lastTick;            // for a sky view opened meanwhile
+    bool m_ticked = false;
 };
 
 }  // namespace quilvex

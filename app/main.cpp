@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cerrno>
 #include <clocale>
@@ -96,7 +99,18 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(OnQtMessage);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // Qt took it from the environment; printed numbers keep a decimal point
+    QApplication::setOrganizationName("Quilvex");
     QApplication::setApplicationName("Quilvex");
+    // Qt's own texts (an edit field's menu, dialog buttons) in Japanese:
+    // from the folder beside the program on Windows, else from Qt's own.
+    QTranslator qtTexts;
+    for (const QString& folder : {QApplication::applicationDirPath() + "/translations",
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+        if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_", folder)) {
+            QApplication::installTranslator(&qtTexts);
+            break;
+        }
+    }
     QApplication::setApplicationVersion(QUILVEX_VERSION);
     QApplication::setDesktopFileName("quilvex");
     QApplication::setWindowIcon(QIcon(":/quilvex/icon.png"));

@@ -2,6 +2,7 @@
 
 #include "TimeTexts.hpp"
 
+#include <cmath>
 #include <cstdint>
 
 namespace quilvex {
@@ -52,6 +53,16 @@ std::string LatitudeDisplayText(std::string_view lat)
 std::string LongitudeDisplayText(std::string_view lon)
 {
     return DisplayText(lon, 3);
+}
+
+std::string DegreesDisplayText(double degrees)
+{
+    const long long seconds = static_cast<long long>(std::abs(degrees) * 3600);
+    // Appended piece by piece: GCC 12 flags "literal" + std::string&& as overlapping.
+    std::string text = degrees < 0 && seconds > 0 ? "-" : "";
+    text.append(std::to_string(seconds / 3600)).append("度");
+    text.append(std::to_string(seconds / 60 % 60)).append("分");
+    return text.append(std::to_string(seconds % 60)).append("秒");
 }
 
 }  // namespace quilvex

@@ -2,6 +2,7 @@
 
 #include "NumberText.hpp"
 #include "ReceiverTexts.hpp"
+#include "SettingRules.hpp"
 #include "Sentences.hpp"
 
 #include <algorithm>
@@ -148,7 +149,7 @@ std::optional<LogSentence> Rmc(const Fields& f, std::size_t count)
         return s;
     const auto place = Place(f, 3);
     const auto knots = OptionalDecimal(f[7]), course = OptionalDecimal(f[8]);
-    if (!*time || !place || !knots || !course || knots->value_or(0) > kMostKnots || course->value_or(0) > 360)
+    if (!*time || !place || !knots || !course || knots->value_or(0) > kSpeedRange.high || course->value_or(0) > 360)
         return std::nullopt;
     s.place = *place;
     s.knots = *knots;
@@ -170,7 +171,7 @@ std::optional<LogSentence> Gga(const Fields& f, std::size_t count)
         return s;
     const auto place = Place(f, 2);
     const auto altitude = f[kAltitude].empty() ? std::optional<double>() : Decimal(f[kAltitude]);
-    if (!*time || !place || (!f[kAltitude].empty() && (!altitude || *altitude < kLowestAltitude || *altitude > kHighestAltitude)))
+    if (!*time || !place || (!f[kAltitude].empty() && (!altitude || !kAltitudeRange.holds(*altitude))))
         return std::nullopt;
     s.place = *place;
     s.place.altitude = altitude;

@@ -138,13 +138,40 @@ std::string ShortenedForMessage(const std::string& text)
     return text.substr(0, head) + "..." + text.substr(tail);
 }
 
+#ifdef _WIN32
+namespace {
+// Windows' own devices in every folder (NUL, CON, ...): \\.\NUL is the
+// null device, never a port to suggest.
+bool IsReservedDeviceName(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+    for (const char* name : {"NUL", "CON", "PRN", "AUX", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (text == name)
+            return true;
+    return text.size() == 4 && text.starts_with("LPT") && text[3] >= '0' && text[3] <= '9';
+}
+}  // namespace
+
 std::string SuggestedDevicePath(const std::string& portText)
 {
-#ifdef _WIN32
-    return "\\\\.\\" + portText;
-#else
-    return portText.starts_with("tty") ? "/dev/" + portText : "/dev/tty" + portText;
-#endif
+    return IsReservedDeviceName(portText) ? ExampleDevicePath() : "\\\\.\\" + portText;
 }
+
+std::string ExampleDevicePath()
+{
+    return "\\\\.\\COM10";
+}
+#else
+std::string SuggestedDevicePath(const std::string& portText)
+{
+    return portText.starts_with("tty") ? "/dev/" + portText : "/dev/tty" + portText;
+}
+
+std::string ExampleDevicePath()
+{
+    return "/dev/ttyUSB0";
+}
+#endif
 
 }  // namespace quilvex

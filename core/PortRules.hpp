@@ -62,5 +62,7 @@ std::string ShortenedForMessage(const std::string& text);
 
 // For a text that is no port name: the device path it most likely means.
 std::string SuggestedDevicePath(const std::string& portText);
+// A serial device path as this platform writes one, for messages.
+std::string ExampleDevicePath();
 
 }  // namespace quilvex

@@ -363,6 +363,11 @@ Receiver Moved(Receiver r, double metres)
     return r;
 }
 
+GeoPoint PlaceNow(const Receiver& r)
+{
+    return MotionOf(r).place;
+}
+
 Tick ComposeTick(const Receiver& r, const TickTime& time, bool firstOfSecond)
 {
     const TimeTexts& t = time.texts;

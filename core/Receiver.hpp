@@ -70,6 +70,9 @@ inline Receiver AdvancedTo(Receiver receiver, long long second)
 // becomes 180); at a pole a course of 90 or 270 goes nowhere.
 Receiver Moved(Receiver receiver, double metres);
 
+// Where the receiver is at its second: its place, on its route or in its replay.
+GeoPoint PlaceNow(const Receiver& receiver);
+
 // `firstOfSecond`: the tick carries what goes once a second (ZDA and the
 // sky's GSV) besides the fix sentences that go at every epoch.
 Tick ComposeTick(const Receiver& receiver, const TickTime& time, bool firstOfSecond = true);

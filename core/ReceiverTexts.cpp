@@ -1,15 +1,17 @@
 #include "ReceiverTexts.hpp"
 
+#include "SettingRules.hpp"
+
 #include <algorithm>
 
 namespace quilvex {
 namespace {
 
-// A plain decimal, signed or not, within [low, high].
-std::optional<double> Number(std::string_view text, bool signed_, double low, double high)
+// A plain decimal, signed or not, within the range.
+std::optional<double> Number(std::string_view text, bool signed_, const SettingRange& range)
 {
     const auto value = DecimalValue(text, signed_ ? kSignedDecimal : kPlainDecimal);
-    if (!value || *value < low || *value > high)
+    if (!value || !range.holds(*value))
         return std::nullopt;
     return value;
 }
@@ -18,17 +20,17 @@ std::optional<double> Number(std::string_view text, bool signed_, double low, do
 
 std::optional<double> ParseLatitude(std::string_view text)
 {
-    return Number(text, true, -90, 90);
+    return Number(text, true, kLatitudeRange);
 }
 
 std::optional<double> ParseLongitude(std::string_view text)
 {
-    return Number(text, true, -180, 180);
+    return Number(text, true, kLongitudeRange);
 }
 
 std::optional<double> ParseAltitude(std::string_view text)
 {
-    return Number(text, true, kLowestAltitude, kHighestAltitude);
+    return Number(text, true, kAltitudeRange);
 }
 
 std::optional<GeoPoint> ParsePosition(std::string_view text)
@@ -52,13 +54,12 @@ std::optional<GeoPoint> ParsePosition(std::string_view text)
 
 std::optional<double> ParseSpeed(std::string_view text)
 {
-    return Number(text, false, 0, kMostKnots);
+    return Number(text, false, kSpeedRange);
 }
 
 std::optional<double> ParseCourse(std::string_view text)
 {
-    const auto course = Number(text, false, 0, 360);
-    return course && *course < 360 ? course : std::nullopt;
+    return Number(text, false, kCourseRange);
 }
 
 std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
@@ -71,6 +72,12 @@ std::optional<FixLossWindow> ParseFixLoss(std::string_view text)
     if (!after || !length || *length < 1)
         return std::nullopt;
     return FixLossWindow{*after, *length};
+}
+
+std::optional<int> ParsePace(std::string_view text)
+{
+    const auto n = WholeNumber(text);
+    return n && kPaceRange.holds(static_cast<double>(*n)) ? std::optional(static_cast<int>(*n)) : std::nullopt;
 }
 
 std::optional<Talker> ParseTalker(std::string_view text)

@@ -8,15 +8,13 @@
 
 namespace quilvex {
 
-// Command-line texts of the receiver's settings. Numbers are plain decimals:
+// Texts of the receiver's settings, as the command line and the window's
+// dialog take them, within the ranges of SettingRules. Numbers are plain decimals:
 // digits, and a point only between digits; no blanks, exponents, NaN or
 // infinity. Anything else, or a value out of range, gives nothing.
 
-// The ranges a place and a speed keep to, given or replayed.
-inline constexpr double kLowestAltitude = -1000, kHighestAltitude = 100000, kMostKnots = 1000;
-
-// "LAT,LON[,ALT]": signed degrees, latitude -90 to 90, longitude -180 to
-// 180; metres above sea level, -1000 to 100000. "-33.8568,151.2153,58"
+// "LAT,LON[,ALT]": signed degrees of latitude and longitude, metres above
+// sea level. "-33.8568,151.2153,58"
 std::optional<GeoPoint> ParsePosition(std::string_view text);
 // Its three parts alone, as route files give them.
 std::optional<double> ParseLatitude(std::string_view text);
@@ -29,14 +27,17 @@ inline std::optional<long long> WholeNumber(std::string_view text)
     return WholeValue<long long>(text);
 }
 
-// Knots, 0 to 1000.
+// Knots.
 std::optional<double> ParseSpeed(std::string_view text);
 
-// Degrees true, 0 to under 360.
+// Degrees true.
 std::optional<double> ParseCourse(std::string_view text);
 
 // "AFTER+FOR": no fix for FOR ticks (at least one) from tick AFTER on.
 std::optional<FixLossWindow> ParseFixLoss(std::string_view text);
+
+// Times the recorded speed, whole.
+std::optional<int> ParsePace(std::string_view text);
 
 // "GP" or "GN".
 std::optional<Talker> ParseTalker(std::string_view text);

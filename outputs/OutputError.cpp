@@ -2,6 +2,7 @@
 
 #include "PortRules.hpp"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -11,8 +12,9 @@ namespace {
 // Each kind once, in both languages. The pieces in braces are filled in:
 // {open} "cannot open" with the port, {on} the port, {text} what the user
 // gave, {address} the address served, {settings}, {suggest} the device path
-// a text probably means, {because} the system's reason if any, {why} that
-// reason or the row's own explanation, {ports} the serial ports the system has.
+// a text probably means, {example} a device path as this platform writes one,
+// {because} the system's reason if any, {why} that reason or the row's own
+// explanation, {ports} the serial ports the system has.
 struct Wording {
     OutputErrorKind kind;
     std::string_view english;
@@ -23,8 +25,8 @@ struct Wording {
 
 constexpr std::array kWordings{
     Wording{OutputErrorKind::NoPortNumber,
-            "{open}: the text selects no port (use COM1 or above, or a device path such as /dev/ttyUSB0)",
-            "{open}ポート番号がありません。COM1 以上、または /dev/ttyUSB0 のようなデバイスのパスを指定してください。"},
+            "{open}: the text selects no port (use COM1 or above, or a device path such as {example})",
+            "{open}ポート番号がありません。COM1 以上、または {example} のようなデバイスのパスを指定してください。"},
     Wording{OutputErrorKind::NotAPortName,
             "{open}: only COM1, COM2, ... are port numbers; for a device give its path, such as {suggest}",
             "{open}ポート番号として使えるのは COM1、COM2 … だけです。\nデバイスはパスで指定してください（例: {suggest}）。"},
@@ -67,6 +69,40 @@ constexpr std::array kWordings{
     Wording{OutputErrorKind::WriteFailed, "cannot write to {text}{because}", "{text} に書き込めません。{because}"},
 };
 
+// The system's and Qt's English reasons the window may pass on, by the
+// words that tell them apart (errno texts, Qt's socket and serial texts,
+// the resolver's, and the file readers').
+struct Reason {
+    std::string_view english;
+    std::string_view japanese;
+};
+
+constexpr std::array kReasons{
+    Reason{"No such file or directory", "ファイルまたはデバイスがありません。"},
+    Reason{"Permission denied", "アクセスする権限がありません。"},
+    Reason{"Device or resource busy", "デバイスは使用中です。"},
+    Reason{"Input/output error", "入出力エラーが起きました。"},
+    Reason{"Broken pipe", "読み手が閉じられました。"},
+    Reason{"No space left on device", "ディスクの空きがありません。"},
+    Reason{"Inappropriate ioctl for device", "端末デバイスではありません。"},
+    Reason{"Is a directory", "フォルダーです。"},
+    Reason{"Name or service not known", "その名前のホストはありません。"},
+    Reason{"No address associated with hostname", "そのホスト名にはアドレスがありません。"},
+    Reason{"Temporary failure in name resolution", "名前解決が一時的にできません。"},
+    Reason{"Host not found", "ホストが見つかりません。"},
+    Reason{"The address is protected", "そのポート番号で待ち受ける権限がありません。"},
+    Reason{"address is already in use", "アドレスは使用中です。"},
+    Reason{"Cannot assign requested address", "このコンピューターのアドレスではありません。"},
+    Reason{"Connection refused", "接続を拒否されました。"},
+    Reason{"Network is unreachable", "ネットワークに届きません。"},
+    Reason{"Unsupported operation", "この操作はできません。"},
+    Reason{"it is a directory", "フォルダーです。"},
+    Reason{"it is empty", "空です。"},
+    Reason{"it is not text", "テキストではありません（NUL バイトがあります）。"},
+    Reason{"a FIFO nobody wrote to", "書き込む相手のいない FIFO です。"},
+    Reason{"it is a terminal", "端末です。ファイルか FIFO を指定してください。"},
+};
+
 // Rows in the order of the kinds, so a kind is its row's index.
 constexpr bool InKindOrder()
 {
@@ -103,6 +139,17 @@ std::string Fill(std::string_view pattern, std::initializer_list<Piece> pieces)
 
 }  // namespace
 
+std::string JapaneseReason(std::string_view english)
+{
+    // Qt's own texts come translated already.
+    if (std::any_of(english.begin(), english.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return std::string(english);
+    for (const Reason& reason : kReasons)
+        if (english.find(reason.english) != std::string_view::npos)
+            return std::string(reason.japanese);
+    return "（" + std::string(english) + "）";
+}
+
 std::string OutputErrorMessage(const OutputError& e, Language language, const std::vector<std::string>& systemPorts)
 {
     const bool english = language == Language::English;
@@ -115,8 +162,9 @@ std::string OutputErrorMessage(const OutputError& e, Language language, const st
     const std::string address = !namesDevice ? text
         : english ? device + " (\"" + text + "\")" : device + "（" + text + "）";
     const std::string because = e.reason.empty() ? std::string()
-        : english ? ": " + e.reason : "（" + e.reason + "）";
-    const std::string why = e.reason.empty() ? std::string(english ? w.englishWhy : w.japaneseWhy) : e.reason;
+        : english ? ": " + e.reason : JapaneseReason(e.reason);
+    const std::string why = e.reason.empty() ? std::string(english ? w.englishWhy : w.japaneseWhy)
+        : english ? e.reason : JapaneseReason(e.reason);
     std::string ports;
     for (const std::string& port : systemPorts)
         ports += (ports.empty() ? "" : "、") + port;
@@ -129,6 +177,7 @@ std::string OutputErrorMessage(const OutputError& e, Language language, const st
                  {"address", address},
                  {"settings", e.settings},
                  {"suggest", SuggestedDevicePath(text)},
+                 {"example", ExampleDevicePath()},
                  {"because", because},
                  {"why", why},
                  {"ports", ports}});

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Language.hpp"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quilvex {
@@ -36,7 +39,10 @@ struct OutputError {
     std::string reason;  // the system's own words, where it gave any
 };
 
-enum class Language { English, Japanese };
+// A reason the system or Qt gave in English, for the window: the Japanese
+// sentence where the reason table has one, else the English as it stands in
+// parentheses.
+std::string JapaneseReason(std::string_view english);
 
 // The message for the command line (English) or the window (Japanese), UTF-8.
 // The window names `ports`, the serial ports the system has, where a device

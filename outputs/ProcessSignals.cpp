@@ -11,42 +11,81 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
 namespace quilvex {
 namespace {
+std::mutex g_lock;  // the handler runs on a thread of its own
 QObject* g_context = nullptr;
 std::function<void(ProcessSignal)> g_handler;
-bool g_stops = true;
+bool g_earlyStop = false;  // came before WatchProcessSignals
+std::atomic<bool> g_stopWaiting{false};  // a stop the event loop has not taken
+std::string g_forcedExitMessage;
 
-// Ctrl+C and Ctrl+Break end the run as SIGINT does. A closed console,
-// logoff or shutdown ends the process as soon as this returns, so it waits
-// here while the event loop drains and the program exits (Windows allows
-// about 5 s).
+void DeliverStop()
+{
+    QMetaObject::invokeMethod(
+        g_context, [] {
+            g_stopWaiting = false;
+            g_handler(ProcessSignal::Stop);
+        },
+        Qt::QueuedConnection);
+}
+
+// Ctrl+C and Ctrl+Break end the run as SIGINT does, from the first line of
+// main on. A closed console, logoff or shutdown ends the process as soon as
+// this returns, so it waits here while the event loop drains and the
+// program exits (Windows allows about 5 s). A stop the event loop has not
+// taken within kForcedExitAfter ends the process, as on Linux.
 BOOL WINAPI OnConsoleControl(DWORD event)
 {
-    QMetaObject::invokeMethod(g_context, [] { g_handler(ProcessSignal::Stop); }, Qt::QueuedConnection);
+    {
+        std::lock_guard lock(g_lock);
+        if (g_context)
+            DeliverStop();
+        else
+            g_earlyStop = true;
+    }
+    const bool first = !g_stopWaiting.exchange(true);
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
         Sleep(INFINITE);
+    for (int waited = 0; first && g_stopWaiting && waited < kForcedExitAfter * 1000; waited += 50)
+        Sleep(50);
+    if (first && g_stopWaiting) {
+        std::fputs(g_forcedExitMessage.c_str(), stderr);
+        std::fflush(stderr);
+        ExitProcess(1);
+    }
     return TRUE;
 }
 }  // namespace
 
-void CatchProcessSignals(const char*, bool stops)
+void CatchProcessSignals(const char* program, bool stops)
 {
-    g_stops = stops;
+    if (!stops)
+        return;
+    g_forcedExitMessage = std::string(program) + ": a stop signal found the program busy for " +
+                          std::to_string(kForcedExitAfter) + " s; ended by force\n";
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 bool StopSignalWaiting()
 {
-    return false;
+    return g_stopWaiting;
 }
 
 void WatchProcessSignals(QObject* context, std::function<void(ProcessSignal)> handler)
 {
-    if (!g_stops)
+    std::lock_guard lock(g_lock);
+    if (g_forcedExitMessage.empty())
         return;
     g_context = context;
     g_handler = std::move(handler);
-    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    if (g_earlyStop)  // what came while the program started counts as any other
+        DeliverStop();
 }
 
 }  // namespace quilvex

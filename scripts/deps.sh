@@ -7,7 +7,7 @@ set -euo pipefail
 
 declare -A groups=(
     [build]="build-essential ccache cmake pkgconf qt6-base-dev qt6-serialport-dev libgeographiclib-dev libgtest-dev libbenchmark-dev"
-    [run]="fonts-noto-cjk libgl1 libxkbcommon-x11-0 libxcb-cursor0"
+    [run]="fonts-noto-cjk qt6-translations-l10n libgl1 libxkbcommon-x11-0 libxcb-cursor0"
     [test]="fonts-noto-cjk socat gpsd gpsd-clients python3 python3-nmea2 python3-geographiclib desktop-file-utils file faketime locales time"
     [xvfb]="xvfb xauth"
     [fuzz]="clang libclang-rt-14-dev"

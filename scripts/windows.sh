@@ -146,6 +146,8 @@ window_named() {
     return 1
 }
 
+# The original receiver: no settings kept from an earlier run.
+wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 (cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
 window=$(window_named '^Quilvex')
 sleep 2  # the first paint
@@ -176,6 +178,40 @@ print(ticks[0] if ticks else data[:400], end='')
 sys.exit(0 if len(ticks) >= 3 and not after and sys.argv[3] == 'Quilvex — 送信中: COM1 4800 bps' else 1)
 PY
 wineserver -k
+
+# The receiver settings dialog by keyboard: standard NMEA 4.11 with all five
+# systems, kept in Wine's registry, then sent to COM1 and drawn in the sky view.
+say "the window's receiver settings under Wine"
+wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
+(cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
+window=$(window_named '^Quilvex')
+sleep 2
+xdotool mousemove --window "$window" 30 100 click 1  # the focus, off the edit fields
+xdotool key F2
+sleep 2
+# 形式: the last, 4.11; the talker is GN alone there; GPS is ticked; the other four.
+xdotool key alt+f End Tab
+for _ in 1 2 3 4; do xdotool key Tab space; done
+xdotool key Return
+sleep 1
+wine reg query 'HKCU\Software\Quilvex\Quilvex\receiver' | grep -E 'format|nmea|systems' | sed 's/^ */  kept: /'
+# 115200 bit/s, which carries a whole five-system tick each second.
+xdotool mousemove --window "$window" 100 42 click 1 key ctrl+a type 115200
+xdotool mousemove --window "$window" 76 136 click 1
+xdotool key F3
+timeout 4.5 cat "$tmp/peer" >"$tmp/five" || true
+import -window root -trim +repage "$build/quilvex-wine-sky.png"
+echo "title while sending: $(xdotool getwindowname "$window")"
+cp "$tmp/five" "$build/com1-five-systems.txt"
+python3 - "$tmp/five" <<'PY'
+import re, sys
+data = open(sys.argv[1], 'rb').read().decode('ascii')
+talkers = sorted(set(re.findall(r'\$(G[PLABNQ])GSV', data)))
+print(f"COM1: {len(data)} bytes, {data.count('GNGGA')} GNGGA, GSV from {' '.join(talkers)}")
+sys.exit(0 if data.count('$GNGGA') >= 2 and talkers == ['GA', 'GB', 'GL', 'GP', 'GQ'] else 1)
+PY
+wineserver -k
+wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 (cd "$deploy" && exec wine quilvex-nmea.exe --tcp "127.0.0.1:$port" --count 3 --quiet) & nmea=$!
@@ -219,10 +255,24 @@ if [ "$package" = 1 ]; then
     window_named '^Quilvex$' >/dev/null
     echo "installed quilvex.exe: the window is up"
     wineserver -k
-    wine 'C:\Quilvex\Uninstall.exe' /S
+    echo "installed size: $(du -sb "$installed" | cut -f1) bytes"
+    # A second install into another folder upgrades the first, which goes whole;
+    # its uninstaller then leaves nothing: files, Start menu, Apps entry, registry keys.
+    wine "$installer" /S
+    wineserver -w
+    upgraded="$WINEPREFIX/drive_c/Program Files/Quilvex"
+    [ ! -e "$installed" ] && [ -e "$upgraded/quilvex.exe" ] ||
+        { echo "windows.sh: a second install left $installed beside $upgraded" >&2; exit 1; }
+    echo "installed again into C:\Program Files\Quilvex: C:\Quilvex is gone"
+    wine 'C:\Program Files\Quilvex\Uninstall.exe' /S
     wineserver -w
     sleep 1
-    [ ! -e "$installed/quilvex.exe" ] && echo "uninstalled: the programs are gone"
+    left=$(ls -d "$installed" "$upgraded" 2>/dev/null; find "$WINEPREFIX/drive_c" -ipath '*Start Menu*quilvex*')
+    if [ -n "$left" ] || wine reg query 'HKLM\Software\The Quilvex developers' >/dev/null 2>&1 ||
+        wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quilvex' >/dev/null 2>&1; then
+        echo "windows.sh: the uninstaller left ${left:-registry keys}" >&2; exit 1
+    fi
+    echo "uninstalled: no file, Start-menu entry or registry key is left"
 fi
 
 say "done: both programs run from $deploy"

@@ -8,6 +8,14 @@ endforeach()
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
 
+# Qt's own texts in Japanese (the window loads translations/qtbase_ja.qm
+# beside itself); the .qm files are the same on every platform, so a Qt
+# without them takes Debian's (qt6-translations-l10n).
+find_path(QUILVEX_QT_TRANSLATIONS qtbase_ja.qm
+          HINTS ${QT6_INSTALL_PREFIX}/translations ${Qt6_DIR}/../../../translations /usr/share/qt6/translations
+          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+install(FILES ${QUILVEX_QT_TRANSLATIONS}/qtbase_ja.qm DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
+
 if(MINGW)
     # Debian keeps them beside the compiler's libraries; Windows kits beside g++.exe.
     get_filename_component(compiler_dir ${CMAKE_CXX_COMPILER} DIRECTORY)
@@ -19,6 +27,21 @@ if(MINGW)
             set(runtime ${runtime_${dll}})
         endif()
         install(FILES ${runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})
+        # Shipped stripped: debug information is most of their size (libstdc++: 23.7 MB, 1.95 MB without).
+        install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${dll}\" COMMAND_ERROR_IS_FATAL ANY)")
+    endforeach()
+    # The LGPL asks for the change made to Qt's Windows platform plugin and the
+    # recipe that built it; both are kept beside the checkout with the Qt build.
+    set(qt_recipe_dir ${PROJECT_SOURCE_DIR}/../shared/qt)
+    if(DEFINED ENV{QUILVEX_QT_DIR})
+        set(qt_recipe_dir $ENV{QUILVEX_QT_DIR})
+    endif()
+    foreach(file qt-windows-plugin.patch build-qt-mingw.sh)
+        if(NOT EXISTS ${qt_recipe_dir}/${file})
+            message(FATAL_ERROR "${qt_recipe_dir}/${file} is missing: the licences must ship it with Qt's DLLs")
+        endif()
+        install(FILES ${qt_recipe_dir}/${file} DESTINATION licences/qt)
     endforeach()
 endif()
 
@@ -48,4 +71,46 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/resources/quilvex.ico)
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(${CMAKE_CURRENT_LIST_DIR}/JapaneseInstaller.cmake)
+# One install at a time. An install first removes the one Windows lists,
+# wherever it is: its uninstaller runs in place and cannot delete itself, so
+# the installer deletes it and the folder left empty. An uninstaller removes
+# its own files; the Apps entry, the Start-menu folder and the registry keys
+# only while Windows lists its own install (an earlier install's leftover
+# uninstaller leaves the later install whole).
+set(quilvex_files quilvex.exe quilvex-nmea.exe libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(module Core Gui Widgets Network SerialPort)
+    list(APPEND quilvex_files Qt6${module}.dll)
+endforeach()
+list(TRANSFORM quilvex_files PREPEND [=[  Delete "$INSTDIR\]=])
+list(TRANSFORM quilvex_files APPEND "\"\n")
+string(JOIN "" quilvex_deletes ${quilvex_files})
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
+  ReadRegStr $R0 HKLM "Software\The Quilvex developers\Quilvex" ""
+  StrCmp $R0 "" 0 +2
+  ReadRegStr $R0 HKCU "Software\The Quilvex developers\Quilvex" ""
+  StrCmp $R0 "" quilvexNoEarlier
+  IfFileExists "$R0\Uninstall.exe" 0 quilvexNoEarlier
+  DetailPrint "Removing the earlier install in $R0"
+  ExecWait '"$R0\Uninstall.exe" /S _?=$R0'
+  Delete "$R0\Uninstall.exe"
+  RMDir "$R0"
+  SetOutPath "$INSTDIR"
+quilvexNoEarlier:
+]=])
+string(CONCAT CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
+  ReadRegStr $R0 SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quilvex" "UninstallString"
+  StrCmp $R0 '"$INSTDIR\Uninstall.exe"' quilvexOwnsEntries
+]=] "${quilvex_deletes}" [=[
+  RMDir /r "$INSTDIR\platforms"
+  RMDir /r "$INSTDIR\styles"
+  RMDir /r "$INSTDIR\licences"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Goto doNotRemoveFromPath
+quilvexOwnsEntries:
+  DeleteRegKey SHCTX "Software\The Quilvex developers\Quilvex"
+  DeleteRegKey /ifempty SHCTX "Software\The Quilvex developers"
+]=])
+set(CPACK_VERBATIM_VARIABLES ON)
 include(CPack)

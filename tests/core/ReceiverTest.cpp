@@ -81,6 +81,7 @@ TEST(Receiver, GoldenTicks)
           .speedKnots = 12.4, .courseDeg = 45},
          kStandardExampleTick},
         {{.format = NmeaFormat::Standard, .fixLoss = {{0, 1}}}, kNoFixExampleTick},
+        {{.speedKnots = 0, .courseDeg = 45}, kWorkedExampleTick},  // classic standing still: course 0 as always
         {{.position = GeoPoint{-34.6037, -58.3816, 25.0}, .speedKnots = 5, .courseDeg = 270},
          "$GPZDA,045135.12,16,09,2010,13,51*68\r\n"
          "$GPGGA,045135.12,3436.222000,S,05822.896000,W,1,08,0.9,25.0,M,0,M,5.0,1012*5D\r\n"
@@ -423,6 +424,14 @@ TEST(Receiver, Motion)
         EXPECT_NEAR(r.courseDeg, std::fmod(course + 360, 360), 1e-9) << row.from.lat;
     }
     EXPECT_FALSE(AdvancedTo({.speedKnots = 0}, 5).position);  // unmoved: still the seat, its texts sent as they stand
+    // Over a pole on a course over 180 the course turns round too (315 becomes 225), the
+    // place as far down the meridian as the rhumb line's meridian run went past the pole.
+    const Receiver over = AdvancedTo({.position = GeoPoint{89.99999, 10}, .speedKnots = 12, .courseDeg = 315}, 1);
+    double toPole = 0, lat = 0, lon = 0;
+    kWgs84.Inverse(89.99999, 10, 90, 10, toPole);
+    kWgs84.Direct(90, 10, 180, 12 * kKnot * std::cos(45 * kDeg) - toPole, lat, lon);
+    EXPECT_NEAR(over.position->lat, lat, 1e-9);
+    EXPECT_EQ(over.courseDeg, 225);
 
     // Each second's step is the distance run, measured by the geodesic
     // between the two places, and its course the mean of the geodesic's

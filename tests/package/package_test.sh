@@ -18,7 +18,7 @@ got="$(dpkg-deb -c "$deb" | awk '$6 !~ /\/$/ {print $6}' | sort)"
 want="$(tr ' ' '\n' <<<"$want" | sort)"
 [ "$got" = "$want" ] || fail "package files differ: $(diff <(echo "$want") - <<<"$got")"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for dep in fonts-noto-cjk libqt6serialport6 libqt6network6 libqt6widgets6 libgeographiclib; do
+for dep in fonts-noto-cjk qt6-translations-l10n libqt6serialport6 libqt6network6 libqt6widgets6 libgeographiclib; do
     grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"

@@ -43,18 +43,18 @@ def free_port():
 
 def start(stack, args):
     """A child that is ended on the way out of the stack."""
-    child = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    child = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=ENV)
     stack.callback(child.wait, timeout=5)
     stack.callback(child.terminate)
     return child
 
 
 def connect(port):
-    """A connection to a local server that may still be starting, within 15 s."""
-    deadline = time.monotonic() + 15
+    """A connection to a local server that may still be starting, within 60 s (a busy machine)."""
+    deadline = time.monotonic() + 60
     while True:
         try:
-            return socket.create_connection(("127.0.0.1", port), timeout=15)
+            return socket.create_connection(("127.0.0.1", port), timeout=60)
         except OSError:
             if time.monotonic() > deadline:
                 raise
@@ -77,15 +77,15 @@ def watch(stack, source, tmp, raw=False):
 
 
 def first(reports, wanted, what):
-    """The first report wanted, within 15 s; the delay goes to standard error."""
+    """The first report wanted, within 60 s (a busy machine); the delay goes to standard error."""
     begin = time.monotonic()
     for report in reports:
         if wanted(report):
             print(f"{what}: {time.monotonic() - begin:.1f} s", file=sys.stderr)
             return report
-        if time.monotonic() - begin > 15:
+        if time.monotonic() - begin > 60:
             break
-    raise AssertionError(f"gpsd reported no {what} within 15 s")
+    raise AssertionError(f"gpsd reported no {what} within 60 s")
 
 
 def tpv(*modes):
@@ -138,13 +138,18 @@ class Peers(unittest.TestCase):
             while not (os.path.exists(out) and os.path.exists(into)):
                 time.sleep(0.02)
             tcp = free_port()
+            begun = datetime.datetime.now(datetime.timezone.utc)
             start(stack, [TOOL, "--quiet", "--pref", "愛知県", "--port", out, "--tcp", str(tcp), "--count", "0"])
             for source in (into, f"tcp://127.0.0.1:{tcp}"):
                 with self.subTest(source=source):
                     report = first(watch(stack, source, tmp), tpv(3), "a fix from " + source[:3])
                     self.assertAlmostEqual(report["lat"], degrees("3510.4896", 2), delta=1e-6)
                     self.assertAlmostEqual(report["lon"], degrees("13654.238600", 3), delta=1e-6)
-                    self.assertEqual(report["time"][-5:], ".000Z")
+                    # UTC of this run (the tool's zone is Tokyo's), never asserted to the millisecond:
+                    # a tick goes late on a busy machine and says so in its stamp.
+                    when = datetime.datetime.fromisoformat(report["time"].replace("Z", "+00:00"))
+                    self.assertTrue(begun.replace(microsecond=0) <= when <= datetime.datetime.now(datetime.timezone.utc),
+                                    (begun, when))
 
     def test_gpsd_sky_and_the_fix_switched_by_sigusr1(self):
         with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
@@ -187,10 +192,12 @@ class Peers(unittest.TestCase):
 
     def test_gpsd_follows_a_moving_receiver(self):
         metres_a_second = 12 * 1852 / 3600
+        # Stamped ticks, one a second: their stamps are whole seconds apart however late each goes.
+        now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
         with tempfile.TemporaryDirectory() as tmp, contextlib.ExitStack() as stack:
             tcp = free_port()
             start(stack, [TOOL, "--quiet", "--position", "40.6892,-74.0445", "--speed", "12", "--course", "45",
-                          "--tcp", str(tcp), "--count", "0"])
+                          "--tcp", str(tcp), "--at", now, "--count", "0"])
             reports = watch(stack, f"tcp://127.0.0.1:{tcp}", tmp)
             fixes = []
             while len(fixes) < 3:

@@ -62,10 +62,48 @@ bool StandardOutputIsTerminal()
     return _isatty(_fileno(stdout)) != 0;
 }
 
-// A console has one screen buffer; two console streams share it.
-bool StandardStreamsShareTerminal()
+// A console has one screen buffer; two console streams share it. A pipe's
+// reader (`| more`) may print to the console too.
+bool StandardOutputMayShowOnTerminal()
 {
-    return StandardOutputIsTerminal() && StandardErrorIsTerminal();
+    return StandardErrorIsTerminal() &&
+           (StandardOutputIsTerminal() || GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE);
+}
+
+// Turned on for this run only: the console's mode is given back at the end.
+bool StandardErrorTakesEscapes()
+{
+    static const bool takes = [] {
+        const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        if (!GetConsoleMode(console, &mode))
+            return false;
+        // Wine's console keeps the mode but prints the codes as text.
+        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr)
+            return false;
+        if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
+            return true;
+        // A console from before Windows 10 refuses the mode, or drops it.
+        DWORD set = 0;
+        if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) || !GetConsoleMode(console, &set) ||
+            !(set & ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+            return false;
+        static DWORD before = mode;
+        std::atexit([] { SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), before); });
+        return true;
+    }();
+    return takes;
+}
+
+// A console program stops at Ctrl+C, Ctrl+Break or its console closing;
+// without a console only Task Manager or taskkill /F reaches it.
+std::string HowToStop()
+{
+    if (StandardErrorIsTerminal())
+        return "Ctrl+C stops";
+    if (GetConsoleWindow() != nullptr)
+        return "Ctrl+C or Ctrl+Break in its console stops it";
+    return "stop it in Task Manager or with taskkill /F /PID " + std::to_string(GetCurrentProcessId());
 }
 
 bool StandardOutputWasOpen()
@@ -74,16 +112,6 @@ bool StandardOutputWasOpen()
 }
 
 void SurviveClosedPipes() {}
-
-int OpenFifoWithWriter(const std::string&, int)
-{
-    return kNoWriter;
-}
-
-bool IsTerminal(const std::string&)
-{
-    return false;
-}
 
 }  // namespace quilvex
 
@@ -129,12 +157,25 @@ bool StandardOutputIsTerminal()
     return ::isatty(1) == 1;
 }
 
-bool StandardStreamsShareTerminal()
+bool StandardOutputMayShowOnTerminal()
 {
     struct stat out {}, err {};
-    if (!StandardOutputIsTerminal() || !StandardErrorIsTerminal() || ::fstat(1, &out) != 0 || ::fstat(2, &err) != 0)
+    if (!StandardErrorIsTerminal() || ::fstat(1, &out) != 0 || ::fstat(2, &err) != 0)
         return false;
-    return out.st_rdev == err.st_rdev || (out.st_dev == err.st_dev && out.st_ino == err.st_ino);
+    if (S_ISFIFO(out.st_mode) || S_ISSOCK(out.st_mode))
+        return true;
+    return StandardOutputIsTerminal() &&
+           (out.st_rdev == err.st_rdev || (out.st_dev == err.st_dev && out.st_ino == err.st_ino));
+}
+
+bool StandardErrorTakesEscapes()
+{
+    return true;
+}
+
+std::string HowToStop()
+{
+    return InTerminalForeground() ? "Ctrl+C stops" : "stop it with kill " + std::to_string(::getpid());
 }
 
 bool StandardOutputWasOpen()
@@ -152,41 +193,6 @@ bool StandardOutputWasOpen()
 void SurviveClosedPipes()
 {
     ::signal(SIGPIPE, SIG_IGN);
-}
-
-int OpenFifoWithWriter(const std::string& path, int limitMs)
-{
-    constexpr int kSliceMs = 50;  // between looks for a writer after one left with nothing
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return kNoWriter;
-    pollfd ready{fd, POLLIN, 0};
-    int outcome = kNoWriter;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (outcome == kNoWriter) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        if (::poll(&ready, 1, int(left.count())) == 1 && (ready.revents & POLLIN))
-            outcome = fd;
-        else if (ready.revents & POLLHUP)  // a writer came and went with nothing: wait for another
-            ::poll(nullptr, 0, std::min(kSliceMs, int(left.count())));
-    }
-    if (outcome != fd) {
-        ::close(fd);
-        return outcome;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-bool IsTerminal(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    const bool terminal = fd >= 0 && ::isatty(fd) == 1;
-    if (fd >= 0)
-        ::close(fd);
-    return terminal;
 }
 
 }  // namespace quilvex

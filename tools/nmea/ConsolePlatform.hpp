@@ -26,23 +26,23 @@ bool StandardOutputIsTerminal();
 // group: Ctrl+C reaches it, and a line rewritten in place splices into no
 // other program's output.
 bool InTerminalForeground();
-// Both streams are one terminal, however each was opened.
-bool StandardStreamsShareTerminal();
+// What goes to standard output may show on the terminal standard error is
+// on: standard output is that terminal, or a pipe or socket, whose reader
+// (`| cat`, `| tee log`) may well print there; which reader it is cannot be
+// known, so any counts.
+bool StandardOutputMayShowOnTerminal();
+// Whether standard error's terminal takes escape codes (a line erased to its
+// end); a Windows console does once its VT processing is on, which this turns
+// on where the console has it.
+bool StandardErrorTakesEscapes();
+// The end of the start line of a run that goes on until stopped: the ways
+// this process can be stopped from where it runs.
+std::string HowToStop();
 
 // A write to a pipe nobody reads any more fails instead of ending the
 // program, for runs whose standard output carries no ticks: a log reader
 // going away must not end the run and leave a virtual port behind.
 void SurviveClosedPipes();
-
-// A FIFO opened for reading without waiting for a writer, then its first
-// bytes awaited at most limitMs, whatever signals come: its descriptor,
-// blocking again, or kNoWriter when nothing came (Windows has no FIFOs:
-// always kNoWriter).
-inline constexpr int kNoWriter = -1;
-int OpenFifoWithWriter(const std::string& path, int limitMs);
-
-// Whether the path names a terminal (a console, a serial port).
-bool IsTerminal(const std::string& path);
 
 // A host name or address text looked up: the first address, IPv4 first,
 // as numeric text.

@@ -5,6 +5,7 @@
 #include "ProcessSignals.hpp"
 #include "ReceiverTexts.hpp"
 #include "RouteFile.hpp"
+#include "SettingRules.hpp"
 #include "Tick.hpp"
 
 #include <algorithm>
@@ -119,7 +120,7 @@ std::optional<NmeaCommand> CheckCombination(const Given& given)
 
 // Each value of an option read into a setting; the first bad one fails.
 template <typename Parse, typename Into>
-std::optional<NmeaCommand> Read(const Given& given, std::string_view name, Parse parse, Into& into, const char* takes)
+std::optional<NmeaCommand> Read(const Given& given, std::string_view name, Parse parse, Into& into, const std::string& takes)
 {
     if (!given.has(name))
         return std::nullopt;
@@ -239,8 +240,8 @@ std::optional<NmeaCommand> ChooseDialect(const Given& given, Receiver& r)
     for (const Constellation system : r.systems)
         names.append(names.empty() ? "" : ",").append(NameOf(system));
     if (given.has("nmea") && r.dialect == NmeaDialect::V23)
-        return Fail("--nmea 2.3 cannot go with --gnss " + names +
-                    ": NMEA 2.3 has no way to say which system a satellite belongs to (use 4.10 or 4.11)");
+        return Fail("--nmea 2.3 cannot go with --gnss " + names + ": " +
+                    SettingTakes(Setting::OneSystemDialect, Language::English));
     if (!given.has("nmea"))
         r.dialect = NmeaDialect::V411;
     if (given.has("talker") && r.talker == Talker::GP)
@@ -306,20 +307,17 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
              given.has("pref") ? ReadPref(given.of("pref").front(), r) : std::nullopt,
              Read(given, "at", instant, o.at, atTakes.c_str()),
              Read(given, "start", wholeSecond, o.start, startTakes.c_str()),
-             Read(given, "format", ParseFormat, r.format, "classic or standard"),
-             Read(given, "talker", ParseTalker, r.talker, "GP or GN"),
-             Read(given, "gnss", ParseConstellations, r.systems,
-                  "all, or any of gps, glonass, galileo, beidou and qzss, comma-separated, each once"),
-             Read(given, "nmea", ParseDialect, r.dialect, "2.3, 4.10 or 4.11"),
-             Read(given, "position", ParsePosition, r.position,
-                  "LAT,LON[,ALT]: degrees of latitude from -90 to 90 and of longitude from -180 to 180, south and "
-                  "west negative, and metres from -1000 to 100000, such as -33.8568,151.2153,58"),
-             Read(given, "speed", ParseSpeed, r.speedKnots, "knots from 0 to 1000, such as 12.5"),
-             Read(given, "course", ParseCourse, r.courseDeg, "degrees true from 0 to under 360, such as 45"),
+             Read(given, "format", ParseFormat, r.format, SettingTakes(Setting::Format, Language::English)),
+             Read(given, "talker", ParseTalker, r.talker, SettingTakes(Setting::Talker, Language::English)),
+             Read(given, "gnss", ParseConstellations, r.systems, SettingTakes(Setting::Gnss, Language::English)),
+             Read(given, "nmea", ParseDialect, r.dialect, SettingTakes(Setting::Nmea, Language::English)),
+             Read(given, "position", ParsePosition, r.position, SettingTakes(Setting::Position, Language::English)),
+             Read(given, "speed", ParseSpeed, r.speedKnots, SettingTakes(Setting::Speed, Language::English)),
+             Read(given, "course", ParseCourse, r.courseDeg, SettingTakes(Setting::Course, Language::English)),
              Read(given, "fix-loss", ParseFixLoss, r.fixLoss,
                   "AFTER+FOR in whole ticks, FOR at least 1, such as 30+10 for ticks 30 to 39"),
              Read(given, "count", WholeNumber, counted, "a whole number of ticks, 0 or more"),
-             Read(given, "rate", rate, o.rate, rateRange.c_str()),
+             Read(given, "rate", rate, o.rate, rateRange),
              Read(given, "hz", hz, o.hz, "ticks a second: 1, 2, 4, 5, 10 or 20"),
              ReadPort(given, o),
              ReadNetwork(given, Destination::Kind::Tcp, o.destinations),
@@ -341,14 +339,10 @@ NmeaCommand ParseNmeaArguments(const std::vector<std::string>& arguments)
         return *failed;
     if (auto failed = CheckLineFits(o))
         return *failed;
-    const auto pace = [](const std::string& text) -> std::optional<int> {
-        const auto n = WholeNumber(text);
-        return n && *n >= 1 && *n <= 100 ? std::optional(static_cast<int>(*n)) : std::nullopt;
-    };
-    if (auto failed = Read(given, "pace", pace, o.pace, "a whole number from 1 to 100"))
+    if (auto failed = Read(given, "pace", ParsePace, o.pace, SettingTakes(Setting::Pace, Language::English)))
         return *failed;
-    if (given.has("route") && !(r.speedKnots > 0))
-        return Fail("--route takes a --speed above 0");
+    if (given.has("route") && !(r.speedKnots > kSpeedRange.low))
+        return Fail("--route takes " + SettingTakes(Setting::RouteSpeed, Language::English));
     if (given.has("loop") && !given.has("route") && !given.has("replay"))
         return Fail("--loop goes with --route or --replay");
     o.routeFile = given.has("route") ? given.of("route").front() : "";

@@ -5,6 +5,7 @@
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
 #include "Sentences.hpp"
+#include "SettingRules.hpp"
 #include "Tick.hpp"
 
 #include <algorithm>
@@ -151,6 +152,9 @@ std::string OptionHelp(const OptionRow& row, const HelpWords& words)
     text = Replaced(std::move(text), "{default-rate}", kDefaultRate);
     text = Replaced(std::move(text), "{instant-range}", kInstantRangeText);
     text = Replaced(std::move(text), "{highest-rate}", std::to_string(kHighestRate));
+    text = Replaced(std::move(text), "{speed-range}", RangeText(kSpeedRange));
+    text = Replaced(std::move(text), "{course-range}", RangeText(kCourseRange));
+    text = Replaced(std::move(text), "{pace-range}", RangeText(kPaceRange));
     std::string rates;
     for (const int rate : kUpdateRates)
         rates += (rate == kUpdateRates.back() ? " or " : rates.empty() ? "" : ", ") + std::to_string(rate);

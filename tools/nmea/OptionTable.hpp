@@ -17,7 +17,7 @@ struct OptionRow {
     bool repeatable;
     std::string_view conflicts;  // options it cannot go with, blank-separated (either row may say so)
     std::string_view needs;      // the option it goes with only, if any; NAME=VALUE: only with that value
-    std::string_view help;       // one paragraph; OptionHelp fills in the {braces}
+    std::string_view help;       // one paragraph; OptionHelp fills in the {braces}, ranges from SettingRules
     char letter = 0;             // a one-letter form, such as -h
     std::string_view unmet = {}; // why it needs `needs`, for the message
     std::string_view needless = {};  // its own value that needs nothing (the default), if any
@@ -33,10 +33,10 @@ inline constexpr std::array kOptionTable{
               "Any place instead of a seat: signed decimal degrees, south and west negative, and metres "
               "above mean sea level, such as -33.8568,151.2153,58 or 40.6892,-74.0445."},
     OptionRow{"speed", "KNOTS", false, "", "",
-              "Speed over ground, 0 to 1000, such as 12: the place moves along a rhumb line on the WGS84 "
+              "Speed over ground, {speed-range}, such as 12: the place moves along a rhumb line on the WGS84 "
               "ellipsoid, each second by what the speed covers (12 kn: 6.17 m)."},
     OptionRow{"course", "DEGREES", false, "", "speed",
-              "True course, 0 to under 360, such as 45 (default 0); only with --speed. Over a pole the track "
+              "True course, {course-range}, such as 45 (default 0); only with --speed. Over a pole the track "
               "goes on down the far side, its course turned round (45 becomes 135, 0 becomes 180); at a pole "
               "a course of 90 or 270 goes nowhere, so the place stays at the pole.",
               0, "without a speed the receiver stands still, on no course"},
@@ -61,7 +61,7 @@ inline constexpr std::array kOptionTable{
               "or of other sentences are passed over and counted in one notice at the end. The log is read as "
               "a stream; a FIFO is read if its writer's first bytes come within 3 s, else refused. The run "
               "ends with the log (status 0)."},
-    OptionRow{"pace", "N", false, "", "replay", "Play the log N times faster, 1 (default) to 100."},
+    OptionRow{"pace", "N", false, "", "replay", "Play the log N times faster, {pace-range} (default 1)."},
     OptionRow{"loop", "", false, "", "",
               "With --route or --replay: from the end, go round again from the start."},
     OptionRow{"format", "classic|standard", false, "", "",

@@ -3,11 +3,13 @@
 #include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
+#include "ReceiverTexts.hpp"
 #include "Tick.hpp"
 #include "TimeTexts.hpp"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
@@ -103,7 +105,7 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
     connect(&m_run, &TickRun::becameIdle, this, &TickRunner::sayHeldNotices);
     if (!m_options.quiet)
         connect(&m_run, &TickRun::notice, this, [this](const QString& line) { say(line.toStdString()); });
-    m_sharedTerminal = m_options.toStandardOutput() && StandardStreamsShareTerminal();
+    m_sharedTerminal = m_options.toStandardOutput() && StandardOutputMayShowOnTerminal();
     m_statusLine = !m_options.quiet && StandardErrorIsTerminal() && !m_sharedTerminal;
     const char* debug = std::getenv("QUILVEX_TICK_DEBUG");
     m_timingDebug = debug && *debug && std::string(debug) != "0";
@@ -205,9 +207,7 @@ void TickRunner::say(const std::string& line)
         m_heldNotices.push_back(line);
         return;
     }
-    if (m_statusLineShown)
-        std::fputs("\r\x1b[K", stderr);
-    std::fprintf(stderr, "quilvex-nmea: %s\n", line.c_str());
+    std::fprintf(stderr, "%squilvex-nmea: %s\n", statusErased().c_str(), line.c_str());
 }
 
 void TickRunner::sayHeldNotices()
@@ -249,7 +249,7 @@ void TickRunner::start()
         if (!names.empty())
             line += " (" + names + ")";
         const Receiver& r = m_options.receiver;
-        const long long rate = std::atoll(m_options.rate.c_str());
+        const long long rate = WholeNumber(m_options.rate).value_or(0);
         const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(rate, r.systems, r.dialect);
         if (slowPort && r.format == NmeaFormat::Standard) {
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
@@ -259,8 +259,7 @@ void TickRunner::start()
         // A replay that does not loop ends with its log, so it needs no stopping.
         const bool endsWithLog = m_options.replay && !m_options.replay->loops();
         if (m_options.count == 0 && !endsWithLog)
-            line += InTerminalForeground() ? "; Ctrl+C stops"
-                                           : "; stop it with kill " + std::to_string(QCoreApplication::applicationPid());
+            line += "; " + HowToStop();
         say(line);
     }
     if (m_paced) {
@@ -420,9 +419,24 @@ void TickRunner::showStatus()
     const std::string count = m_options.hz == 1 ? Ticks(m_ticks)
                                                 : "second " + std::to_string(RunSecond(m_receiver)) + " at " +
                                                       std::to_string(m_options.hz) + " Hz, " + Ticks(m_ticks);
-    std::fprintf(stderr, "\r%s, %lld skipped, last %s UTC%s\x1b[K", count.c_str(), skipped(),
-                 lastStamp().c_str(), state.c_str());
+    const std::string text = count + ", " + std::to_string(skipped()) + " skipped, last " + lastStamp() + " UTC" + state;
+    const std::string erased = StandardErrorTakesEscapes() ? "\x1b[K" : std::string(
+        m_statusWidth > text.size() ? m_statusWidth - text.size() : 0, ' ');
+    std::fprintf(stderr, "\r%s%s", text.c_str(), erased.c_str());
+    m_statusWidth = std::max(m_statusWidth, text.size());
     m_statusLineShown = true;
+}
+
+// What takes the status line away before a line of text.
+std::string TickRunner::statusErased() const
+{
+    if (!m_statusLineShown)
+        return {};
+    if (StandardErrorTakesEscapes())
+        return "\r\x1b[K";
+    std::string blanks(m_statusWidth + 2, ' ');
+    blanks.front() = blanks.back() = '\r';
+    return blanks;
 }
 
 void TickRunner::outputFailed(const OutputError& error)

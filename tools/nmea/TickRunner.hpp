@@ -58,6 +58,7 @@ private:
     void say(const std::string& line);
     void sayHeldNotices();
     void showStatus();
+    std::string statusErased() const;
     void reportTiming();
     long long skipped() const;
 
@@ -78,11 +79,13 @@ private:
     bool m_finishing = false;
     bool m_replayBegun = false, m_replayReady = false;
     ExitStatus m_status = kExitDone;
-    // Ticks on the terminal that standard error shares: no status line, and
+    // Ticks that may show on the terminal standard error is on (that very
+    // terminal, or a pipe whose reader may print there): no status line, and
     // notices wait until the ticks handed over are written.
     bool m_sharedTerminal = false;
     bool m_statusLine = false;
     bool m_statusLineShown = false;
+    std::size_t m_statusWidth = 0;  // blanked over where escape codes are not taken
     std::vector<std::string> m_heldNotices;
     QElapsedTimer m_clock;  // since the outputs opened
     bool m_timingDebug = false;

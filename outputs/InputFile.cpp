@@ -1,6 +1,6 @@
 #include "InputFile.hpp"
 
-#include "ConsolePlatform.hpp"
+#include "InputPlatform.hpp"
 
 #include <QFileInfo>
 #include <QStringDecoder>

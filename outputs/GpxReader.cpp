@@ -19,7 +19,10 @@ struct GpxPoint {
 std::string Quoted(QStringView text)
 {
     constexpr qsizetype shown = 40;
-    return "\"" + text.left(shown).toString().toStdString() + (text.size() > shown ? "...\"" : "\"");
+    // Appended in steps: MinGW's GCC 12 sees a false overlap in "x" + string (-Werror=restrict).
+    std::string quoted = "\"";
+    quoted += text.left(shown).toString().toStdString();
+    return quoted += text.size() > shown ? "...\"" : "\"";
 }
 
 std::optional<double> Parsed(QStringView text, std::optional<double> (*parse)(std::string_view))
