@@ -97,6 +97,7 @@ TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutp
                        QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_run(std::move(outputs))
 {
+    m_realTime = RealTimeEpochs(m_options.hz);
     connect(&m_seconds, &SecondTimer::coming, this, &TickRunner::composeAhead);
     connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
     connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
@@ -117,10 +118,8 @@ TickRunner::~TickRunner() = default;
 // reads the wall clock, so a step of it moves neither the place nor a
 // window: with --at the epoch is the tick's number over the rate; with
 // --start the epochs the monotonic clock counted since the first tick, the
-// stamp the start plus those. Any other real-time tick counts one second
-// for each UTC second that has ticks, plus its epoch's part of that second,
-// and carries the instant it goes as the timer read it (above 1 Hz, its
-// epoch's instant).
+// stamp the start plus those. Any other real-time tick is as
+// RealTimeEpochs (core/) tells, as in the window.
 TickRunner::Due TickRunner::nextDue(const TickSchedule::Timing& timing)
 {
     using namespace std::chrono;
@@ -133,12 +132,8 @@ TickRunner::Due TickRunner::nextDue(const TickSchedule::Timing& timing)
         return {next, *m_options.at + next, newSecond(next)};
     }
     if (!m_options.start) {
-        const auto second = floor<seconds>(timing.epoch);
-        const bool first = m_ticks == 0 || second != floor<seconds>(m_lastEpoch) || timing.epoch <= m_lastEpoch;
-        m_lastEpoch = timing.epoch;
-        const seconds whole = m_ticks == 0 ? seconds(0) : floor<seconds>(last) + seconds(first ? 1 : 0);
-        const UtcInstant stamp = m_options.hz == 1 ? floor<milliseconds>(timing.at) : UtcInstant(timing.epoch);
-        return {whole + (timing.epoch - second), stamp, first};
+        const RealTimeEpochs::Due due = m_realTime.next(timing);
+        return {due.sinceFirst, due.instant, due.firstOfSecond};
     }
     const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
     if (m_ticks == 0)
