@@ -161,15 +161,6 @@ QString DescribeChoice(const ReceiverChoice& c)
     return parts.join(QStringLiteral("、"));
 }
 
-QString UnsupportedChoice(const ReceiverChoice& c)
-{
-    if (c.format != NmeaFormat::Standard)
-        return {};
-    if (c.hz != 1)
-        return QStringLiteral("この版の受信機は 1 Hz でしか送れません。");
-    return {};
-}
-
 std::variant<PreparedReceiver, QString> PrepareReceiver(const ReceiverChoice& c, int slot)
 {
     PreparedReceiver p;

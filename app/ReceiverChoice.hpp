@@ -46,9 +46,6 @@ void SaveReceiverChoice(QSettings& settings, const ReceiverChoice& choice);
 // "標準 NMEA 2.3 GN・GPS・1 Hz、経路 tokyo.gpx 12 kn"; empty for the original.
 QString DescribeChoice(const ReceiverChoice& choice);
 
-// What this build's receiver cannot send yet, as a refusal; empty when it can.
-QString UnsupportedChoice(const ReceiverChoice& choice);
-
 // The receiver a Start sends from: its route read, its replay opened up to
 // the first fix; or the Japanese refusal naming the file and why.
 struct PreparedReceiver {

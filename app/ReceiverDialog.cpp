@@ -281,8 +281,6 @@ bool ReceiverDialog::Read(ReceiverChoice& c)
             return refused(txtPace, Setting::Pace, txtPace->text());
         c.pace = *pace;
     }
-    if (const QString unsupported = UnsupportedChoice(c); !unsupported.isEmpty())
-        return Refuse(cmbFormat, unsupported);
     return true;
 }
 

@@ -176,7 +176,7 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     SelectExactly(cmbBPS, QString::fromLatin1(kDefaultRate.data(), qsizetype(kDefaultRate.size())));
     cmdStop->setEnabled(false);
 
-    // Ticks on each whole UTC second, as a receiver sends them.
+    // Ticks on each whole UTC second, or each epoch of its grid above 1 Hz, as a receiver sends them.
     Timer1 = new SecondTimer(this);
     Timer1->setObjectName("Timer1");
 
@@ -188,6 +188,7 @@ frmMain::frmMain(PortSource ports, QWidget* parent) : QWidget(parent), m_ports(s
     connect(cmbCOM, &QComboBox::currentTextChanged, this,
             [this](const QString& port) { cmbBPS->setEnabled(!TcpPortText(port.toStdString())); });
     connect(cmbCOM, &PickComboBox::aboutToOpen, this, &frmMain::cmbCOM_DropDown);
+    connect(Timer1, &SecondTimer::coming, this, &frmMain::Timer1_Coming);
     connect(Timer1, &SecondTimer::tick, this, &frmMain::Timer1_Timer);
 
     // A receiver that loses its fix, on demand: a right click on the window,
@@ -264,7 +265,11 @@ void frmMain::cmdStart_Click()
     m_receiver = std::move(ready.receiver);
     m_replay = std::move(ready.replay);
     m_running = m_choice;
-    m_second = 0;
+    // The classic stream is the original's, at 1 Hz.
+    m_hz = m_running.format == NmeaFormat::Standard ? m_running.hz : 1;
+    m_epochs = RealTimeEpochs(m_hz);
+    m_composedAhead = false;
+    m_ahead.reset();
     cmdStart->setEnabled(false);
     if (!m_replay)
         return StartSending();
@@ -303,6 +308,7 @@ void frmMain::StartSending()
         MSComm1_Error(*error);
         return;
     }
+    Timer1->setRate(m_hz);
     Timer1->start();
     ShowRunState();
     // Disabling Start sent the focus on to the lists; Space now stops.
@@ -366,29 +372,57 @@ void frmMain::cmbCOM_DropDown()
     cmbCOM->view()->setMinimumWidth(widest + 2 * cmbCOM->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
-void frmMain::Timer1_Timer()
+// The tick of the epoch the timer is at, as quilvex-nmea composes it; none
+// once the replay has ended.
+std::optional<Tick> frmMain::ComposeDue(const TickSchedule::Timing& timing)
 {
+    const RealTimeEpochs::Due due = m_epochs.next(timing);
     // A text that names no prefecture leaves the receiver without a place:
     // its ticks carry no fix, and the fields no coordinates.
     m_receiver.slot = m_prefSlot;
-    m_receiver = AdvancedTo(std::move(m_receiver), m_second);
+    m_receiver = AdvancedTo(std::move(m_receiver), due.sinceFirst);
     if (m_replay) {
-        const ReplayCursor::At at = m_replay->at(std::chrono::seconds(m_second));
-        if (at.state == ReplayCursor::At::State::Ended) {
-            StopTransmission();
-            ShowStatus(QStringLiteral("記録の再生が終わりました。"));
-            return;
-        }
+        const ReplayCursor::At at = m_replay->at(due.sinceFirst);
+        if (at.state == ReplayCursor::At::State::Ended)
+            return std::nullopt;
         m_receiver.replay = at.replayed;  // while the next record is not read yet, what holds meanwhile
     }
-    ++m_second;
-    ShowPlace();
-    m_lastTick = ComposeTickNow(m_receiver);
-    m_ticked = true;
+    m_dueCarriesSky = due.firstOfSecond;
+    return ComposeTickAt(m_receiver, due.instant, due.firstOfSecond);
+}
+
+// Above 1 Hz a tick carries its epoch's instant, known before it is due, so
+// it is made then and only handed over at the instant.
+void frmMain::Timer1_Coming()
+{
+    if (m_hz == 1)
+        return;
+    m_ahead = ComposeDue(Timer1->upcoming());
+    m_aheadCarriesSky = m_dueCarriesSky;
+    m_composedAhead = true;
+}
+
+void frmMain::Timer1_Timer()
+{
+    std::optional<Tick> tick = m_composedAhead ? std::move(m_ahead) : ComposeDue(Timer1->timing());
+    const bool carriesSky = m_composedAhead ? m_aheadCarriesSky : m_dueCarriesSky;
+    m_composedAhead = false;
+    m_ahead.reset();
+    if (!tick) {
+        StopTransmission();
+        ShowStatus(QStringLiteral("記録の再生が終わりました。"));
+        return;
+    }
     if (m_fanout)
-        m_fanout->send(m_lastTick);
-    if (m_sky)
-        m_sky->ShowTick(m_lastTick, m_receiver.format == NmeaFormat::Standard);
+        m_fanout->send(*tick);
+    ShowPlace();
+    // The sky view follows the ticks that carry the sky: above 1 Hz, each second's first.
+    if (carriesSky) {
+        m_lastTick = std::move(*tick);
+        m_ticked = true;
+        if (m_sky)
+            m_sky->ShowTick(m_lastTick, m_receiver.format == NmeaFormat::Standard);
+    }
     ShowRunState();
 }
 

@@ -2,12 +2,14 @@
 
 #include "OutputError.hpp"
 #include "PortListing.hpp"
+#include "RealTimeEpochs.hpp"
 #include "Receiver.hpp"
 #include "ReceiverChoice.hpp"
 
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -45,7 +47,9 @@ private:
     void cmbCOM_Click();
     void cmbBPS_Click();
     void cmbCOM_DropDown();
+    void Timer1_Coming();
     void Timer1_Timer();
+    std::optional<Tick> ComposeDue(const TickSchedule::Timing& timing);
     void StopTransmission();
     void MSComm1_Error(const OutputError& error);
     void ShowRunState();
@@ -86,8 +90,12 @@ private:
     ReceiverChoice m_choice;    // for the next Start
     ReceiverChoice m_running;   // as it stood at Start
     std::shared_ptr<ReplayPlayer> m_replay;
-    long long m_second = 0;     // ticks since Start
-    Tick m_lastTick;            // for a sky view opened meanwhile
+    int m_hz = 1;                // ticks a second since Start
+    RealTimeEpochs m_epochs;     // each tick's epoch and stamp, as quilvex-nmea's
+    bool m_composedAhead = false;  // above 1 Hz, before the tick is due
+    std::optional<Tick> m_ahead;   // none: the replay ended
+    bool m_aheadCarriesSky = false, m_dueCarriesSky = false;
+    Tick m_lastTick;            // the last that carried a sky, for a sky view opened meanwhile
     bool m_ticked = false;
 };
 

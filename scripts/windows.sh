@@ -187,7 +187,7 @@ PY
 wineserver -k
 
 # The receiver settings dialog by keyboard: standard NMEA 4.11 with all five
-# systems, kept in Wine's registry, then sent to COM1 and drawn in the sky view.
+# systems at 5 Hz, kept in Wine's registry, then sent to COM1 and drawn in the sky view.
 say "the window's receiver settings under Wine"
 wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 (cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
@@ -196,13 +196,15 @@ sleep 2
 focus_window "$window"
 xdotool key F2
 sleep 2
-# 形式: the last, 4.11; the talker is GN alone there; GPS is ticked; the other four.
+# 形式: the last, 4.11; the talker is GN alone there; GPS is ticked; the other
+# four; 更新レート: 1, 2, 4, then 5 Hz.
 xdotool key alt+f End Tab
 for _ in 1 2 3 4; do xdotool key Tab space; done
+xdotool key Tab Down Down Down
 xdotool key Return
 sleep 1
-wine reg query 'HKCU\Software\Quilvex\Quilvex\receiver' | grep -E 'format|nmea|systems' | sed 's/^ */  kept: /'
-# 115200 bit/s, which carries a whole five-system tick each second; the
+wine reg query 'HKCU\Software\Quilvex\Quilvex\receiver' | grep -E 'format|nmea|systems|hz' | sed 's/^ */  kept: /'
+# 115200 bit/s, which carries a second of five-system ticks at 5 Hz; the
 # dialog gave the focus back to cmbPref.
 focus_window "$window"
 xdotool key Tab ctrl+a type 115200
@@ -215,8 +217,11 @@ python3 - "$tmp/five" <<'PY'
 import re, sys
 data = open(sys.argv[1], 'rb').read().decode('ascii')
 talkers = sorted(set(re.findall(r'\$(G[PLABNQ])GSV', data)))
-print(f"COM1: {len(data)} bytes, {data.count('GNGGA')} GNGGA, GSV from {' '.join(talkers)}")
-sys.exit(0 if data.count('$GNGGA') >= 2 and talkers == ['GA', 'GB', 'GL', 'GP', 'GQ'] else 1)
+stamps = re.findall(r'\$GNGGA,(\d{6})\.(\d\d),', data)
+most = max([[s for s, _ in stamps].count(s) for s, _ in stamps] or [0])
+grid = all(cc[1] == '0' and cc[0] in '02468' for _, cc in stamps)
+print(f"COM1: {len(data)} bytes, {len(stamps)} GNGGA, up to {most} in a second, hundredths {sorted(set(cc for _, cc in stamps))}, GSV from {' '.join(talkers)}")
+sys.exit(0 if most > 1 and grid and talkers == ['GA', 'GB', 'GL', 'GP', 'GQ'] else 1)
 PY
 wineserver -k
 wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true

@@ -98,6 +98,7 @@ NmeaInvocation::NmeaInvocation(NmeaOptions options, std::vector<std::unique_ptr<
                                QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_fanout(std::move(outputs))
 {
+    m_realTime = RealTimeEpochs(m_options.hz);
     connect(&m_seconds, &SecondTimer::coming, this, &NmeaInvocation::composeAhead);
     connect(&m_seconds, &SecondTimer::tick, this, &NmeaInvocation::realTimeTick);
     connect(&m_fanout, &TickFanout::failed, this, &NmeaInvocation::outputFailed);
@@ -118,10 +119,8 @@ NmeaInvocation::~NmeaInvocation() = default;
 // reads the wall clock, so a step of it moves neither the place nor a
 // window: with --at the epoch is the tick's number over the rate; with
 // --start the epochs the monotonic clock counted since the first tick, the
-// stamp the start plus those. Any other real-time tick counts one second
-// for each UTC second that has ticks, plus its epoch's part of that second,
-// and carries the instant it goes as the timer read it (above 1 Hz, its
-// epoch's instant).
+// stamp the start plus those. Any other real-time tick is as
+// RealTimeEpochs (core/) tells, as in the window.
 // Decides only: the schedule's state moves when the tick is taken.
 NmeaInvocation::Due NmeaInvocation::dueAt(const TickSchedule::Timing& timing) const
 {
@@ -130,20 +129,15 @@ NmeaInvocation::Due NmeaInvocation::dueAt(const TickSchedule::Timing& timing) co
     const auto newSecond = [&](milliseconds next) {
         return m_ticks == 0 || floor<seconds>(next) != floor<seconds>(last);
     };
-    Due due{{}, {}, false, m_firstMonotonic, m_lastEpoch, m_startGaps};
+    Due due{{}, {}, false, m_firstMonotonic, m_realTime, m_startGaps};
     if (m_options.at) {
         const milliseconds next = m_ticks * period();
         due.sinceFirst = next, due.instant = *m_options.at + next, due.firstOfSecond = newSecond(next);
         return due;
     }
     if (!m_options.start) {
-        const auto second = floor<seconds>(timing.epoch);
-        const bool first = m_ticks == 0 || second != floor<seconds>(m_lastEpoch) || timing.epoch <= m_lastEpoch;
-        const seconds whole = m_ticks == 0 ? seconds(0) : floor<seconds>(last) + seconds(first ? 1 : 0);
-        due.sinceFirst = whole + (timing.epoch - second);
-        due.instant = m_options.hz == 1 ? floor<milliseconds>(timing.at) : UtcInstant(timing.epoch);
-        due.firstOfSecond = first;
-        due.epoch = timing.epoch;
+        const RealTimeEpochs::Due next = due.realTime.next(timing);  // a copy's, kept if the tick is taken
+        due.sinceFirst = next.sinceFirst, due.instant = next.instant, due.firstOfSecond = next.firstOfSecond;
         return due;
     }
     const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
@@ -176,7 +170,7 @@ std::string NmeaInvocation::runSecond(long long second) const
 Tick NmeaInvocation::takeTick(const Due& due)
 {
     m_firstMonotonic = due.firstMonotonic;
-    m_lastEpoch = due.epoch;
+    m_realTime = due.realTime;
     m_startGaps = due.startGaps;
     ++m_ticks;
     m_startSkipped += m_startGaps;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NmeaOptions.hpp"
+#include "RealTimeEpochs.hpp"
 #include "SecondTimer.hpp"
 #include "Tick.hpp"
 #include "TickFanout.hpp"
@@ -39,7 +40,7 @@ private:
         UtcInstant instant;
         bool firstOfSecond;  // carries ZDA and the sky
         std::chrono::nanoseconds firstMonotonic;
-        TickSchedule::Epoch epoch;
+        RealTimeEpochs realTime;
         long long startGaps;
     };
     Due dueAt(const TickSchedule::Timing& timing) const;
@@ -70,7 +71,7 @@ private:
     bool m_hadFix = true;
     std::chrono::nanoseconds m_firstMonotonic{0};  // the first tick's, with --start
     long long m_startGaps = 0;                     // epochs --start stamps skipped, the last tick's
-    TickSchedule::Epoch m_lastEpoch{};             // the last real-time tick's, without --start
+    RealTimeEpochs m_realTime;                     // without --at or --start
     long long m_startSkipped = 0;
     TickFanout m_fanout;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
