@@ -8,8 +8,10 @@
 #include "PortOutput.hpp"
 #include "PortRules.hpp"
 #include "PrefectureTable.hpp"
+#include "ReceiverTexts.hpp"
 #include "ReceiverDialog.hpp"
 #include "SecondTimer.hpp"
+#include "SettingRules.hpp"
 #include "SkyView.hpp"
 #include "Tick.hpp"
 #include "TickFanout.hpp"
@@ -129,6 +131,19 @@ int WidthKeepingPathsWhole(const QString& message, const QFontMetricsF& metrics)
         unwrapped = std::max(unwrapped, metrics.horizontalAdvance(line));
     }
     return static_cast<int>(std::ceil(std::max(needed, std::min(unwrapped, kMessageBoxWrapsAbove + 1)))) + 1;
+}
+
+// Why a serial line at this rate cannot carry the chosen update rate, as
+// --rate refuses it; empty where it can. A rate text the port's driver
+// refuses is its failure at open, as before.
+QString LineRefusalFor(const ReceiverChoice& choice, const QString& port, const QString& rate)
+{
+    if (choice.format != NmeaFormat::Standard || TcpPortText(port.toStdString()))
+        return {};
+    const auto bitsPerSecond = WholeNumber(rate.toStdString());
+    const auto shortfall =
+        bitsPerSecond ? LineShortfallOf(*bitsPerSecond, choice.systems, choice.dialect, choice.hz) : std::nullopt;
+    return shortfall ? QString::fromStdString(LineRefusal(*shortfall, Language::Japanese)) : QString();
 }
 
 }  // namespace
@@ -253,7 +268,10 @@ void frmMain::cmdStart_Click()
 {
     // Refused before anything opens, so nothing is sent.
     ConfirmPref();
-    auto prepared = PrepareReceiver(m_choice, m_prefSlot);
+    const QString lineRefusal = LineRefusalFor(m_choice, cmbCOM->currentText(), cmbBPS->currentText());
+    std::variant<PreparedReceiver, QString> prepared = lineRefusal;
+    if (lineRefusal.isEmpty())
+        prepared = PrepareReceiver(m_choice, m_prefSlot);
     if (const QString* refusal = std::get_if<QString>(&prepared)) {
         auto* box = new QMessageBox(QMessageBox::Warning, "Quilvex", *refusal, QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,6 +1,7 @@
 #include "SettingRules.hpp"
 
 #include <charconv>
+#include <utility>
 
 namespace quilvex {
 namespace {
@@ -29,6 +30,19 @@ constexpr std::array kSettingRules{
                 "NMEA 2.3 has no way to say which system a satellite belongs to (use 4.10 or 4.11)",
                 "NMEA 2.3 では衛星がどのシステムのものかを示せません。GPS 以外も送るには 4.10 か 4.11 を選んでください。"},
 };
+
+// A line too slow for the update rate; {hz}, {rate}, {bytes}, {fits} and
+// {needs} stand for the shortfall's values.
+struct LineRule {
+    std::string_view english, japanese;
+};
+constexpr LineRule kLineRule{
+    "--hz {hz} does not fit --rate {rate}: a second of standard sentences at {hz} Hz is up to {bytes} bytes, more than "
+    "{rate} bit/s carries in 90 % of a second; the most that fits {rate} bit/s is --hz {fits}, and --hz {hz} needs "
+    "--rate {needs} or more",
+    "更新レート {hz} Hz は {rate} bps では送れません。{hz} Hz の標準の文は 1 秒に最大 {bytes} バイトで、{rate} bps "
+    "で 1 秒の 90 % に送れる量を超えます。{rate} bps で送れるのは {fits} Hz まで、{hz} Hz には {needs} bps "
+    "以上が要ります。"};
 
 // Rows in the order of the settings, so a setting is its row's index.
 constexpr bool InSettingOrder()
@@ -98,6 +112,20 @@ std::string SettingRefusal(Setting setting, Language language, std::string_view 
         return "--" + std::string(rule.option) + " takes " + SettingTakes(setting, language) + ", not \"" +
                std::string(given) + "\"";
     return "「" + std::string(given) + "」は使えません。" + SettingTakes(setting, language);
+}
+
+std::string LineRefusal(const LineShortfall& shortfall, Language language)
+{
+    const std::pair<std::string_view, std::string> values[] = {
+        {"{hz}", std::to_string(shortfall.hz)},         {"{rate}", std::to_string(shortfall.bitsPerSecond)},
+        {"{bytes}", std::to_string(shortfall.bytes)},   {"{fits}", std::to_string(shortfall.fastestHz)},
+        {"{needs}", std::to_string(shortfall.slowestRate)},
+    };
+    std::string text(language == Language::English ? kLineRule.english : kLineRule.japanese);
+    for (const auto& [name, value] : values)
+        for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
+            text.replace(at, name.size(), value);
+    return text;
 }
 
 std::string RangeText(const SettingRange& range)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Language.hpp"
+#include "Tick.hpp"
 
 #include <array>
 #include <string>
@@ -46,6 +47,10 @@ std::string SettingTakes(Setting setting, Language language);
 // The refusal of a given text: "--speed takes knots from 0 to 1000, such
 // as 12.5, not \"1001\"", or the Japanese sentence with the text quoted.
 std::string SettingRefusal(Setting setting, Language language, std::string_view given);
+
+// Why a line cannot carry the update rate: "--hz 5 does not fit --rate
+// 4800: ..." in English, the window's sentence in Japanese.
+std::string LineRefusal(const LineShortfall& shortfall, Language language);
 
 // The range as the help says it: "0 to 1000", "0 to under 360".
 std::string RangeText(const SettingRange& range);

@@ -31,6 +31,19 @@ long long SlowestRateFor(const TickLength& widest, int perSecond)
     return (bits + 8) / 9;
 }
 
+std::optional<LineShortfall> LineShortfallOf(long long bitsPerSecond, const Constellations& systems,
+                                             NmeaDialect dialect, int hz)
+{
+    const TickLength widest = WidestStandardTick(systems, dialect);
+    if (hz == 1 || CarriesStandardSecond(bitsPerSecond, widest, hz))
+        return std::nullopt;
+    int fastest = 1;
+    for (const int rate : kUpdateRates)
+        if (CarriesStandardSecond(bitsPerSecond, widest, rate))
+            fastest = rate;
+    return LineShortfall{hz, bitsPerSecond, WidestStandardSecond(widest, hz), fastest, SlowestRateFor(widest, hz)};
+}
+
 std::string JoinTick(const Tick& tick)
 {
     std::string all;

@@ -84,6 +84,19 @@ bool CarriesStandardSecond(long long bitsPerSecond, const TickLength& widest, in
 // The smallest whole line rate that carries a second at `perSecond`.
 long long SlowestRateFor(const TickLength& widest, int perSecond);
 
+// A serial line too slow for a second of standard ticks above 1 Hz.
+struct LineShortfall {
+    int hz;
+    long long bitsPerSecond;
+    std::size_t bytes;      // the longest second at `hz`
+    int fastestHz;          // the highest update rate the line carries; 1 at least, where the sky takes turns
+    long long slowestRate;  // the line rate `hz` needs
+};
+
+// None at 1 Hz or where the second fits; both front ends refuse the rest.
+std::optional<LineShortfall> LineShortfallOf(long long bitsPerSecond, const Constellations& systems,
+                                             NmeaDialect dialect, int hz);
+
 // What a whole tick puts on the line, for a reader that wants it in one piece.
 std::string JoinTick(const Tick& tick);
 

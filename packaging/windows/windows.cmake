@@ -70,7 +70,6 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/resources/quilvex.ico)
 # and hosts without 32-bit support can too.
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 include(${CMAKE_CURRENT_LIST_DIR}/JapaneseInstaller.cmake)
 # One install at a time. An install first removes the one Windows lists,
 # wherever it is: its uninstaller runs in place and cannot delete itself, so

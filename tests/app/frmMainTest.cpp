@@ -220,6 +220,7 @@ void frmMainTest::receiverSettings()
         const char* atStart;   // a message at Start, with nothing sent
         QStringList sent;      // each on the port
         const char* sky;       // the sky view's first line
+        const char* bps = "115200";  // a whole five-system tick each second
     } rows[] = {
         {"standard GN at a place", "cmbFormat=1 cmbTalker=1 optPlace txtLat=35.6812 txtLon=139.7671 txtAlt=40", true, "",
          "", {"$GNGGA,", ",3540.87200,N,13946.02600,E,1,", ",40.0,M,", "$GPGSV,"}, "測位中"},
@@ -241,6 +242,12 @@ void frmMainTest::receiverSettings()
          "経路ファイル「MISSING」を使えません。ファイルまたはデバイスがありません。", "", {"$GPGSA,A,3,"}, nullptr},
         {"route file gone at Start", "optRoute txtSpeed=12 txtRoute=ROUTE", false, "",
          "経路ファイル「ROUTE」を使えません。ファイルまたはデバイスがありません。", {}, nullptr},
+        // By hand: a tick of 635 bytes, then four of 635 - 38 (ZDA) - 4 * 70 (GSV) = 317; 4800 bit/s
+        // carries 432 in 90 % of a second, not even one tick (1 Hz takes the sky in turn); 1903 * 100 / 9 up.
+        {"5 Hz on a 4800 bps line", "cmbFormat=1 cmbHz=3", false, "",
+         "更新レート 5 Hz は 4800 bps では送れません。5 Hz の標準の文は 1 秒に最大 1903 バイトで、4800 bps で 1 秒の "
+         "90 % に送れる量を超えます。4800 bps で送れるのは 1 Hz まで、5 Hz には 21145 bps 以上が要ります。",
+         {}, nullptr, "4800"},
     };
     for (const auto& row : rows) {
         init();
@@ -275,7 +282,7 @@ void frmMainTest::receiverSettings()
         if (*row.atStart)
             QFile::remove(route);
         PseudoTerminal pty;
-        StartOn(w, QString::fromStdString(pty.slavePath()), "115200");  // a whole five-system tick each second
+        StartOn(w, QString::fromStdString(pty.slavePath()), row.bps);
         if (*row.atStart) {
             QVERIFY(IsStopped(w));
             QTRY_COMPARE(w.findChildren<QMessageBox*>().size(), 1);

@@ -210,20 +210,13 @@ bool SamePlace(const Destination& a, const Destination& b)
 // Above 1 Hz a serial line must carry every second whole: no sky in turn.
 std::optional<NmeaCommand> CheckLineFits(const NmeaOptions& o)
 {
-    const long long bitsPerSecond = WholeNumber(o.rate).value_or(0);
-    const TickLength widest = WidestStandardTick(o.receiver.systems, o.receiver.dialect);
-    if (o.hz == 1 || !o.serialPort() || CarriesStandardSecond(bitsPerSecond, widest, o.hz))
+    if (!o.serialPort())
         return std::nullopt;
-    int fits = 1;
-    for (const int rate : kUpdateRates)
-        if (CarriesStandardSecond(bitsPerSecond, widest, rate))
-            fits = rate;
-    const std::string n = std::to_string(o.hz);
-    return Fail("--hz " + n + " does not fit --rate " + o.rate + ": a second of standard sentences at " + n +
-                " Hz is up to " + std::to_string(WidestStandardSecond(widest, o.hz)) + " bytes, more than " + o.rate +
-                " bit/s carries in 90 % of a second; the most that fits " + o.rate + " bit/s is --hz " +
-                std::to_string(fits) + ", and --hz " + n + " needs --rate " + std::to_string(SlowestRateFor(widest, o.hz)) +
-                " or more");
+    const auto shortfall =
+        LineShortfallOf(WholeNumber(o.rate).value_or(0), o.receiver.systems, o.receiver.dialect, o.hz);
+    if (!shortfall)
+        return std::nullopt;
+    return Fail(LineRefusal(*shortfall, Language::English));
 }
 
 // Beyond GPS alone the sentences must name each satellite's system: 4.11
