@@ -1,5 +1,6 @@
 #include "SkyView.hpp"
 
+#include "Angles.hpp"
 #include "ReceiverChoice.hpp"
 
 #include <QPainter>
@@ -114,7 +115,7 @@ void SkyView::paintEvent(QPaintEvent*)
     p.setFont(small);
     for (const TrackedSatellite& s : m_sky.satellites) {
         const double r = radius * (90 - std::clamp(s.elevation, 0.0, 90.0)) / 90;
-        const double a = s.azimuth * std::numbers::pi / 180;
+        const double a = s.azimuth * kDeg;
         const QPointF at = centre + QPointF(std::sin(a), -std::cos(a)) * r;
         const QColor colour = colourOf(s);
         p.setPen(QPen(colour, 2));

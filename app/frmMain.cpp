@@ -14,7 +14,7 @@
 #include "SettingRules.hpp"
 #include "SkyView.hpp"
 #include "Tick.hpp"
-#include "TickRun.hpp"
+#include "TickFanout.hpp"
 
 #include <QAbstractItemView>
 #include <QFontMetricsF>
@@ -319,10 +319,10 @@ void frmMain::StartSending()
     output->setObjectName("MSComm1");
     std::vector<std::unique_ptr<TickOutput>> outputs;
     outputs.push_back(std::move(output));
-    m_run = new TickRun(std::move(outputs), this);
-    connect(m_run, &TickRun::failed, this, &frmMain::MSComm1_Error);
-    connect(m_run, &TickRun::notice, this, &frmMain::ShowRunState);
-    if (const auto error = m_run->open()) {
+    m_fanout = new TickFanout(std::move(outputs), this);
+    connect(m_fanout, &TickFanout::failed, this, &frmMain::MSComm1_Error);
+    connect(m_fanout, &TickFanout::notice, this, &frmMain::ShowRunState);
+    if (const auto error = m_fanout->open()) {
         MSComm1_Error(*error);
         return;
     }
@@ -344,13 +344,13 @@ void frmMain::StopTransmission()
     Timer1->stop();
     cmdStop->setEnabled(false);
     cmdStart->setEnabled(true);
-    if (m_run) {
-        m_run->close();
+    if (m_fanout) {
+        m_fanout->close();
         // It may be the sender of the signal being handled.
-        m_run->disconnect(this);
-        m_run->setParent(nullptr);
-        m_run->deleteLater();
-        m_run = nullptr;
+        m_fanout->disconnect(this);
+        m_fanout->setParent(nullptr);
+        m_fanout->deleteLater();
+        m_fanout = nullptr;
     }
     ShowRunState();
 }
@@ -431,8 +431,8 @@ void frmMain::Timer1_Timer()
         ShowStatus(QStringLiteral("記録の再生が終わりました。"));
         return;
     }
-    if (m_run)
-        m_run->send(*tick);
+    if (m_fanout)
+        m_fanout->send(*tick);
     ShowPlace();
     // The sky view follows the ticks that carry the sky: above 1 Hz, each second's first.
     if (carriesSky) {
@@ -548,7 +548,7 @@ void frmMain::ShowContextMenu()
 // status line says the same inside the window.
 void frmMain::ShowRunState()
 {
-    if (!m_run || !Timer1->isActive()) {
+    if (!m_fanout || !Timer1->isActive()) {
         setWindowTitle(kTitle);
         const QString next = DescribeChoice(m_choice);
         QStringList status{m_prefHint};
@@ -559,13 +559,13 @@ void frmMain::ShowRunState()
         return;
     }
     // A server is named by the address it listens on, a host name once looked up.
-    const int clients = m_run->consumers();
-    QString state = QStringLiteral("送信中: %1").arg(clients >= 0 ? QString::fromStdString(m_run->describe()) : m_sendingTo);
+    const int clients = m_fanout->consumers();
+    QString state = QStringLiteral("送信中: %1").arg(clients >= 0 ? QString::fromStdString(m_fanout->describe()) : m_sendingTo);
     if (clients >= 0)
         state += QStringLiteral("（接続 %1）").arg(clients);
     if (const QString receiver = DescribeChoice(m_running); !receiver.isEmpty())
         state += QStringLiteral("、") + receiver;
-    if (const long long skipped = m_run->skippedTicks(); skipped > 0)
+    if (const long long skipped = m_fanout->skippedTicks(); skipped > 0)
         state += QStringLiteral("、スキップ %1").arg(skipped);
     if (!m_receiver.slot && !m_receiver.position && !m_receiver.route && !m_receiver.replay)
         state += QStringLiteral("、位置不明");

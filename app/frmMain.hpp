@@ -20,7 +20,7 @@ namespace quilvex {
 class PickComboBox;
 class SecondTimer;
 class SkyView;
-class TickRun;
+class TickFanout;
 
 // The one window. Run state lives in the controls: Stopped is Start enabled,
 // Stop disabled, Timer1 off and no output open; Running is the opposite.
@@ -81,7 +81,7 @@ private:
     QAction* mnuSky;
     QLabel* lblStatus;  // what the title says, for window managers that cut it
     SkyView* m_sky = nullptr;
-    TickRun* m_run = nullptr;  // while Running; its one output is named MSComm1
+    TickFanout* m_fanout = nullptr;  // while Running; its one output is named MSComm1
     QString m_sendingTo;       // a serial port and rate as they stood at Start
     PortSource m_ports;
     Receiver m_receiver;  // what each tick carries: the seat picked, and whether there is a fix

@@ -1,6 +1,6 @@
 #include "InstantText.hpp"
 
-#include <charconv>
+#include "NumberText.hpp"
 
 namespace quilvex {
 namespace {
@@ -10,13 +10,7 @@ std::optional<int> Digits(std::string_view text, std::size_t pos, std::size_t wi
 {
     if (pos + width > text.size())
         return std::nullopt;
-    for (std::size_t i = pos; i < pos + width; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-    }
-    int value = 0;
-    std::from_chars(text.data() + pos, text.data() + pos + width, value);
-    return value;
+    return WholeValue<int>(text.substr(pos, width));
 }
 
 bool CharAt(std::string_view text, std::size_t pos, char c)

@@ -1,6 +1,6 @@
 #include "NetworkAddress.hpp"
 
-#include <charconv>
+#include "NumberText.hpp"
 
 namespace quilvex {
 
@@ -16,12 +16,10 @@ std::optional<NetworkAddress> ParseNetworkAddress(std::string_view text, std::st
             address.host = host;
         port = text.substr(colon + 1);
     }
-    unsigned value = 0;
-    const auto result = std::from_chars(port.data(), port.data() + port.size(), value);
-    if (port.empty() || result.ec != std::errc{} || result.ptr != port.data() + port.size() ||
-        value == 0 || value > 65535)
+    const auto value = WholeValue<std::uint16_t>(port);
+    if (!value || *value == 0)
         return std::nullopt;
-    address.port = static_cast<std::uint16_t>(value);
+    address.port = *value;
     return address;
 }
 

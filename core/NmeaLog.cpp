@@ -1,12 +1,12 @@
 #include "NmeaLog.hpp"
 
+#include "NumberText.hpp"
 #include "ReceiverTexts.hpp"
 #include "SettingRules.hpp"
 #include "Sentences.hpp"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 namespace quilvex {
@@ -34,22 +34,13 @@ bool AllDigits(std::string_view s)
 // Digits only, as many as given; never more than fit.
 std::optional<int> Whole(std::string_view s)
 {
-    int value = 0;
-    if (!AllDigits(s) || std::from_chars(s.data(), s.data() + s.size(), value).ec != std::errc{})
-        return std::nullopt;
-    return value;
+    return WholeValue<int>(s);
 }
 
 // "12.5", "-3.0": a plain finite decimal, the whole field.
 std::optional<double> Decimal(std::string_view s)
 {
-    double value = 0;
-    if (s.empty() || s.find_first_not_of("-.0123456789") != std::string_view::npos)
-        return std::nullopt;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
-    if (ec != std::errc{} || end != s.data() + s.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return DecimalValue(s, kFieldDecimal);
 }
 
 // An empty field is nothing; a bad one is an error.

@@ -10,7 +10,7 @@ using namespace std::chrono;
 
 constexpr double kSiderealDay = 2 * std::numbers::pi / kEarthRate;  // s, what keeps a geosynchronous satellite put
 constexpr double kGeoRadius = 42'164'000.0;                        // m
-constexpr double kDegreesOfSiderealAtEpoch = kSiderealAtEpoch * 180 / std::numbers::pi;
+constexpr double kDegreesOfSiderealAtEpoch = kSiderealAtEpoch / kDeg;
 
 // GPS: the baseline 24-slot constellation (IS-GPS / SPS Performance
 // Standard 2008, table 3.2-1) at 1993-07-01 00:00 UTC; PRN = slot index + 1.

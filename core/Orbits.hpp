@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Angles.hpp"
 #include "Gnss.hpp"
 #include "modGeneral.hpp"
 
-#include <numbers>
 #include <span>
 
 namespace quilvex {
@@ -34,6 +34,6 @@ const ConstellationOrbits& OrbitsOf(Constellation system);
 // at 18 h 36 min 14.4 s and 7.2921151467e-5 rad/s.
 inline constexpr double kEarthRate = 7.2921151467e-5;
 inline constexpr auto kSiderealEpoch = std::chrono::sys_days{std::chrono::year{1993} / 7 / 1};
-inline constexpr double kSiderealAtEpoch = (18 + 36 / 60.0 + 14.4 / 3600) * 15 * (std::numbers::pi / 180);
+inline constexpr double kSiderealAtEpoch = (18 + 36 / 60.0 + 14.4 / 3600) * 15 * kDeg;
 
 }  // namespace quilvex

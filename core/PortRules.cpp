@@ -1,6 +1,7 @@
 #include "PortRules.hpp"
 
-#include <charconv>
+#include "NumberText.hpp"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -21,27 +22,8 @@ double LeadingNumber(std::string_view text)
         if (!IsBlank(c))
             compact += c;
     }
-    std::string_view rest = compact;
-    bool negative = false;
-    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
-        negative = rest.front() == '-';
-        rest.remove_prefix(1);
-    }
-    // from_chars would also take "inf", "nan" and exponents; only a plain
-    // digits-and-point number counts here.
-    std::size_t end = 0;
-    bool point = false;
-    while (end < rest.size() &&
-           ((rest[end] >= '0' && rest[end] <= '9') || (rest[end] == '.' && !point))) {
-        point = point || rest[end] == '.';
-        ++end;
-    }
-    double value = 0;
-    const auto result = std::from_chars(rest.data(), rest.data() + end, value,
-                                        std::chars_format::fixed);
-    if (result.ec != std::errc{})
-        return 0;
-    return negative ? -value : value;
+    const std::string_view number = std::string_view(compact).substr(0, DecimalLength(compact, kLooseDecimal));
+    return DecimalValue(number, kLooseDecimal).value_or(0);
 }
 
 }  // namespace
@@ -89,11 +71,10 @@ std::optional<LineSettings> ParseSettings(std::string_view settings)
         return std::nullopt;
 
     LineSettings line;
-    const std::string_view rate = fields[0];
-    const auto parsed = std::from_chars(rate.data(), rate.data() + rate.size(), line.rate);
-    if (rate.empty() || rate.front() == '-' || parsed.ec != std::errc{} ||
-        parsed.ptr != rate.data() + rate.size() || line.rate <= 0)
+    const auto rate = WholeValue<int>(fields[0]);
+    if (!rate || *rate <= 0)
         return std::nullopt;
+    line.rate = *rate;
 
     if (fields[1].size() != 1 || std::string_view("neo").find(fields[1][0]) == std::string_view::npos)
         return std::nullopt;

@@ -1,7 +1,9 @@
 #include "Receiver.hpp"
 
+#include "Angles.hpp"
 #include "Geodesy.hpp"
 #include "PrefectureTable.hpp"
+#include "NumberText.hpp"
 #include "Orbits.hpp"
 #include "Sentences.hpp"
 
@@ -9,12 +11,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 namespace quilvex {
 namespace {
-
-constexpr double kDeg = std::numbers::pi / 180;
 
 const PrefectureRow& SeatOf(const Receiver& r)
 {
@@ -24,11 +23,10 @@ const PrefectureRow& SeatOf(const Receiver& r)
 // "3541.221600" -> 35.687026...: the number a seat's text stands for.
 double DegreesOfText(std::string_view text, std::size_t degreeDigits)
 {
-    double degrees = 0, minutes = 0;
-    if (text.size() > degreeDigits) {
-        std::from_chars(text.data(), text.data() + degreeDigits, degrees);
-        std::from_chars(text.data() + degreeDigits, text.data() + text.size(), minutes);
-    }
+    if (text.size() <= degreeDigits)
+        return 0;
+    const double degrees = DecimalValue(text.substr(0, degreeDigits), kPlainDecimal).value_or(0);
+    const double minutes = DecimalValue(text.substr(degreeDigits), kPlainDecimal).value_or(0);
     return degrees + minutes / 60;
 }
 
@@ -143,13 +141,6 @@ std::vector<std::string> ClassicBodies(const Receiver& r, const TimeTexts& t)
     }
     return {ComposeZDA(t), ComposeGGA(t, place.texts(), altitude), ComposeGLL(t, place.texts()),
             std::move(vtg), std::move(rmc), ComposeGSA("3", {}, "0,0,0")};
-}
-
-UtcInstant InstantOf(const SystemTimeRecord& utc)
-{
-    using namespace std::chrono;
-    return sys_days{year{utc.wYear} / month{utc.wMonth} / day{utc.wDay}} + hours{utc.wHour} +
-           minutes{utc.wMinute} + seconds{utc.wSecond} + milliseconds{utc.wMilliseconds};
 }
 
 std::string DopText(double dop)
@@ -276,10 +267,10 @@ void ComposeStandard(const Receiver& r, NmeaDialect dialect, const TimeTexts& t,
     }
 }
 
-Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeTexts& t, bool firstOfSecond)
+Tick StandardTick(const Receiver& r, UtcInstant instant, const TimeTexts& t, bool firstOfSecond)
 {
     const NmeaDialect dialect = SpokenDialect(r.systems, r.dialect);
-    std::vector<SkySatellite> sky = SkyOf(r, dialect, InstantOf(utc));
+    std::vector<SkySatellite> sky = SkyOf(r, dialect, instant);
     Tick tick;
     tick.fix = HasFix(r);
     tick.widest = WidestStandardTick(r.systems, r.dialect);
@@ -296,8 +287,7 @@ Tick StandardTick(const Receiver& r, const SystemTimeRecord& utc, const TimeText
         const GeoPoint& p = m.place;
         const std::string knots = Decimal(m.knots, 1);
         // The knots as sent, in km/h to a thousandth: both read back as one speed.
-        double sentKnots = 0;
-        std::from_chars(knots.data(), knots.data() + knots.size(), sentKnots);
+        const double sentKnots = DecimalValue(knots, kSignedDecimal).value_or(0);
         const std::string hdop = DopText(dop.hdop);
         fix = FixTexts{FormattedPlace(p, 5), Decimal(p.altitude.value_or(0), 1), knots, CourseText(m.courseDeg, 0),
                        Decimal(sentKnots * 1.852, 3), std::min(directions.size(), kMostInGga), hdop,
@@ -378,11 +368,11 @@ GeoPoint PlaceNow(const Receiver& r)
     return MotionOf(r).place;
 }
 
-Tick ComposeTick(const Receiver& r, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
+Tick ComposeTick(const Receiver& r, const TickTime& time, bool firstOfSecond)
 {
-    const TimeTexts t = MakeTimeTexts(utc, std::string(localHour));
+    const TimeTexts& t = time.texts;
     if (r.format == NmeaFormat::Standard)
-        return StandardTick(r, utc, t, firstOfSecond);
+        return StandardTick(r, time.instant, t, firstOfSecond);
     const std::string talker = r.talker == Talker::GN ? "GN" : "GP";
     Tick tick;
     tick.fix = HasFix(r);
@@ -452,6 +442,11 @@ TickLength WidestStandardTick(const Constellations& systems, NmeaDialect asked)
     return table[set * kDialects.size() + static_cast<std::size_t>(asked)];
 }
 
+Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour, bool firstOfSecond)
+{
+    return ComposeTick(receiver, TickTimeOf(utc, std::string(localHour)), firstOfSecond);
+}
+
 Tick ComposeTickNow(const Receiver& receiver)
 {
     ReadUtcTime();
@@ -460,7 +455,7 @@ Tick ComposeTickNow(const Receiver& receiver)
 
 Tick ComposeTickAt(const Receiver& receiver, UtcInstant instant, bool firstOfSecond)
 {
-    return ComposeTick(receiver, SystemTimeAt(instant), LocalHourTextAt(instant), firstOfSecond);
+    return ComposeTick(receiver, TickTimeAt(instant), firstOfSecond);
 }
 
 }  // namespace quilvex

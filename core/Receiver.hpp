@@ -4,6 +4,7 @@
 #include "Route.hpp"
 #include "Sky.hpp"
 #include "Tick.hpp"
+#include "TimeTexts.hpp"
 #include "modGeneral.hpp"
 
 #include <chrono>
@@ -74,6 +75,8 @@ GeoPoint PlaceNow(const Receiver& receiver);
 
 // `firstOfSecond`: the tick carries what goes once a second (ZDA and the
 // sky's GSV) besides the fix sentences that go at every epoch.
+Tick ComposeTick(const Receiver& receiver, const TickTime& time, bool firstOfSecond = true);
+// Of a snapshot of the clock and the local hour read with it.
 Tick ComposeTick(const Receiver& receiver, const SystemTimeRecord& utc, std::string_view localHour,
                  bool firstOfSecond = true);
 // Real time: snapshots the UTC clock into SysTime first, as the classic tick does.

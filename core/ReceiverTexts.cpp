@@ -3,52 +3,20 @@
 #include "SettingRules.hpp"
 
 #include <algorithm>
-#include <charconv>
 
 namespace quilvex {
 namespace {
 
-std::size_t DigitsEnd(std::string_view text, std::size_t from)
-{
-    while (from < text.size() && text[from] >= '0' && text[from] <= '9')
-        ++from;
-    return from;
-}
-
-// "[-|+]digits[.digits]" within the range.
+// A plain decimal, signed or not, within the range.
 std::optional<double> Number(std::string_view text, bool signed_, const SettingRange& range)
 {
-    const bool sign = signed_ && !text.empty() && (text[0] == '-' || text[0] == '+');
-    const std::size_t start = sign ? 1 : 0;
-    std::size_t end = DigitsEnd(text, start);
-    if (end == start)
-        return std::nullopt;
-    if (end < text.size() && text[end] == '.') {
-        const std::size_t fraction = DigitsEnd(text, end + 1);
-        if (fraction == end + 1)
-            return std::nullopt;
-        end = fraction;
-    }
-    double value = 0;
-    if (end != text.size() || std::from_chars(text.data() + start, text.data() + end, value).ec != std::errc{})
-        return std::nullopt;
-    if (text[0] == '-')
-        value = -value;
-    if (!range.holds(value))
+    const auto value = DecimalValue(text, signed_ ? kSignedDecimal : kPlainDecimal);
+    if (!value || !range.holds(*value))
         return std::nullopt;
     return value;
 }
 
 }  // namespace
-
-std::optional<long long> WholeNumber(std::string_view text)
-{
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text[0] < '0' || text[0] > '9' || ec != std::errc{} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 std::optional<double> ParseLatitude(std::string_view text)
 {

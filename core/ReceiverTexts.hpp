@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NumberText.hpp"
 #include "Receiver.hpp"
 
 #include <optional>
@@ -21,7 +22,10 @@ std::optional<double> ParseLongitude(std::string_view text);
 std::optional<double> ParseAltitude(std::string_view text);
 
 // Digits only: no sign (so no "-0"), no blanks, no point.
-std::optional<long long> WholeNumber(std::string_view text);
+inline std::optional<long long> WholeNumber(std::string_view text)
+{
+    return WholeValue<long long>(text);
+}
 
 // Knots.
 std::optional<double> ParseSpeed(std::string_view text);

@@ -1,5 +1,6 @@
 #include "Sky.hpp"
 
+#include "Angles.hpp"
 #include "Geodesy.hpp"
 #include "Orbits.hpp"
 
@@ -10,8 +11,6 @@
 
 namespace quilvex {
 namespace {
-
-constexpr double kDeg = std::numbers::pi / 180;
 
 using Vector = std::array<double, 3>;
 

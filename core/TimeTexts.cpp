@@ -26,4 +26,18 @@ TimeTexts MakeTimeTexts(const SystemTimeRecord& utc, std::string localHour)
     };
 }
 
+TickTime TickTimeAt(UtcInstant instant)
+{
+    const SystemTimeRecord utc = SystemTimeAt(instant);
+    return {instant, utc, MakeTimeTexts(utc, LocalHourTextAt(instant))};
+}
+
+TickTime TickTimeOf(const SystemTimeRecord& utc, std::string localHour)
+{
+    using namespace std::chrono;
+    const UtcInstant instant = sys_days{year{utc.wYear} / month{utc.wMonth} / day{utc.wDay}} + hours{utc.wHour} +
+                               minutes{utc.wMinute} + seconds{utc.wSecond} + milliseconds{utc.wMilliseconds};
+    return {instant, utc, MakeTimeTexts(utc, std::move(localHour))};
+}
+
 }  // namespace quilvex

@@ -23,4 +23,18 @@ std::string TwoCharacterText(unsigned value);
 
 TimeTexts MakeTimeTexts(const SystemTimeRecord& utc, std::string localHour);
 
+// A tick's time, turned into calendar time once: the instant, its UTC
+// fields and their texts, for the composer and the status line alike.
+struct TickTime {
+    UtcInstant instant;
+    SystemTimeRecord utc;
+    TimeTexts texts;
+};
+
+// At an instant, with the local hour by the host's time-zone rules.
+TickTime TickTimeAt(UtcInstant instant);
+
+// Of a snapshot of the clock and the local hour read with it.
+TickTime TickTimeOf(const SystemTimeRecord& utc, std::string localHour);
+
 }  // namespace quilvex

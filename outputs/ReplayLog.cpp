@@ -5,7 +5,7 @@ namespace {
 
 // Read at most this much at a time; a line ends a read, so a FIFO's lines
 // come as they are written.
-constexpr qint64 kReadBlock = 4096;
+constexpr qint64 kLogBlock = 4096;
 
 }  // namespace
 
@@ -27,7 +27,7 @@ std::variant<std::unique_ptr<ReplayLog>, FileProblem> ReplayLog::open(const QStr
 std::optional<RecordedFix> ReplayLog::next()
 {
     std::optional<RecordedFix> fix = m_gpx ? m_gpx->next() : m_nmea.take();
-    char block[kReadBlock];
+    char block[kLogBlock];
     while (!m_gpx && !fix && !m_nmeaEnded) {
         const qint64 n = m_file->readLine(block, sizeof block);
         if (n > 0) {

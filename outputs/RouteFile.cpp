@@ -9,7 +9,6 @@ namespace quilvex {
 namespace {
 
 constexpr std::size_t kLongestPointText = 4096;  // a line's text beyond its blanks; a longer one is no point
-constexpr qint64 kBlock = 64 * 1024;
 
 bool Blank(char c)
 {
@@ -90,8 +89,8 @@ std::variant<std::vector<GeoPoint>, FileProblem> ReadPointList(QIODevice& in)
     std::vector<GeoPoint> points;
     Line line;
     bool afterCr = false;
-    char block[kBlock];
-    for (qint64 n; (n = in.read(block, kBlock)) > 0;) {
+    char block[kReadBlock];
+    for (qint64 n; (n = in.read(block, kReadBlock)) > 0;) {
         for (const char c : std::string_view(block, static_cast<std::size_t>(n))) {
             const bool crLf = afterCr && c == '\n';
             afterCr = c == '\r';

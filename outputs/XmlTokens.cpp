@@ -3,11 +3,6 @@
 #include <algorithm>
 
 namespace quilvex {
-namespace {
-
-constexpr qint64 kBlock = 64 * 1024;
-
-}  // namespace
 
 bool XmlTokens::next()
 {
@@ -25,8 +20,8 @@ bool XmlTokens::next()
             break;
         if (m_fed - start > kLongestXmlToken)  // all of it is the token not yet whole
             return tooLong();
-        m_block.resize(kBlock);
-        const qint64 n = std::max<qint64>(m_in.read(m_block.data(), kBlock), 0);
+        m_block.resize(kReadBlock);
+        const qint64 n = std::max<qint64>(m_in.read(m_block.data(), kReadBlock), 0);
         m_ended = n == 0;
         const QString text = m_utf8(QByteArrayView(m_block.constData(), n));
         m_fed += text.size();

@@ -8,6 +8,9 @@
 
 namespace quilvex {
 
+// Bytes a route or trip file is read in at once.
+inline constexpr qint64 kReadBlock = 64 * 1024;
+
 // The longest token (a tag with its attributes, a text, a comment) and the
 // deepest nesting an XML file may have here: a file beyond either is
 // refused, so memory stays bounded whatever the file. GPX needs a few

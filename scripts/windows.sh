@@ -149,15 +149,22 @@ window_named() {
 # The original receiver: no settings kept from an earlier run.
 wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 (cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
+# The window is driven by keyboard along the tab order frmMain sets (cmbPref,
+# cmbBPS, cmbCOM, cmdStart, cmdStop), never by positions, so a change of the
+# form's layout cannot make a key miss. The focus starts on cmbPref; Start
+# hands it to Stop, and Stop back to Start.
+focus_window() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
+}
 window=$(window_named '^Quilvex')
 sleep 2  # the first paint
-# The Start and Stop buttons' centres, in pixels from the form's layout.
-xdotool mousemove --window "$window" 76 136 click 1
+focus_window "$window"
+xdotool key Tab Tab Tab space  # Start
 timeout 4.5 cat "$tmp/peer" >"$tmp/ticks" || true
 title=$(xdotool getwindowname "$window")
 echo "title while sending: $title"
 import -window root -trim +repage "$build/quilvex-wine.png"
-xdotool mousemove --window "$window" 220 136 click 1
+xdotool key space  # Stop
 timeout 1.5 cat "$tmp/peer" >/dev/null || true  # what left before Stop
 timeout 1.5 cat "$tmp/peer" >"$tmp/after" || true
 echo "title after Stop: $(xdotool getwindowname "$window")"
@@ -186,7 +193,7 @@ wine reg delete 'HKCU\Software\Quilvex' /f >/dev/null 2>&1 || true
 (cd "$deploy" && exec wine quilvex.exe) & pids+=($!) && disown
 window=$(window_named '^Quilvex')
 sleep 2
-xdotool mousemove --window "$window" 30 100 click 1  # the focus, off the edit fields
+focus_window "$window"
 xdotool key F2
 sleep 2
 # 形式: the last, 4.11; the talker is GN alone there; GPS is ticked; the other
@@ -197,10 +204,11 @@ xdotool key Tab Down Down Down
 xdotool key Return
 sleep 1
 wine reg query 'HKCU\Software\Quilvex\Quilvex\receiver' | grep -E 'format|nmea|systems|hz' | sed 's/^ */  kept: /'
-# 115200 bit/s, which carries a second of five-system ticks at 5 Hz.
-xdotool mousemove --window "$window" 100 42 click 1 key ctrl+a type 115200
-xdotool mousemove --window "$window" 76 136 click 1
-xdotool key F3
+# 115200 bit/s, which carries a second of five-system ticks at 5 Hz; the
+# dialog gave the focus back to cmbPref.
+focus_window "$window"
+xdotool key Tab ctrl+a type 115200
+xdotool key Tab Tab space F3  # leaving the list confirms it; Start; the sky view
 timeout 4.5 cat "$tmp/peer" >"$tmp/five" || true
 import -window root -trim +repage "$build/quilvex-wine-sky.png"
 echo "title while sending: $(xdotool getwindowname "$window")"

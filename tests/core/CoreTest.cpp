@@ -116,7 +116,7 @@ TEST(Core, PortTexts)
         {"COM", PortProblem::NoPortNumber, 0},   {"COM0", PortProblem::NoPortNumber, 0},
         {"COM.5", PortProblem::NoPortNumber, 0}, {"COM2.5", PortProblem::None, 2},
         {"COM3.5", PortProblem::None, 4},        {"COM123", PortProblem::None, 123},
-        {"COM32768", PortProblem::NoPortNumber, 0},
+        {"COM32768", PortProblem::NoPortNumber, 0}, {"COM.6", PortProblem::None, 1},
         {"ACM1", PortProblem::NotAPortName, 0},  {"USB1", PortProblem::NotAPortName, 0},
         {"tty1", PortProblem::NotAPortName, 0},  {"xyz1", PortProblem::NotAPortName, 0},
     };

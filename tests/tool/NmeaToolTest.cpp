@@ -276,6 +276,8 @@ TEST(NmeaTool, CommandLines)
          "; stop it with kill ...\nquilvex-nmea: stamped ticks reached the end of year 9999\nquilvex-nmea: 1 tick, 0 skipped in "},
         {{"--fix-loss", "0+1", "--count", "1", ">/dev/null", "2>TTY", "DEBUG"}, 0,
          "quilvex-nmea: fix lost at tick 0 (--fix-loss)\nquilvex-nmea: tick 0 at "},  // one numbering
+        {{"--udp", "127.0.0.1:FREE", "--at", "2010-09-16T04:51:36.57Z", "--count", "1", "2>TTY", "DEBUG"}, 0,
+         "quilvex-nmea: tick 0 at 04:51:36.57 UTC: "},  // the tick's own stamp
         {{"--at", lastSecond, "--count", "0", ">/dev/null"}, 2, "quilvex-nmea: stamped ticks reached the end of year 9999\n"},
         {{"--udp", "localhost:9", "--at", lastSecond}, 2, "reached the end of year 9999"},
         {{"--tcp", "localhost:FREE", "--at", lastSecond}, 2, "reached the end of year 9999"},

@@ -6,7 +6,7 @@
 #include "PrefectureTable.hpp"
 #include "StdoutOutput.hpp"
 #include "TcpOutput.hpp"
-#include "TickRunner.hpp"
+#include "NmeaInvocation.hpp"
 #include "UdpOutput.hpp"
 #ifndef _WIN32
 #include "PtyOutput.hpp"
@@ -126,7 +126,7 @@ int main(int argc, char* argv[])
     if (!o.toStandardOutput())
         SurviveClosedPipes();
 
-    TickRunner runner(o, OutputsOf(o));
+    NmeaInvocation runner(o, OutputsOf(o));
     WatchProcessSignals(&runner, [&runner](ProcessSignal signal) {
         if (signal == ProcessSignal::Stop)
             runner.stop();
@@ -134,6 +134,6 @@ int main(int argc, char* argv[])
             runner.toggleFix();
     });
     // Exit codes set before the loop starts would be lost, so start inside it.
-    QTimer::singleShot(0, &runner, &TickRunner::start);
+    QTimer::singleShot(0, &runner, &NmeaInvocation::start);
     return QCoreApplication::exec();
 }

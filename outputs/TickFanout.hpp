@@ -27,13 +27,13 @@ struct OutputEnding {
 // counted per output; at the end what waits is drained as long as it moves,
 // then every output is closed and the ending reported. Failures of any
 // output come back through the one failed() signal.
-class TickRun : public QObject {
+class TickFanout : public QObject {
     Q_OBJECT
 
 public:
     // The outputs become children of the run (found by their object names).
-    explicit TickRun(std::vector<std::unique_ptr<TickOutput>> outputs, QObject* parent = nullptr);
-    ~TickRun() override;
+    explicit TickFanout(std::vector<std::unique_ptr<TickOutput>> outputs, QObject* parent = nullptr);
+    ~TickFanout() override;
 
     // Opens every output in order; the first refusal closes the others.
     std::optional<OutputError> open();

@@ -4,7 +4,8 @@
 #include "RealTimeEpochs.hpp"
 #include "SecondTimer.hpp"
 #include "Tick.hpp"
-#include "TickRun.hpp"
+#include "TickFanout.hpp"
+#include "TimeTexts.hpp"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -17,14 +18,14 @@ namespace quilvex {
 
 // One quilvex-nmea invocation: when ticks are due (each second, or stamped
 // batches as fast as standard output or a port takes them), how many, the
-// status line and the exit status. The run does the rest.
-class TickRunner : public QObject {
+// status line and the exit status. Its TickFanout does the rest.
+class NmeaInvocation : public QObject {
     Q_OBJECT
 
 public:
-    TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
-               QObject* parent = nullptr);
-    ~TickRunner() override;
+    NmeaInvocation(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
+                   QObject* parent = nullptr);
+    ~NmeaInvocation() override;
 
     void start();
 
@@ -33,22 +34,26 @@ public slots:
     void toggleFix();  // SIGUSR1
 
 private:
+    // A tick due, and the schedule as it stands once the tick is taken.
     struct Due {
         std::chrono::milliseconds sinceFirst;  // the epoch, from the first tick's
         UtcInstant instant;
         bool firstOfSecond;  // carries ZDA and the sky
+        std::chrono::nanoseconds firstMonotonic;
+        RealTimeEpochs realTime;
+        long long startGaps;
     };
-    Due nextDue(const TickSchedule::Timing& timing);
-    std::optional<Tick> dueTick(const TickSchedule::Timing& timing);
+    Due dueAt(const TickSchedule::Timing& timing) const;
+    std::optional<Tick> takeDueTick(const TickSchedule::Timing& timing);
+    Tick takeTick(const Due& due);
     void composeAhead();
-    Tick tickAt(Due due);
     bool done() const;
-    bool stampsRunOut(UtcInstant next);
-    enum class ReplayStep { Tick, Wait, End };
-    ReplayStep replayStep(std::chrono::milliseconds sinceFirst);
+    void endStamps();
+    void endReplay();
     void replayFailed(const FileProblem& problem);
     std::chrono::milliseconds period() const { return std::chrono::milliseconds(1000 / m_options.hz); }
     std::string runSecond(long long second) const;
+    std::string lastStamp() const;
     void realTimeTick();
     void sendStamped();
     void outputFailed(const OutputError& error);
@@ -68,10 +73,10 @@ private:
     long long m_startGaps = 0;                     // epochs --start stamps skipped, the last tick's
     RealTimeEpochs m_realTime;                     // without --at or --start
     long long m_startSkipped = 0;
-    TickRun m_run;
+    TickFanout m_fanout;
     bool m_paced = false;  // stamped ticks go as fast as a paced output takes them
     long long m_ticks = 0;
-    std::string m_lastStamp;
+    TimeTexts m_lastTime;  // the last tick's
     SecondTimer m_seconds;
     bool m_composedAhead = false;  // above 1 Hz, before the tick is due
     std::optional<Tick> m_ahead;

@@ -1,31 +1,31 @@
-#include "TickRun.hpp"
+#include "TickFanout.hpp"
 
 namespace quilvex {
 namespace {
 constexpr qint64 kHeldAfterMs = 500;  // no byte moved this long: the line is held
 }  // namespace
 
-TickRun::TickRun(std::vector<std::unique_ptr<TickOutput>> outputs, QObject* parent) : QObject(parent)
+TickFanout::TickFanout(std::vector<std::unique_ptr<TickOutput>> outputs, QObject* parent) : QObject(parent)
 {
     for (auto& output : outputs) {
         output->setParent(this);
         TickOutput* o = output.release();
         m_outputs.push_back(o);
-        connect(o, &TickOutput::failed, this, &TickRun::failed);
-        connect(o, &TickOutput::notice, this, &TickRun::notice);
+        connect(o, &TickOutput::failed, this, &TickFanout::failed);
+        connect(o, &TickOutput::notice, this, &TickFanout::notice);
         if (o->paces())
-            connect(o, &TickOutput::becameIdle, this, &TickRun::becameIdle);
+            connect(o, &TickOutput::becameIdle, this, &TickFanout::becameIdle);
     }
     m_drain.setInterval(10);
-    connect(&m_drain, &QTimer::timeout, this, &TickRun::drainStep);
+    connect(&m_drain, &QTimer::timeout, this, &TickFanout::drainStep);
 }
 
-TickRun::~TickRun()
+TickFanout::~TickFanout()
 {
     close();
 }
 
-std::optional<OutputError> TickRun::open()
+std::optional<OutputError> TickFanout::open()
 {
     for (TickOutput* output : m_outputs) {
         if (auto error = output->open()) {
@@ -36,20 +36,20 @@ std::optional<OutputError> TickRun::open()
     return std::nullopt;
 }
 
-void TickRun::close()
+void TickFanout::close()
 {
     m_drain.stop();
     for (TickOutput* output : m_outputs)
         output->close();
 }
 
-void TickRun::send(const Tick& tick)
+void TickFanout::send(const Tick& tick)
 {
     for (TickOutput* output : m_outputs)
         output->sendTick(tick);
 }
 
-void TickRun::sendStamped(const std::vector<Tick>& ticks)
+void TickFanout::sendStamped(const std::vector<Tick>& ticks)
 {
     std::vector<std::string> batches(m_outputs.size());
     for (const Tick& tick : ticks) {
@@ -65,7 +65,7 @@ void TickRun::sendStamped(const std::vector<Tick>& ticks)
             m_outputs[i]->sendStamped(batches[i]);
 }
 
-bool TickRun::paces() const
+bool TickFanout::paces() const
 {
     for (const TickOutput* output : m_outputs)
         if (output->paces())
@@ -73,7 +73,7 @@ bool TickRun::paces() const
     return false;
 }
 
-bool TickRun::pacedIdle() const
+bool TickFanout::pacedIdle() const
 {
     for (const TickOutput* output : m_outputs)
         if (output->paces() && !output->idle())
@@ -81,7 +81,7 @@ bool TickRun::pacedIdle() const
     return true;
 }
 
-long long TickRun::skippedTicks() const
+long long TickFanout::skippedTicks() const
 {
     long long skipped = 0;
     for (const TickOutput* output : m_outputs)
@@ -89,7 +89,7 @@ long long TickRun::skippedTicks() const
     return skipped;
 }
 
-int TickRun::consumers() const
+int TickFanout::consumers() const
 {
     int total = -1;
     for (const TickOutput* output : m_outputs)
@@ -98,7 +98,7 @@ int TickRun::consumers() const
     return total;
 }
 
-std::string TickRun::describe() const
+std::string TickFanout::describe() const
 {
     std::string text;
     for (const TickOutput* output : m_outputs)
@@ -106,7 +106,7 @@ std::string TickRun::describe() const
     return text;
 }
 
-void TickRun::finish(std::chrono::milliseconds limit)
+void TickFanout::finish(std::chrono::milliseconds limit)
 {
     if (m_finishing) {
         m_drainLimit = std::chrono::milliseconds(0);
@@ -122,7 +122,7 @@ void TickRun::finish(std::chrono::milliseconds limit)
 }
 
 // What the outputs still hold goes out first, as long as it moves.
-void TickRun::drainStep()
+void TickFanout::drainStep()
 {
     long long waiting = 0;
     for (const TickOutput* output : m_outputs)

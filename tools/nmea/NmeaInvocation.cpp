@@ -1,8 +1,9 @@
-#include "TickRunner.hpp"
+#include "NmeaInvocation.hpp"
 
 #include "ConsolePlatform.hpp"
 #include "InstantText.hpp"
 #include "PrefectureTable.hpp"
+#include "ReceiverTexts.hpp"
 #include "Tick.hpp"
 #include "TimeTexts.hpp"
 
@@ -93,25 +94,25 @@ std::string Describe(const NmeaOptions& o)
 
 }  // namespace
 
-TickRunner::TickRunner(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
-                       QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_run(std::move(outputs))
+NmeaInvocation::NmeaInvocation(NmeaOptions options, std::vector<std::unique_ptr<TickOutput>> outputs,
+                               QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_receiver(m_options.receiver), m_fanout(std::move(outputs))
 {
     m_realTime = RealTimeEpochs(m_options.hz);
-    connect(&m_seconds, &SecondTimer::coming, this, &TickRunner::composeAhead);
-    connect(&m_seconds, &SecondTimer::tick, this, &TickRunner::realTimeTick);
-    connect(&m_run, &TickRun::failed, this, &TickRunner::outputFailed);
-    connect(&m_run, &TickRun::finished, this, &TickRunner::ended);
-    connect(&m_run, &TickRun::becameIdle, this, &TickRunner::sayHeldNotices);
+    connect(&m_seconds, &SecondTimer::coming, this, &NmeaInvocation::composeAhead);
+    connect(&m_seconds, &SecondTimer::tick, this, &NmeaInvocation::realTimeTick);
+    connect(&m_fanout, &TickFanout::failed, this, &NmeaInvocation::outputFailed);
+    connect(&m_fanout, &TickFanout::finished, this, &NmeaInvocation::ended);
+    connect(&m_fanout, &TickFanout::becameIdle, this, &NmeaInvocation::sayHeldNotices);
     if (!m_options.quiet)
-        connect(&m_run, &TickRun::notice, this, [this](const QString& line) { say(line.toStdString()); });
+        connect(&m_fanout, &TickFanout::notice, this, [this](const QString& line) { say(line.toStdString()); });
     m_sharedTerminal = m_options.toStandardOutput() && StandardOutputMayShowOnTerminal();
     m_statusLine = !m_options.quiet && StandardErrorIsTerminal() && !m_sharedTerminal;
     const char* debug = std::getenv("QUILVEX_TICK_DEBUG");
     m_timingDebug = debug && *debug && std::string(debug) != "0";
 }
 
-TickRunner::~TickRunner() = default;
+NmeaInvocation::~NmeaInvocation() = default;
 
 // The next tick's epoch from the first tick's, which moves the receiver and
 // whose second opens and closes --fix-loss windows, and its stamp. Neither
@@ -120,42 +121,57 @@ TickRunner::~TickRunner() = default;
 // --start the epochs the monotonic clock counted since the first tick, the
 // stamp the start plus those. Any other real-time tick is as
 // RealTimeEpochs (core/) tells, as in the window.
-TickRunner::Due TickRunner::nextDue(const TickSchedule::Timing& timing)
+// Decides only: the schedule's state moves when the tick is taken.
+NmeaInvocation::Due NmeaInvocation::dueAt(const TickSchedule::Timing& timing) const
 {
     using namespace std::chrono;
     const milliseconds last = m_receiver.sinceFirst;
     const auto newSecond = [&](milliseconds next) {
         return m_ticks == 0 || floor<seconds>(next) != floor<seconds>(last);
     };
+    Due due{{}, {}, false, m_firstMonotonic, m_realTime, m_startGaps};
     if (m_options.at) {
         const milliseconds next = m_ticks * period();
-        return {next, *m_options.at + next, newSecond(next)};
+        due.sinceFirst = next, due.instant = *m_options.at + next, due.firstOfSecond = newSecond(next);
+        return due;
     }
     if (!m_options.start) {
-        const RealTimeEpochs::Due due = m_realTime.next(timing);
-        return {due.sinceFirst, due.instant, due.firstOfSecond};
+        const RealTimeEpochs::Due next = due.realTime.next(timing);  // a copy's, kept if the tick is taken
+        due.sinceFirst = next.sinceFirst, due.instant = next.instant, due.firstOfSecond = next.firstOfSecond;
+        return due;
     }
     const nanoseconds monotonic = timing.at.time_since_epoch() - timing.offset;
     if (m_ticks == 0)
-        m_firstMonotonic = monotonic;
+        due.firstMonotonic = monotonic;
     // Ticks come on the grid, a few milliseconds either way.
-    long long epoch = std::llround(duration<double>(monotonic - m_firstMonotonic) / period());
+    long long epoch = std::llround(duration<double>(monotonic - due.firstMonotonic) / period());
     const long long lastEpoch = last / period();
     if (m_ticks > 0)
         epoch = std::max(epoch, lastEpoch + 1);
-    m_startGaps = m_ticks > 0 ? epoch - lastEpoch - 1 : 0;
+    due.startGaps = m_ticks > 0 ? epoch - lastEpoch - 1 : 0;
     const milliseconds next = epoch * period();
-    return {next, *m_options.start + next, newSecond(next)};
+    due.sinceFirst = next, due.instant = *m_options.start + next, due.firstOfSecond = newSecond(next);
+    return due;
+}
+
+// "08:18:36.75": the last tick's stamp, as the status line shows it.
+std::string NmeaInvocation::lastStamp() const
+{
+    const TimeTexts& t = m_lastTime;
+    return t.hh + ":" + t.mm + ":" + t.ss + "." + t.cc;
 }
 
 // "tick 30" at 1 Hz, where ticks are seconds; "second 30" above.
-std::string TickRunner::runSecond(long long second) const
+std::string NmeaInvocation::runSecond(long long second) const
 {
     return (m_options.hz == 1 ? "tick " : "second ") + std::to_string(second);
 }
 
-Tick TickRunner::tickAt(Due due)
+Tick NmeaInvocation::takeTick(const Due& due)
 {
+    m_firstMonotonic = due.firstMonotonic;
+    m_realTime = due.realTime;
+    m_startGaps = due.startGaps;
     ++m_ticks;
     m_startSkipped += m_startGaps;
     m_receiver = AdvancedTo(std::move(m_receiver), due.sinceFirst);
@@ -169,36 +185,37 @@ Tick TickRunner::tickAt(Due due)
                 (m_receiver.replay && !m_receiver.replay->fix ? " (the log has none)" : " (--fix-loss)"));
     }
     m_hadFix = fix;
-    const TimeTexts t = MakeTimeTexts(SystemTimeAt(due.instant), {});
-    m_lastStamp = t.hh + ":" + t.mm + ":" + t.ss + "." + t.cc;
-    return ComposeTickAt(m_receiver, due.instant, due.firstOfSecond);
+    TickTime time = TickTimeAt(due.instant);
+    Tick tick = ComposeTick(m_receiver, time, due.firstOfSecond);
+    m_lastTime = std::move(time.texts);
+    return tick;
 }
 
-bool TickRunner::done() const
+bool NmeaInvocation::done() const
 {
     return m_options.count != 0 && m_ticks >= m_options.count;
 }
 
-long long TickRunner::skipped() const
+long long NmeaInvocation::skipped() const
 {
     if (m_options.start)
-        return m_run.skippedTicks() + m_startSkipped;
-    return m_run.skippedTicks() + (m_options.at ? 0 : m_seconds.skippedTicks());
+        return m_fanout.skippedTicks() + m_startSkipped;
+    return m_fanout.skippedTicks() + (m_options.at ? 0 : m_seconds.skippedTicks());
 }
 
-void TickRunner::say(const std::string& line)
+void NmeaInvocation::say(const std::string& line)
 {
     // On a terminal shared with the ticks, a line waits for the tick being written.
-    if (m_sharedTerminal && !m_run.pacedIdle()) {
+    if (m_sharedTerminal && !m_fanout.pacedIdle()) {
         m_heldNotices.push_back(line);
         return;
     }
     std::fprintf(stderr, "%squilvex-nmea: %s\n", statusErased().c_str(), line.c_str());
 }
 
-void TickRunner::sayHeldNotices()
+void NmeaInvocation::sayHeldNotices()
 {
-    if (!m_run.pacedIdle())
+    if (!m_fanout.pacedIdle())
         return;
     std::vector<std::string> lines;
     lines.swap(m_heldNotices);
@@ -206,7 +223,7 @@ void TickRunner::sayHeldNotices()
         say(line);
 }
 
-void TickRunner::start()
+void NmeaInvocation::start()
 {
     if (m_finishing)  // a stop signal came first
         return;
@@ -215,19 +232,19 @@ void TickRunner::start()
     if (m_options.replay && !m_replayReady) {
         if (!std::exchange(m_replayBegun, true)) {
             connect(m_options.replay.get(), &ReplayPlayer::ready, this, [this] { m_replayReady = true, start(); });
-            connect(m_options.replay.get(), &ReplayPlayer::failed, this, &TickRunner::replayFailed);
+            connect(m_options.replay.get(), &ReplayPlayer::failed, this, &NmeaInvocation::replayFailed);
             m_options.replay->begin();
         }
         return;
     }
-    if (const auto error = m_run.open()) {
+    if (const auto error = m_fanout.open()) {
         outputFailed(*error);
         return;
     }
     m_clock.start();
-    m_paced = m_run.paces() && m_options.at;
+    m_paced = m_fanout.paces() && m_options.at;
     if (!m_options.quiet) {
-        std::string line = "sending " + Describe(m_options) + " to " + m_run.describe();
+        std::string line = "sending " + Describe(m_options) + " to " + m_fanout.describe();
         std::string names;
         for (const Destination& d : m_options.destinations)
             if (!d.name.empty())
@@ -235,7 +252,7 @@ void TickRunner::start()
         if (!names.empty())
             line += " (" + names + ")";
         const Receiver& r = m_options.receiver;
-        const long long rate = std::atoll(m_options.rate.c_str());
+        const long long rate = WholeNumber(m_options.rate).value_or(0);
         const bool slowPort = m_options.serialPort() && !CarriesWholeStandardTick(rate, r.systems, r.dialect);
         if (slowPort && r.format == NmeaFormat::Standard) {
             line += "; at " + m_options.rate + " bit/s the port gets the sky one GSV sentence a tick, in turn";
@@ -249,9 +266,9 @@ void TickRunner::start()
         say(line);
     }
     if (m_paced) {
-        connect(&m_run, &TickRun::becameIdle, this, &TickRunner::sendStamped, Qt::QueuedConnection);
+        connect(&m_fanout, &TickFanout::becameIdle, this, &NmeaInvocation::sendStamped, Qt::QueuedConnection);
         if (m_options.replay)  // stamped ticks wait for the log's next records
-            connect(m_options.replay.get(), &ReplayPlayer::more, this, &TickRunner::sendStamped, Qt::QueuedConnection);
+            connect(m_options.replay.get(), &ReplayPlayer::more, this, &NmeaInvocation::sendStamped, Qt::QueuedConnection);
         sendStamped();
     } else {
         // Real-time ticks, and stamped ones for outputs that set no pace of their own.
@@ -261,72 +278,73 @@ void TickRunner::start()
 }
 
 // Stamped ticks stop before a five-digit year; from then on the run is done.
-bool TickRunner::stampsRunOut(UtcInstant next)
+void NmeaInvocation::endStamps()
 {
-    if (next <= kLastStampedInstant)
-        return false;
     say("stamped ticks reached the end of year 9999");
     m_status = Outranking(m_status, kExitUsage);
     m_options.count = m_ticks;
-    return true;
 }
 
-// The log at a tick's epoch. After its end no tick goes: the run is done.
-// While its next records are not read yet, stamped ticks wait for them;
-// real-time ones go on, with the place the log last gave.
-TickRunner::ReplayStep TickRunner::replayStep(std::chrono::milliseconds sinceFirst)
+// After the log's end no tick goes: the run is done.
+void NmeaInvocation::endReplay()
 {
-    if (!m_options.replay)
-        return ReplayStep::Tick;
-    const ReplayCursor::At at = m_options.replay->at(sinceFirst);
-    if (at.state == ReplayCursor::At::State::Waiting && m_options.at)
-        return ReplayStep::Wait;
-    if (at.state != ReplayCursor::At::State::Ended) {
-        m_receiver.replay = at.replayed;
-        return ReplayStep::Tick;
-    }
     if (const auto problem = m_options.replay->problem()) {
         say("--replay " + m_options.replayFile + ": " + problem->message);
         m_status = Outranking(m_status, problem->unreadable ? kExitOutputFailed : kExitUsage);
     }
     m_options.count = m_ticks;
-    return ReplayStep::End;
 }
 
-void TickRunner::replayFailed(const FileProblem& problem)
+void NmeaInvocation::replayFailed(const FileProblem& problem)
 {
     say("--replay " + m_options.replayFile + ": " + problem.message);
     finish(problem.unreadable ? kExitOutputFailed : kExitUsage, kDrainAtSignal);
 }
 
-std::optional<Tick> TickRunner::dueTick(const TickSchedule::Timing& timing)
+// The tick due at this timing, taken; none when the stamps or the log have
+// run out (either ends the run), or, for stamped ticks, while the log's
+// next records are not read yet. Real-time ticks go on meanwhile, with the
+// place the log last gave.
+std::optional<Tick> NmeaInvocation::takeDueTick(const TickSchedule::Timing& timing)
 {
-    const Due due = nextDue(timing);
-    if (stampsRunOut(due.instant) || replayStep(due.sinceFirst) != ReplayStep::Tick)
+    const Due due = dueAt(timing);
+    if (due.instant > kLastStampedInstant) {
+        endStamps();
         return std::nullopt;
-    return tickAt(due);
+    }
+    if (m_options.replay) {
+        const ReplayCursor::At at = m_options.replay->at(due.sinceFirst);  // reads the log on
+        if (at.state == ReplayCursor::At::State::Ended) {
+            endReplay();
+            return std::nullopt;
+        }
+        if (at.state == ReplayCursor::At::State::Waiting && m_options.at)
+            return std::nullopt;
+        m_receiver.replay = at.replayed;
+    }
+    return takeTick(due);
 }
 
 // Above 1 Hz a tick carries its epoch's instant, known before it is due, so
 // it is made then and only handed over at the instant. At 1 Hz the stamp is
 // the instant the tick goes, as it always was.
-void TickRunner::composeAhead()
+void NmeaInvocation::composeAhead()
 {
     if (m_finishing || m_options.hz == 1)
         return;
-    m_ahead = dueTick(m_seconds.upcoming());
+    m_ahead = takeDueTick(m_seconds.upcoming());
     m_composedAhead = true;
 }
 
-void TickRunner::realTimeTick()
+void NmeaInvocation::realTimeTick()
 {
     if (m_finishing)
         return;
-    std::optional<Tick> tick = m_composedAhead ? std::move(m_ahead) : dueTick(m_seconds.timing());
+    std::optional<Tick> tick = m_composedAhead ? std::move(m_ahead) : takeDueTick(m_seconds.timing());
     m_composedAhead = false;
     m_ahead.reset();
     if (tick) {
-        m_run.send(*tick);
+        m_fanout.send(*tick);
         reportTiming();
         showStatus();
     }
@@ -336,7 +354,7 @@ void TickRunner::realTimeTick()
 
 // Seconds that got no tick are told, at most once a minute; with
 // QUILVEX_TICK_DEBUG set, every tick's timing is.
-void TickRunner::reportTiming()
+void NmeaInvocation::reportTiming()
 {
     const TickSchedule::Timing& t = m_seconds.timing();
     if (m_timingDebug) {
@@ -344,7 +362,7 @@ void TickRunner::reportTiming()
         char line[160];
         std::snprintf(line, sizeof line,
                       "tick %lld at %s UTC: %.3f ms late, wall-monotonic %" PRId64 ".%09" PRId64 " s, stepped %+lld ms, %lld skipped",
-                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, m_lastStamp.c_str(),
+                      m_options.hz == 1 ? RunSecond(m_receiver) : m_ticks - 1, lastStamp().c_str(),
                       double(t.late.count()) / 1000.0, std::int64_t(offset / 1000000000),
                       std::int64_t(offset % 1000000000), static_cast<long long>(t.stepped.count()), t.skipped);
         say(line);
@@ -366,9 +384,9 @@ void TickRunner::reportTiming()
     m_lastSkipNoticeMs = now;
 }
 
-void TickRunner::sendStamped()
+void NmeaInvocation::sendStamped()
 {
-    if (m_finishing || !m_run.pacedIdle())
+    if (m_finishing || !m_fanout.pacedIdle())
         return;
     if (done()) {
         finish(kExitDone, kDrainAtEnd);
@@ -376,28 +394,26 @@ void TickRunner::sendStamped()
     }
     std::vector<Tick> batch;
     for (int i = 0; i < kStampedBatch && !done(); ++i) {
-        const Due due = nextDue(m_seconds.timing());
-        if (stampsRunOut(due.instant))
+        std::optional<Tick> tick = takeDueTick(m_seconds.timing());
+        if (!tick)
             break;
-        if (replayStep(due.sinceFirst) != ReplayStep::Tick)
-            break;
-        batch.push_back(tickAt(due));
+        batch.push_back(std::move(*tick));
     }
     if (!batch.empty())
-        m_run.sendStamped(batch);
+        m_fanout.sendStamped(batch);
     else if (done())
         finish(kExitDone, kDrainAtEnd);
     // else the log's next records start the next batch
 }
 
-void TickRunner::showStatus()
+void NmeaInvocation::showStatus()
 {
     // A job in the background writes no line in place: it would splice into
     // the output of whatever runs in the foreground.
     if (!m_statusLine || !InTerminalForeground())
         return;
     std::string state;
-    if (const int n = m_run.consumers(); n >= 0)
+    if (const int n = m_fanout.consumers(); n >= 0)
         state += ", " + std::to_string(n) + (n == 1 ? " TCP client" : " TCP clients");
     if (!m_hadFix)
         state += ", no fix";
@@ -405,7 +421,7 @@ void TickRunner::showStatus()
     const std::string count = m_options.hz == 1 ? Ticks(m_ticks)
                                                 : "second " + std::to_string(RunSecond(m_receiver)) + " at " +
                                                       std::to_string(m_options.hz) + " Hz, " + Ticks(m_ticks);
-    const std::string text = count + ", " + std::to_string(skipped()) + " skipped, last " + m_lastStamp + " UTC" + state;
+    const std::string text = count + ", " + std::to_string(skipped()) + " skipped, last " + lastStamp() + " UTC" + state;
     const std::string erased = StandardErrorTakesEscapes() ? "\x1b[K" : std::string(
         m_statusWidth > text.size() ? m_statusWidth - text.size() : 0, ' ');
     std::fprintf(stderr, "\r%s%s", text.c_str(), erased.c_str());
@@ -414,7 +430,7 @@ void TickRunner::showStatus()
 }
 
 // What takes the status line away before a line of text.
-std::string TickRunner::statusErased() const
+std::string NmeaInvocation::statusErased() const
 {
     if (!m_statusLineShown)
         return {};
@@ -425,13 +441,13 @@ std::string TickRunner::statusErased() const
     return blanks;
 }
 
-void TickRunner::outputFailed(const OutputError& error)
+void NmeaInvocation::outputFailed(const OutputError& error)
 {
     say(OutputErrorMessage(error, Language::English));
     finish(kExitOutputFailed, kDrainAtSignal);
 }
 
-void TickRunner::toggleFix()
+void NmeaInvocation::toggleFix()
 {
     m_receiver.fixSwitchedOff = !m_receiver.fixSwitchedOff;
     if (m_options.quiet)
@@ -447,22 +463,22 @@ void TickRunner::toggleFix()
                            " (--fix-loss)");
 }
 
-void TickRunner::stop()
+void NmeaInvocation::stop()
 {
     finish(m_status, kDrainAtSignal);
 }
 
 // What the outputs still hold goes out first, as long as it moves; a second
 // call (another signal) cuts that short.
-void TickRunner::finish(ExitStatus status, std::chrono::milliseconds drainLimit)
+void NmeaInvocation::finish(ExitStatus status, std::chrono::milliseconds drainLimit)
 {
     m_status = Outranking(m_status, status);
     m_finishing = true;
     m_seconds.stop();
-    m_run.finish(drainLimit);
+    m_fanout.finish(drainLimit);
 }
 
-void TickRunner::ended(const std::vector<OutputEnding>& endings)
+void NmeaInvocation::ended(const std::vector<OutputEnding>& endings)
 {
     sayHeldNotices();
     for (const OutputEnding& ending : endings) {
