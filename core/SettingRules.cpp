@@ -1,5 +1,7 @@
 #include "SettingRules.hpp"
 
+#include "Pattern.hpp"
+
 #include <charconv>
 #include <utility>
 
@@ -44,15 +46,8 @@ constexpr LineRule kLineRule{
     "で 1 秒の 90 % に送れる量を超えます。{rate} bps で送れるのは {fits} Hz まで、{hz} Hz には {needs} bps "
     "以上が要ります。"};
 
-// Rows in the order of the settings, so a setting is its row's index.
-constexpr bool InSettingOrder()
-{
-    for (std::size_t i = 0; i < kSettingRules.size(); ++i)
-        if (static_cast<std::size_t>(kSettingRules[i].setting) != i)
-            return false;
-    return kSettingRules.back().setting == Setting::OneSystemDialect;
-}
-static_assert(InSettingOrder(), "one rule per setting, in the order of the settings");
+static_assert(InEnumOrder(kSettingRules, &SettingRule::setting, Setting::OneSystemDialect),
+              "one rule per setting, in the order of the settings");
 
 std::string Number(double value)
 {
@@ -78,23 +73,14 @@ const SettingRange* RangeOf(Setting setting)
 
 std::string Filled(std::string_view pattern, const SettingRange* range)
 {
-    std::string text;
-    while (!pattern.empty()) {
-        const std::size_t open = pattern.find('{');
-        text.append(pattern.substr(0, open));
-        if (open == std::string_view::npos)
-            break;
-        const std::size_t close = pattern.find('}', open);
-        const std::string_view name = pattern.substr(open + 1, close - open - 1);
-        const SettingRange* of = name.starts_with("lat-")   ? &kLatitudeRange
-                                 : name.starts_with("lon-") ? &kLongitudeRange
-                                 : name.starts_with("alt-") ? &kAltitudeRange
-                                                            : range;
-        if (of)
-            text += Number(name.ends_with("low") ? of->low : of->high);
-        pattern.remove_prefix(close + 1);
-    }
-    return text;
+    std::vector<PatternPiece> pieces{
+        {"lat-low", Number(kLatitudeRange.low)},   {"lat-high", Number(kLatitudeRange.high)},
+        {"lon-low", Number(kLongitudeRange.low)},  {"lon-high", Number(kLongitudeRange.high)},
+        {"alt-low", Number(kAltitudeRange.low)},   {"alt-high", Number(kAltitudeRange.high)},
+    };
+    if (range)
+        pieces.insert(pieces.end(), {{"low", Number(range->low)}, {"high", Number(range->high)}});
+    return FilledPattern(pattern, pieces);
 }
 
 }  // namespace
@@ -116,16 +102,12 @@ std::string SettingRefusal(Setting setting, Language language, std::string_view 
 
 std::string LineRefusal(const LineShortfall& shortfall, Language language)
 {
-    const std::pair<std::string_view, std::string> values[] = {
-        {"{hz}", std::to_string(shortfall.hz)},         {"{rate}", std::to_string(shortfall.bitsPerSecond)},
-        {"{bytes}", std::to_string(shortfall.bytes)},   {"{fits}", std::to_string(shortfall.fastestHz)},
-        {"{needs}", std::to_string(shortfall.slowestRate)},
-    };
-    std::string text(language == Language::English ? kLineRule.english : kLineRule.japanese);
-    for (const auto& [name, value] : values)
-        for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
-            text.replace(at, name.size(), value);
-    return text;
+    return FilledPattern(language == Language::English ? kLineRule.english : kLineRule.japanese,
+                         {{"hz", std::to_string(shortfall.hz)},
+                          {"rate", std::to_string(shortfall.bitsPerSecond)},
+                          {"bytes", std::to_string(shortfall.bytes)},
+                          {"fits", std::to_string(shortfall.fastestHz)},
+                          {"needs", std::to_string(shortfall.slowestRate)}});
 }
 
 std::string RangeText(const SettingRange& range)

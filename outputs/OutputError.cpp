@@ -1,5 +1,6 @@
 #include "OutputError.hpp"
 
+#include "Pattern.hpp"
 #include "PortRules.hpp"
 
 #include <algorithm>
@@ -103,39 +104,8 @@ constexpr std::array kReasons{
     Reason{"it is a terminal", "端末です。ファイルか FIFO を指定してください。"},
 };
 
-// Rows in the order of the kinds, so a kind is its row's index.
-constexpr bool InKindOrder()
-{
-    for (std::size_t i = 0; i < kWordings.size(); ++i)
-        if (static_cast<std::size_t>(kWordings[i].kind) != i)
-            return false;
-    return kWordings.back().kind == OutputErrorKind::WriteFailed;
-}
-static_assert(InKindOrder(), "one wording per kind, in the order of the kinds");
-
-struct Piece {
-    std::string_view name;
-    std::string value;
-};
-
-// One pass over the pattern, so braces in what the user typed stay as typed.
-std::string Fill(std::string_view pattern, std::initializer_list<Piece> pieces)
-{
-    std::string text;
-    while (!pattern.empty()) {
-        const std::size_t open = pattern.find('{');
-        text.append(pattern.substr(0, open));
-        if (open == std::string_view::npos)
-            break;
-        const std::size_t close = pattern.find('}', open);
-        const std::string_view name = pattern.substr(open + 1, close - open - 1);
-        for (const Piece& piece : pieces)
-            if (piece.name == name)
-                text += piece.value;
-        pattern.remove_prefix(close + 1);
-    }
-    return text;
-}
+static_assert(InEnumOrder(kWordings, &Wording::kind, OutputErrorKind::WriteFailed),
+              "one wording per kind, in the order of the kinds");
 
 }  // namespace
 
@@ -170,7 +140,7 @@ std::string OutputErrorMessage(const OutputError& e, Language language, const st
         ports += (ports.empty() ? "" : "、") + port;
     ports = ports.empty() ? "このシステムにはシリアルポートがありません。" : "このシステムのシリアルポート：" + ports;
 
-    return Fill(english ? w.english : w.japanese,
+    return FilledPattern(english ? w.english : w.japanese,
                 {{"open", english ? "cannot open " + on : on + "を開けません。\n"},
                  {"on", on},
                  {"text", text},
